@@ -1,0 +1,52 @@
+#pragma once
+
+#include "about/AboutBox.h"
+#include "app/MainMenu.h"
+#include "designer/ColorPicker.h"
+#include "designer/CustomControl.h"
+#include "designer/CustomPreview.h"
+#include "templates/ContentSelection.h"
+#include "templates/LabelTemplate.h"
+#include "ui/Context.h"
+#include "ui/Form.h"
+#include "wizard/ChangeText.h"
+#include "wizard/DiskOptions.h"
+#include "wizard/PrintManager.h"
+
+#include <QList>
+
+// The thirteen forms of the program under their names. Forms reach one
+// another through this aggregate.
+class Forms {
+public:
+    explicit Forms(ui::Context& context);
+
+    ui::Context& context;
+    ui::Registry registry;
+
+    MainMenu Tessera;
+    DiskOptions diskop;
+    templates::ContentSelection opncontents;
+    templates::LabelTemplate DiskLabel;
+    templates::LabelTemplate ZipLabel;
+    templates::LabelTemplate ZipSleve;
+    templates::LabelTemplate CDSleve;
+    ChangeText frmchangecap;
+    PrintManager readytoprint;
+    designer::CustomControl CustomOp;
+    designer::CustomPreview CustomPre;
+    designer::ColorPicker rgbcolor;
+    AboutBox frmAbout;
+
+    // The eight wizard forms in their fixed order.
+    QList<ui::Form*> wizard();
+    // The navigation rule: hide the eight wizard forms, or the first seven.
+    void hideWizard();
+    void hideWizardButPrintManager();
+
+    // The template that `disktype` selects, or none.
+    templates::LabelTemplate* templateOfJob();
+
+    // Shows the main menu: the program's start.
+    void start();
+};

@@ -1,0 +1,82 @@
+#include "app/MainMenu.h"
+
+#include "app/Forms.h"
+#include "app/Help.h"
+#include "ui/Controls.h"
+#include "ui/Units.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+MainMenu::MainMenu(Forms& forms)
+    : FormWith(forms.registry, QStringLiteral("Tessera"),
+               ui::WindowDesign{QStringLiteral("Tessera V1.3"), 2535, 6030, true, 0, 0, ui::Frame::FixedNoControls}),
+      forms_(forms)
+{
+}
+
+void MainMenu::build(QWidget* client)
+{
+    auto& c = makeControls();
+    c.Image1 = new QLabel(client);
+    c.Image1->setObjectName(QStringLiteral("Image1"));
+    c.Image1->setGeometry(ui::pxRect(120, 120, 2280, 1740));
+    c.Image1->setScaledContents(true);
+    c.Image1->setPixmap(QPixmap(QStringLiteral(":/images/title.png")));
+    c.Label1 = ui::makeLabel(client, QStringLiteral("Select a type of label to create."), 120, 1920, 2295, 255);
+
+    const auto button = [client](const char* text, int top, void (MainMenu::*handler)(), MainMenu* self) {
+        QPushButton* b = ui::makeButton(client, QString::fromLatin1(text), 120, top, 2295, 255);
+        QObject::connect(b, &QPushButton::clicked, b, [self, handler] { (self->*handler)(); });
+        return b;
+    };
+    c.Command2 = button("1.44MB Disk Label", 2280, &MainMenu::Command2_Click, this);
+    c.Command3 = button("CD Rom Sleeve", 2760, &MainMenu::Command3_Click, this);
+    c.Command4 = button("Zip Disk Label", 3240, &MainMenu::Command4_Click, this);
+    c.Command5 = button("Zip Disk Sleeve", 3720, &MainMenu::Command5_Click, this);
+    c.Command7 = button("Custom Label", 4200, &MainMenu::Command7_Click, this);
+    c.Command8 = button("About Tessera", 4680, &MainMenu::Command8_Click, this);
+    c.Command9 = button("Help", 5160, &MainMenu::Command9_Click, this);
+    c.Command1_6 = ui::makeButton(client, QStringLiteral("Exit"), 120, 5640, 2295, 255);
+    QObject::connect(c.Command1_6, &QPushButton::clicked, c.Command1_6, [this] { Command1_Click(6); });
+
+    // Tab order: Exit first, then the buttons top to bottom.
+    QWidget::setTabOrder(c.Command1_6, c.Command2);
+    QWidget::setTabOrder(c.Command2, c.Command3);
+    QWidget::setTabOrder(c.Command3, c.Command4);
+    QWidget::setTabOrder(c.Command4, c.Command5);
+    QWidget::setTabOrder(c.Command5, c.Command7);
+    QWidget::setTabOrder(c.Command7, c.Command8);
+    QWidget::setTabOrder(c.Command8, c.Command9);
+    c.Command1_6->setFocus();
+}
+
+void MainMenu::startJob(const QString& kind)
+{
+    hide();
+    disktype = kind;
+    forms_.diskop.show();
+}
+
+void MainMenu::Command2_Click() { startJob(QStringLiteral("1.44")); }
+void MainMenu::Command3_Click() { startJob(QStringLiteral("CD")); }
+void MainMenu::Command4_Click() { startJob(QStringLiteral("ZIPL")); }
+void MainMenu::Command5_Click() { startJob(QStringLiteral("ZIPS")); }
+
+void MainMenu::Command7_Click()
+{
+    hide();
+    forms_.CustomOp.show();
+    forms_.CustomPre.show();
+}
+
+void MainMenu::Command8_Click() { forms_.frmAbout.show(); }
+
+void MainMenu::Command9_Click() { showHelp(forms_, *this, design().caption); }
+
+void MainMenu::Command1_Click(int)
+{
+    unload();
+    registry().end();
+}

@@ -1,0 +1,39 @@
+#include "app/Startup.h"
+
+#include "ui/AppInfo.h"
+#include "ui/Fonts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+
+QString displayProblem()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return {};
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QStringLiteral("no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                              "start it from a desktop session");
+    return {};
+}
+
+void configureApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("Tessera"));
+    QApplication::setApplicationDisplayName(ui::AppInfo::title);
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/tessera.png"));
+    icon.addFile(QStringLiteral(":/images/tessera-64.png"));
+    QApplication::setWindowIcon(icon);
+    ui::installFontSubstitutes();
+    app.setFont(ui::defaultFont());
+}
+
+QString defaultHelpFile()
+{
+    return QApplication::applicationDirPath() + QStringLiteral("/help/TESSERA16.qhc");
+}

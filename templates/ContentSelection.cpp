@@ -1,0 +1,195 @@
+#include "templates/ContentSelection.h"
+
+#include "app/Forms.h"
+#include "app/Help.h"
+#include "templates/ContentsList.h"
+#include "templates/DirectoryList.h"
+#include "ui/Controls.h"
+#include "ui/Error.h"
+#include "ui/MessageBox.h"
+#include "ui/Units.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+
+namespace templates {
+
+namespace {
+QListView* makeList(QWidget* parent, QStringListModel* model, int left, int top, int width, int height)
+{
+    auto* view = new QListView(parent);
+    view->setModel(model);
+    view->setGeometry(ui::pxRect(left, top, width, height));
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    return view;
+}
+}  // namespace
+
+ContentSelection::ContentSelection(Forms& forms)
+    : FormWith(forms.registry, QStringLiteral("opncontents"),
+               ui::WindowDesign{QStringLiteral("Content Selection"), 4575, 4425, false, 1200, 1770,
+                                ui::Frame::SizableNoControls}),
+      forms_(forms)
+{
+}
+
+void ContentSelection::build(QWidget* client)
+{
+    auto& c = makeControls();
+    c.Label1 = ui::makeLabel(client, QStringLiteral("Label1"), 120, 120, 4335, 255);
+    c.Drive1 = new QComboBox(client);
+    c.Drive1->setGeometry(ui::pxRect(120, 480, 1935, 315));
+    c.Dir1 = new DirectoryList(forms_.context.files(), client);
+    c.Dir1->setGeometry(ui::pxRect(120, 840, 1935, 3015));
+    c.List1Model = new QStringListModel(client);
+    c.List1 = makeList(client, c.List1Model, 2160, 480, 2295, 3405);
+    c.List1->setSelectionMode(QAbstractItemView::NoSelection);
+    c.File1Model = new QStringListModel(client);
+    c.File1 = makeList(client, c.File1Model, 120, 960, 1095, 480);
+    c.File1->hide();
+    c.Command5 = ui::makeButton(client, QStringLiteral("Help"), 1200, 4080, 975, 255);
+    c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 2280, 4080, 1095, 255);
+    c.Command3 = ui::makeButton(client, QStringLiteral("Go Back"), 120, 4080, 975, 255);
+    c.Command2 = ui::makeButton(client, QStringLiteral("Finish"), 3480, 4080, 975, 255);
+
+    QObject::connect(c.Command5, &QPushButton::clicked, c.Command5, [this] { Command5_Click(); });
+    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
+    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
+    QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
+    c.Dir1->onChange = [this] { Dir1_Change(); };
+
+    QWidget::setTabOrder(c.Drive1, c.Dir1);
+    QWidget::setTabOrder(c.Dir1, c.List1);
+    QWidget::setTabOrder(c.List1, c.Command5);
+    QWidget::setTabOrder(c.Command5, c.Command1);
+    QWidget::setTabOrder(c.Command1, c.Command3);
+    QWidget::setTabOrder(c.Command3, c.Command2);
+}
+
+int ContentSelection::driveOf(const QByteArray& path) const
+{
+    int best = -1;
+    qsizetype bestLength = -1;
+    const QList<ui::Drive>& drives = controls_->drives;
+    for (int i = 0; i < drives.size(); ++i) {
+        const QByteArray& root = drives[i].root;
+        const bool under = root == "/" || path == root || path.startsWith(root + '/');
+        if (drives[i].mounted && under && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    return best;
+}
+
+void ContentSelection::Form_Load()
+{
+    auto& c = controls();
+    c.Label1->setText(kInstruction);
+    c.drives = forms_.context.files().drives();
+    for (const ui::Drive& drive : c.drives)
+        c.Drive1->addItem(drive.label);
+
+    // The lists start at the process's current directory; the contents list
+    // stays empty until the open directory first changes.
+    const QByteArray current = forms_.context.files().currentDirectory();
+    shownDrive_ = driveOf(current);
+    const QByteArray root = shownDrive_ >= 0 ? c.drives[shownDrive_].root : QByteArray("/");
+    c.Drive1->setCurrentIndex(shownDrive_);
+    driveDirectories.insert(root, current);
+    c.Dir1->setPathQuietly(root, current);
+    c.File1Model->setStringList({});
+}
+
+QStringList ContentSelection::contents() { return controls().List1Model->stringList(); }
+
+void ContentSelection::pickDrive(int index)
+{
+    auto& c = controls();
+    if (index < 0 || index >= c.drives.size())
+        return;
+    c.Drive1->setCurrentIndex(index);
+    Drive1_Change();
+}
+
+void ContentSelection::Drive1_Change()
+{
+    auto& c = controls();
+    const int index = c.Drive1->currentIndex();
+    if (index < 0)
+        return;
+    const ui::Drive& drive = c.drives[index];
+    try {
+        forms_.context.files().checkDrive(drive);
+    } catch (const ui::Error& error) {
+        // The directory list stays where it was; the drive list keeps the pick.
+        forms_.context.messages().show(window(), QStringLiteral("An error has occured:") + error.description +
+                                                     QStringLiteral(",Error No.") + QString::number(error.number));
+        return;
+    }
+    shownDrive_ = index;
+    c.Dir1->setPath(drive.root, driveDirectories.value(drive.root, drive.root));
+}
+
+void ContentSelection::Dir1_Change()
+{
+    auto& c = controls();
+    driveDirectories.insert(c.Dir1->root(), c.Dir1->path());
+    const auto fail = [this](const ui::Error& error) {
+        forms_.context.messages().show(window(),
+                                       QStringLiteral("An error has occured while trying to change directories.") +
+                                           QStringLiteral("Error No.") + QString::number(error.number));
+    };
+    // The file list follows the directory list; a directory that could not
+    // be read stops the rebuild here.
+    if (const auto& error = c.Dir1->listingError()) {
+        c.File1Model->setStringList({});
+        fail(*error);
+        return;
+    }
+    QStringList files;
+    files.reserve(c.Dir1->files().size());
+    for (const ui::DirEntry& file : c.Dir1->files())
+        files.append(file.display);
+    c.File1Model->setStringList(files);
+
+    const ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
+    c.List1Model->setStringList(list.entries);
+    if (list.error)
+        fail(*list.error);
+}
+
+void ContentSelection::Command1_Click()
+{
+    LabelTemplate* label = forms_.templateOfJob();
+    if (!label)
+        return;
+    label->use();
+    label->window()->update();
+    const QStringList entries = contents();
+    for (int i = 0; i < label->fieldCount(); ++i)
+        label->Label1(i).setCaption(entries.value(i));
+    label->setDiskName(forms_.diskop.diskName());
+    label->show();
+}
+
+void ContentSelection::Command2_Click()
+{
+    forms_.hideWizard();
+    forms_.readytoprint.show();
+}
+
+void ContentSelection::Command3_Click()
+{
+    forms_.hideWizard();
+    forms_.Tessera.show();
+}
+
+void ContentSelection::Command5_Click() { showHelp(forms_, *this, design().caption); }
+
+}  // namespace templates

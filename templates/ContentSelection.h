@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ui/FileSystem.h"
+#include "ui/FormWith.h"
+
+#include <QHash>
+#include <QStringList>
+
+class Forms;
+class QComboBox;
+class QLabel;
+class QListView;
+class QPushButton;
+class QStringListModel;
+
+namespace templates {
+
+class DirectoryList;
+
+struct ContentSelectionControls {
+    QLabel* Label1 = nullptr;
+    QComboBox* Drive1 = nullptr;
+    DirectoryList* Dir1 = nullptr;
+    QListView* List1 = nullptr;
+    QStringListModel* List1Model = nullptr;
+    QListView* File1 = nullptr;  // never visible
+    QStringListModel* File1Model = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QList<ui::Drive> drives;
+};
+
+// Fills the job's template from a directory listing.
+class ContentSelection final : public ui::FormWith<ContentSelectionControls> {
+public:
+    explicit ContentSelection(Forms& forms);
+
+    static inline const QString kInstruction =
+        QStringLiteral("Please select a drive or directory folder that you wish to print.");
+
+    // The directory each drive was last left at, for the whole run.
+    QHash<QByteArray, QByteArray> driveDirectories;
+
+    // The contents list as it stands.
+    QStringList contents();
+
+    // Picks drive `index` of the drive list, as the user does.
+    void pickDrive(int index);
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command5_Click();
+
+protected:
+    void build(QWidget* client) override;
+    void Form_Load() override;
+
+private:
+    int driveOf(const QByteArray& path) const;
+    Forms& forms_;
+    int shownDrive_ = -1;
+};
+
+}  // namespace templates

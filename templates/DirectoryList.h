@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ui/Error.h"
+#include "ui/FileSystem.h"
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <functional>
+#include <optional>
+
+namespace templates {
+
+// The open directory's ancestors (from the drive's root), then its
+// subdirectories, as one list model.
+class DirectoryModel final : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(const QByteArray& root, const QByteArray& path, QList<ui::DirEntry> subdirectories);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    // The full path of a row.
+    QByteArray pathAt(int row) const;
+    int ancestorCount() const { return int(ancestors_.size()); }
+    const QList<ui::DirEntry>& subdirectories() const { return subdirectories_; }
+
+private:
+    QList<QByteArray> ancestors_;  // full paths, root first, the open one last
+    QList<ui::DirEntry> subdirectories_;
+};
+
+// The directory list: a double-click or Enter opens an entry; a single
+// click only highlights it.
+class DirectoryList final : public QListView {
+    Q_OBJECT
+public:
+    DirectoryList(ui::FileSystem& files, QWidget* parent);
+
+    const QByteArray& path() const { return path_; }
+    const QByteArray& root() const { return root_; }
+    // Opens `path` on the drive at `root`, lists it and reports the change.
+    // A directory that cannot be read opens empty; its error is kept.
+    void setPath(const QByteArray& root, const QByteArray& path);
+    // Sets the path without reporting a change.
+    void setPathQuietly(const QByteArray& root, const QByteArray& path);
+
+    const QList<ui::DirEntry>& subdirectories() const { return model_.subdirectories(); }
+    const QList<ui::DirEntry>& files() const { return files_; }
+    const std::optional<ui::Error>& listingError() const { return error_; }
+
+    // Opens the entry at `row`, as a double-click does.
+    void openRow(int row);
+
+    std::function<void()> onChange;  // Dir1_Change
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    ui::FileSystem& fs_;
+    DirectoryModel model_;
+    QByteArray root_, path_;
+    QList<ui::DirEntry> files_;
+    std::optional<ui::Error> error_;
+};
+
+}  // namespace templates

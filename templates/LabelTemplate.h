@@ -1,0 +1,58 @@
+#pragma once
+
+#include "templates/TemplateDesign.h"
+#include "ui/FormWith.h"
+
+class Forms;
+
+namespace templates {
+
+class TemplateCanvas;
+
+struct TemplateControls {
+    TemplateCanvas* canvas = nullptr;
+};
+
+// A field of a template, addressed by its control array and index.
+class TemplateField {
+public:
+    TemplateField(TemplateCanvas& canvas, bool content, int index)
+        : canvas_(canvas), content_(content), index_(index) {}
+    QString caption() const;
+    void setCaption(const QString& text) const;
+
+private:
+    TemplateCanvas& canvas_;
+    bool content_;
+    int index_;
+};
+
+// One of the four label templates: the form whose client area is the label.
+class LabelTemplate final : public ui::FormWith<TemplateControls> {
+public:
+    LabelTemplate(Forms& forms, const TemplateDesign& design);
+
+    const TemplateDesign& labelDesign() const { return design_; }
+    int fieldCount() const { return design_.fieldCount(); }
+    bool hasContentField(int index) const { return index >= 0 && index < fieldCount(); }
+    bool hasDiskNameField(int index) const { return index == 1 || (index == 0 && design_.diskName0); }
+
+    // Content fields Label1(0..N) and disk-name fields Label2(0..1); the
+    // index must exist on this template.
+    TemplateField Label1(int index);
+    TemplateField Label2(int index);
+
+    // Writes the disk name into every disk-name field: Label2(0), then Label2(1).
+    void setDiskName(const QString& name);
+
+    void Label1_Click(int Index);
+
+protected:
+    void build(QWidget* client) override;
+
+private:
+    Forms& forms_;
+    const TemplateDesign& design_;
+};
+
+}  // namespace templates

@@ -1,0 +1,111 @@
+#include "templates/TemplateCanvas.h"
+
+#include "ui/Fonts.h"
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace templates {
+
+namespace {
+
+QRect toPx(const QRect& twips) { return ui::pxRect(twips.x(), twips.y(), twips.width(), twips.height()); }
+
+// A field: opaque background, text wrapped at spaces and clipped to the field.
+void paintField(QPainter& painter, const QRect& twips, const QString& text, const QFont& font, Qt::Alignment align)
+{
+    const QRect rect = toPx(twips);
+    painter.fillRect(rect, ui::color(ui::syscolor::CaptionText));
+    painter.save();
+    painter.setClipRect(rect);
+    painter.setFont(font);
+    painter.setPen(ui::color(ui::syscolor::ButtonText));
+    painter.drawText(rect, int(align | Qt::AlignTop | Qt::TextWordWrap), text);
+    painter.restore();
+}
+
+void paintLines(QPainter& painter, const QList<LineDesign>& lines)
+{
+    for (const LineDesign& l : lines) {
+        painter.setPen(QPen(ui::color(l.color), l.widthPx, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(ui::pxPoint(l.line.x1(), l.line.y1()), ui::pxPoint(l.line.x2(), l.line.y2()));
+    }
+}
+
+}  // namespace
+
+TemplateCanvas::TemplateCanvas(const TemplateDesign& design, QWidget* parent)
+    : QWidget(parent), design_(design)
+{
+    setObjectName(QStringLiteral("canvas"));
+    setGeometry(0, 0, ui::px(design.width), ui::px(design.height));
+    for (int i = 0; i < design.fieldCount(); ++i)
+        content_.append(QStringLiteral("Label1"));
+    diskName_[0] = diskName_[1] = QStringLiteral("Label2");
+    if (!design.pictureResource.isEmpty())
+        picture_ = QImage(design.pictureResource);
+}
+
+QFont TemplateCanvas::diskNameFont() { return ui::designFont(ui::fontname::SansSerif, 12, true); }
+
+void TemplateCanvas::setContentText(int index, const QString& text)
+{
+    if (index < 0 || index >= content_.size() || content_[index] == text)
+        return;
+    content_[index] = text;
+    update(toPx(design_.contentFields[index]));
+}
+
+void TemplateCanvas::setDiskNameText(int index, const QString& text)
+{
+    diskName_[index] = text;
+    update();
+}
+
+int TemplateCanvas::contentFieldAt(const QPoint& point) const
+{
+    for (int i = 0; i < design_.fieldCount(); ++i) {
+        if (toPx(design_.contentFields[i]).contains(point))
+            return i;
+    }
+    return -1;
+}
+
+void TemplateCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), ui::color(ui::syscolor::Window));
+
+    const QFont contentFont = ui::designFont(design_.contentFontName, design_.contentFontSize);
+    for (int i = 0; i < design_.fieldCount(); ++i)
+        paintField(painter, design_.contentFields[i], content_[i], contentFont, Qt::AlignLeft);
+    paintField(painter, design_.diskName1, diskName_[1], diskNameFont(), Qt::AlignHCenter);
+    if (design_.credit)
+        paintField(painter, *design_.credit, kCreditText, ui::defaultFont(), Qt::AlignHCenter);
+    if (design_.picture)
+        painter.drawImage(toPx(*design_.picture).topLeft(), picture_);
+    if (design_.diskName0)
+        paintField(painter, *design_.diskName0, diskName_[0], diskNameFont(), Qt::AlignLeft);
+
+    paintLines(painter, design_.rules);
+    paintLines(painter, design_.outline);
+}
+
+void TemplateCanvas::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton ? contentFieldAt(event->position().toPoint()) : -1;
+}
+
+void TemplateCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int index = pressed_;
+    pressed_ = -1;
+    if (event->button() != Qt::LeftButton || index < 0 || contentFieldAt(event->position().toPoint()) != index)
+        return;
+    if (onContentClick)
+        onContentClick(index);
+}
+
+}  // namespace templates

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QLineF>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// Helpers that place toolkit controls at designed positions (twips).
+namespace ui {
+
+QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height,
+                  bool wordWrap = false);
+QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height);
+
+// A ruled line between two points in twips; never takes the mouse.
+class Rule final : public QWidget {
+    Q_OBJECT
+public:
+    Rule(QWidget* parent, int x1, int y1, int x2, int y2, QColor color, double widthPx);
+    QLineF line() const { return line_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLineF line_;  // in this widget's pixels
+    QColor color_;
+    double width_;
+};
+
+}  // namespace ui

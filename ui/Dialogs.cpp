@@ -1,0 +1,49 @@
+#include "ui/Dialogs.h"
+
+#include "ui/CommonDialog.h"
+#include "ui/FontDialog.h"
+#include "ui/Printer.h"
+
+#include <QAbstractPrintDialog>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace ui {
+
+std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter, const QString& initial)
+{
+    const QString name = QFileDialog::getOpenFileName(owner, QString(), initial, filter);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString& initial)
+{
+    // The caller decides about the extension and about replacing a file.
+    const QString name = QFileDialog::getSaveFileName(owner, QString(), initial, filter);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<FontChoice> QtDialogs::chooseFont(QWidget* owner, const FontChoice& initial, int flags)
+{
+    FontDialog dialog(owner, initial, (flags & CommonDialog::Effects) != 0);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
+bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
+{
+    // Printer choice and page set-up only: one page, no range, no copies.
+    QPrintDialog dialog(&printer.device(), owner);
+    dialog.setWindowTitle(QObject::tr("Print Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, 1);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace ui

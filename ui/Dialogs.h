@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+class QWidget;
+
+namespace ui {
+
+class Printer;
+
+// What the font dialog returns: typeface, size, effects and colour.
+struct FontChoice {
+    QString name = QStringLiteral("MS Sans Serif");
+    double size = 8;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikethru = false;
+    quint32 color = 0;  // 0x00BBGGRR
+
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
+};
+
+// The system's standard modal dialogs. Each returns nothing when the user
+// cancels. `filter` is in Qt's form ("Text (*.x);;Other (*.y)").
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual std::optional<QString> openFile(QWidget* owner, const QString& filter,
+                                            const QString& initial) = 0;
+    virtual std::optional<QString> saveFile(QWidget* owner, const QString& filter,
+                                            const QString& initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial,
+                                                 int flags) = 0;
+    // Printer choice and page set-up; what the user confirms becomes the
+    // current printer.
+    virtual bool printSetup(QWidget* owner, Printer& printer) = 0;
+};
+
+class QtDialogs final : public Dialogs {
+public:
+    std::optional<QString> openFile(QWidget* owner, const QString& filter,
+                                    const QString& initial) override;
+    std::optional<QString> saveFile(QWidget* owner, const QString& filter,
+                                    const QString& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial,
+                                         int flags) override;
+    bool printSetup(QWidget* owner, Printer& printer) override;
+};
+
+}  // namespace ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace ui {
+
+// A name on disk: the bytes as stored, and the text shown for them.
+// Names that are not valid in the system's encoding still open correctly.
+struct DirEntry {
+    QByteArray name;
+    QString display;
+};
+
+// A drive is a mounted volume, or a removable-media mount point of the
+// system's mount table that has no medium mounted now.
+struct Drive {
+    QByteArray root;
+    QString label;
+    bool mounted = true;
+};
+
+struct Listing {
+    QList<DirEntry> directories;  // alphabetical, case-insensitive
+    QList<DirEntry> files;        // alphabetical, case-insensitive
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual QList<Drive> drives() = 0;
+    // The process's current directory.
+    virtual QByteArray currentDirectory() = 0;
+    // Raises Error 68 when the drive has no medium, 76 when its root is gone.
+    virtual void checkDrive(const Drive& drive) = 0;
+    // The subdirectories and files of `path`, hidden entries (names starting
+    // with ".") left out. Raises Error 76 or 70 when it cannot be read.
+    virtual Listing list(const QByteArray& path) = 0;
+};
+
+class LocalFileSystem final : public FileSystem {
+public:
+    QList<Drive> drives() override;
+    QByteArray currentDirectory() override;
+    void checkDrive(const Drive& drive) override;
+    Listing list(const QByteArray& path) override;
+
+    // Parses a mount table in the form of /proc/self/mounts or /etc/fstab.
+    struct MountLine {
+        QByteArray device, mountPoint, type, options;
+    };
+    static QList<MountLine> parseMountTable(const QByteArray& text);
+    static bool isPseudoFileSystem(const MountLine& line);
+    static bool isRemovableMountPoint(const MountLine& line);
+};
+
+// Case-insensitive alphabetical order with the stored bytes as tie-break, so
+// the order is total and stable.
+void sortEntries(QList<DirEntry>& entries);
+
+// The text shown for a name or path stored as bytes.
+QString displayName(const QByteArray& name);
+
+// Path helpers on stored bytes.
+QByteArray joinPath(const QByteArray& directory, const QByteArray& name);
+QByteArray parentPath(const QByteArray& path);
+QByteArray lastComponent(const QByteArray& path);
+
+}  // namespace ui

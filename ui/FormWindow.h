@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QWidget>
+
+namespace ui {
+
+// The top-level window of a form: frame and placement from its design.
+// A window without a close control refuses every close request; closing one
+// with a close control unloads its form.
+class FormWindow final : public QWidget {
+    Q_OBJECT
+public:
+    FormWindow(Form& form, Registry& registry);
+
+    // Set when the form is unloaded, so that a late close does nothing.
+    void detach() { form_ = nullptr; }
+
+    static Qt::WindowFlags flagsFor(Frame frame);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    Form* form_;
+    Registry& registry_;
+};
+
+}  // namespace ui

@@ -1,0 +1,119 @@
+#include "ui/Printer.h"
+
+#include "ui/Error.h"
+
+#include <QDir>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
+#include <QWidget>
+
+#include <cups/cups.h>
+
+namespace ui {
+
+namespace {
+Error printerError(const QString& why)
+{
+    return Error::of(Error::PrinterError, standardDescription(Error::PrinterError) + QStringLiteral(": ") + why);
+}
+
+// The queue must exist, run and accept jobs, or the page would be lost.
+void checkQueue(const QByteArray& name)
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    if (!dest)
+        throw printerError(QStringLiteral("printer \"%1\" not found (%2)")
+                               .arg(QString::fromLocal8Bit(name), QString::fromUtf8(cupsLastErrorString())));
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool stopped = state && qstrcmp(state, "5") == 0;
+    const bool rejecting = accepting && qstricmp(accepting, "false") == 0;
+    cupsFreeDests(1, dest);
+    if (stopped)
+        throw printerError(QStringLiteral("printer \"%1\" is stopped").arg(QString::fromLocal8Bit(name)));
+    if (rejecting)
+        throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
+}
+}  // namespace
+
+void renderPage(QPagedPaintDevice& device, QWidget* client)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw printerError(QStringLiteral("the page could not be started"));
+    const double scale = device.logicalDpiX() / 96.0;
+    painter.scale(scale, scale);
+    client->render(&painter, QPoint(), QRegion(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (!painter.end())
+        throw printerError(QStringLiteral("the page could not be finished"));
+}
+
+SystemPrinter::SystemPrinter() = default;
+SystemPrinter::~SystemPrinter() = default;
+
+QPrinter& SystemPrinter::device()
+{
+    // Made on first use: asking the spooler for its printers costs start-up time.
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void SystemPrinter::printPage(QWidget* client, const QString& jobName)
+{
+    QPrinter& printer = device();
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        if (printer.outputFileName().isEmpty())
+            throw printerError(QStringLiteral("no output file is set"));
+        printer.setDocName(jobName);
+        renderPage(printer, client);
+        if (printer.printerState() == QPrinter::Error)
+            throw printerError(QStringLiteral("the file could not be written"));
+        return;
+    }
+    sendToQueue(client, jobName);
+}
+
+// The page is drawn into a PDF with the chosen page layout and handed to the
+// spooler ourselves, so that a queue that refuses it is reported, and so that
+// the spooler is told not to scale the label.
+void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
+{
+    QPrinter& printer = device();
+    const QByteArray name = printer.printerName().toLocal8Bit();
+    if (name.isEmpty())
+        throw printerError(QStringLiteral("no printer is set up"));
+    checkQueue(name);
+
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessera-XXXXXX.pdf"));
+    if (!file.open())
+        throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
+    file.close();
+
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(file.fileName());
+    pdf.setPageLayout(printer.pageLayout());
+    pdf.setFullPage(printer.fullPage());
+    pdf.setDocName(jobName);
+    renderPage(pdf, client);
+
+    cups_option_t* options = nullptr;
+    int count = 0;
+    count = cupsAddOption("print-scaling", "none", count, &options);
+    count = cupsAddOption("fit-to-page", "false", count, &options);
+    const QByteArray media = printer.pageLayout().pageSize().key().toLatin1();
+    if (!media.isEmpty())
+        count = cupsAddOption("media", media.constData(), count, &options);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(),
+                                   QFile::encodeName(file.fileName()).constData(),
+                                   jobName.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job == 0)
+        throw printerError(QString::fromUtf8(cupsLastErrorString()));
+}
+
+}  // namespace ui

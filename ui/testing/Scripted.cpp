@@ -1,0 +1,106 @@
+#include "ui/testing/Scripted.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QWidget>
+
+namespace ui::testing {
+
+int ScriptedMessageBox::ask(QWidget*, const QString& text, int style, const QString& title)
+{
+    calls.append({text, style, title});
+    if (whileOpen)
+        whileOpen();
+    if (answers.empty())
+        return Ok;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+namespace {
+template <typename T>
+T next(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty())
+        return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+}  // namespace
+
+std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString& filter, const QString&)
+{
+    filters.append(filter);
+    return next(openAnswers, std::optional<QString>());
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString& filter, const QString&)
+{
+    filters.append(filter);
+    return next(saveAnswers, std::optional<QString>());
+}
+
+std::optional<FontChoice> ScriptedDialogs::chooseFont(QWidget*, const FontChoice&, int flags)
+{
+    fontFlags.append(flags);
+    return next(fontAnswers, std::optional<FontChoice>());
+}
+
+bool ScriptedDialogs::printSetup(QWidget*, Printer& printer)
+{
+    ++printSetups;
+    auto answer = next(printAnswers, cancel());
+    return answer(printer);
+}
+
+ScriptedPrinter::ScriptedPrinter() = default;
+ScriptedPrinter::~ScriptedPrinter() = default;
+
+QPrinter& ScriptedPrinter::device()
+{
+    if (!device_)
+        device_ = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+    return *device_;
+}
+
+void ScriptedPrinter::printPage(QWidget* client, const QString& jobName)
+{
+    if (failWith) {
+        const Error error = *failWith;
+        failWith.reset();
+        throw error;
+    }
+    QImage image(client->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    client->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    pages.append({client->window()->objectName(), client->size(), jobName, image});
+}
+
+void ScriptedHelpViewer::open(QWidget* owner, const QString& helpFile, int command, const QString& keyword)
+{
+    calls.append({owner, helpFile, command, keyword});
+    if (failWith)
+        throw *failWith;
+}
+
+QImage ScriptedPictures::load(const QString& path)
+{
+    const auto found = images.constFind(path);
+    if (found == images.constEnd())
+        throw Error::of(Error::FileNotFound);
+    if (found->isNull())
+        throw Error::of(Error::InvalidPicture);
+    return *found;
+}
+
+void ScriptedFileSystem::checkDrive(const Drive& drive)
+{
+    const auto found = driveErrors.constFind(drive.root);
+    if (found != driveErrors.constEnd())
+        throw *found;
+    local_.checkDrive(drive);
+}
+
+}  // namespace ui::testing

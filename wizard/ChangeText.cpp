@@ -1,0 +1,95 @@
+#include "wizard/ChangeText.h"
+
+#include "app/Forms.h"
+#include "ui/Controls.h"
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Refuses an edit that makes the text longer than the limit, unless the
+// text was already longer (a field's text put there whole): then only
+// edits that do not lengthen it are taken. A plain maximum length would cut
+// such a text as soon as it is set.
+class TypingLimit final : public QValidator {
+public:
+    TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), accepted_(edit->text().size())
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text.size(); });
+    }
+    State validate(QString& input, int&) const override
+    {
+        return input.size() <= std::max<qsizetype>(limit_, accepted_) ? Acceptable : Invalid;
+    }
+
+private:
+    int limit_;
+    qsizetype accepted_;
+};
+
+}  // namespace
+
+ChangeText::ChangeText(Forms& forms)
+    : FormWith(forms.registry, QStringLiteral("frmchangecap"),
+               ui::WindowDesign{QStringLiteral("Change Text"), 3135, 2520, false, 2595, 6795, ui::Frame::Sizable}),
+      forms_(forms)
+{
+}
+
+void ChangeText::build(QWidget* client)
+{
+    auto& c = makeControls();
+    c.Label2 = ui::makeLabel(client,
+                             QStringLiteral("Click on the field that you wish to change,type in the new text "
+                                            "below then click \"Update\"."),
+                             120, 120, 2895, 735, true);
+    c.Line1 = new ui::Rule(client, 120, 1080, 3000, 1080, ui::color(ui::syscolor::WindowText), 1);
+    c.Label1 = ui::makeLabel(client, QStringLiteral("Enter the new text here."), 720, 1320, 1815, 255);
+    c.Text1 = new QLineEdit(client);
+    c.Text1->setGeometry(ui::pxRect(120, 1680, 2895, 285));
+    c.Text1->setMaxLength(std::numeric_limits<int>::max());
+    c.Text1->setValidator(new TypingLimit(c.Text1, kTypingLimit));
+    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
+    c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 1080, 2160, 855, 255);
+    c.Command3 = ui::makeButton(client, QStringLiteral("Finish"), 2040, 2160, 975, 255);
+    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
+    QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
+
+    QWidget::setTabOrder(c.Text1, c.Command1);
+    QWidget::setTabOrder(c.Command1, c.Command2);
+    QWidget::setTabOrder(c.Command2, c.Command3);
+    c.Text1->setFocus();
+}
+
+void ChangeText::setText1(const QString& text) { controls().Text1->setText(text); }
+
+void ChangeText::Command1_Click()
+{
+    templates::LabelTemplate* label = forms_.templateOfJob();
+    // An index left from a template with more fields names no field here:
+    // writing nothing beats overwriting a field the user never chose.
+    if (!label || !label->hasContentField(forms_.Tessera.newtxt))
+        return;
+    label->Label1(forms_.Tessera.newtxt).setCaption(controls().Text1->text());
+}
+
+void ChangeText::Command2_Click()
+{
+    forms_.hideWizard();
+    forms_.Tessera.show();
+}
+
+void ChangeText::Command3_Click()
+{
+    forms_.hideWizardButPrintManager();
+    forms_.readytoprint.show();
+}

@@ -1,0 +1,79 @@
+#include "wizard/PrintManager.h"
+
+#include "app/Forms.h"
+#include "ui/Controls.h"
+#include "ui/Error.h"
+#include "ui/MessageBox.h"
+#include "ui/Printer.h"
+#include "ui/SystemColors.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+PrintManager::PrintManager(Forms& forms)
+    : FormWith(forms.registry, QStringLiteral("readytoprint"),
+               ui::WindowDesign{QStringLiteral("Print Manager"), 2895, 2190, true, 0, 0, ui::Frame::SizableCloseOnly}),
+      forms_(forms)
+{
+}
+
+void PrintManager::build(QWidget* client)
+{
+    auto& c = makeControls();
+    c.Label1 = ui::makeLabel(client,
+                             QStringLiteral("You have finished creating your new label.Click \"Print\" to print "
+                                            "your label now or Click \"<<Back\" to return to the main screen."),
+                             120, 120, 2655, 855, true);
+    c.Label2 = ui::makeLabel(client,
+                             QStringLiteral("If you are printing a label,insert adhesive paper into the printer now."),
+                             120, 1080, 2655, 375, true);
+    c.Line1 = new ui::Rule(client, 120, 1560, 2760, 1560, ui::color(ui::syscolor::WindowText), 1);
+    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 240, 1800, 1095, 255);
+    c.Command1 = ui::makeButton(client, QStringLiteral("Print"), 1560, 1800, 1095, 255);
+    c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
+    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
+    QWidget::setTabOrder(c.Command1, c.Command2);
+    c.Command1->setFocus();
+}
+
+ui::Form* PrintManager::printedForm()
+{
+    if (forms_.Tessera.disktype == QLatin1String("CUSTOM"))
+        return &forms_.CustomPre;
+    return forms_.templateOfJob();
+}
+
+void PrintManager::Command1_Click()
+{
+    ui::CommonDialog& dialog = *controls().CommonDialog1;
+    try {
+        dialog.Flags = ui::CommonDialog::PrintSetup;
+        dialog.CancelError = true;
+        dialog.ShowPrinter();
+        if (templates::LabelTemplate* label = forms_.templateOfJob())
+            label->show();
+        if (ui::Form* form = printedForm())
+            forms_.context.printer().printPage(form->client(), form->design().caption);
+        for (ui::Form* form : forms_.wizard())
+            form->unload();
+        forms_.CustomPre.unload();
+        forms_.CustomOp.unload();
+        forms_.Tessera.show();
+    } catch (const ui::Error& error) {
+        // A cancelled dialog is silent; any failure to print is reported, so
+        // that a page that never came out is not taken for success.
+        if (error.number != ui::Error::CancelSelected)
+            forms_.context.messages().show(window(), kPrinterErrorText, ui::MessageBox::OkOnly);
+    }
+}
+
+void PrintManager::Command2_Click()
+{
+    if (forms_.Tessera.disktype == QLatin1String("CUSTOM")) {
+        forms_.CustomPre.hide();
+        forms_.CustomOp.hide();
+    }
+    forms_.hideWizard();
+    forms_.Tessera.show();
+}

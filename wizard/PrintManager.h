@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/CommonDialog.h"
+#include "ui/FormWith.h"
+
+#include <optional>
+
+class Forms;
+class QLabel;
+class QPushButton;
+namespace ui {
+class Rule;
+}
+
+struct PrintManagerControls {
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    ui::Rule* Line1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    std::optional<ui::CommonDialog> CommonDialog1;
+};
+
+// The last step of every job: print the label, or go back.
+class PrintManager final : public ui::FormWith<PrintManagerControls> {
+public:
+    explicit PrintManager(Forms& forms);
+
+    static inline const QString kPrinterErrorText = QStringLiteral(
+        "Tessera has encountered an error while trying to print,please check all cables,paper,ports and "
+        "drivers,restart windows then try again.");
+
+    void Command1_Click();
+    void Command2_Click();
+
+    // The form whose image is printed for `disktype`, or none.
+    ui::Form* printedForm();
+
+protected:
+    void build(QWidget* client) override;
+
+private:
+    Forms& forms_;
+};
