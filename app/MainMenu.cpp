@@ -19,6 +19,9 @@ MainMenu::MainMenu(Forms& forms)
 void MainMenu::build(QWidget* client)
 {
     auto& c = makeControls();
+    // Created in tab order: Exit first, then the rest top to bottom.
+    c.Command1_6 = ui::makeButton(client, QStringLiteral("Exit"), 120, 5640, 2295, 255);
+    QObject::connect(c.Command1_6, &QPushButton::clicked, c.Command1_6, [this] { Command1_Click(6); });
     c.Image1 = new QLabel(client);
     c.Image1->setObjectName(QStringLiteral("Image1"));
     c.Image1->setGeometry(ui::pxRect(120, 120, 2280, 1740));
@@ -38,17 +41,7 @@ void MainMenu::build(QWidget* client)
     c.Command7 = button("Custom Label", 4200, &MainMenu::Command7_Click, this);
     c.Command8 = button("About Tessera", 4680, &MainMenu::Command8_Click, this);
     c.Command9 = button("Help", 5160, &MainMenu::Command9_Click, this);
-    c.Command1_6 = ui::makeButton(client, QStringLiteral("Exit"), 120, 5640, 2295, 255);
-    QObject::connect(c.Command1_6, &QPushButton::clicked, c.Command1_6, [this] { Command1_Click(6); });
 
-    // Tab order: Exit first, then the buttons top to bottom.
-    QWidget::setTabOrder(c.Command1_6, c.Command2);
-    QWidget::setTabOrder(c.Command2, c.Command3);
-    QWidget::setTabOrder(c.Command3, c.Command4);
-    QWidget::setTabOrder(c.Command4, c.Command5);
-    QWidget::setTabOrder(c.Command5, c.Command7);
-    QWidget::setTabOrder(c.Command7, c.Command8);
-    QWidget::setTabOrder(c.Command8, c.Command9);
     c.Command1_6->setFocus();
 }
 

@@ -20,6 +20,7 @@ QString displayProblem()
 
 void configureApplication(QApplication& app)
 {
+    Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("Tessera"));
     QApplication::setApplicationDisplayName(ui::AppInfo::title);
     QApplication::setApplicationVersion(

@@ -63,12 +63,6 @@ void ContentSelection::build(QWidget* client)
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
     c.Dir1->onChange = [this] { Dir1_Change(); };
 
-    QWidget::setTabOrder(c.Drive1, c.Dir1);
-    QWidget::setTabOrder(c.Dir1, c.List1);
-    QWidget::setTabOrder(c.List1, c.Command5);
-    QWidget::setTabOrder(c.Command5, c.Command1);
-    QWidget::setTabOrder(c.Command1, c.Command3);
-    QWidget::setTabOrder(c.Command3, c.Command2);
 }
 
 int ContentSelection::driveOf(const QByteArray& path) const

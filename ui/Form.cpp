@@ -77,11 +77,12 @@ FormWindow::FormWindow(Form& form, Registry& registry)
 
 void FormWindow::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
-    if (!form_ || !hasCloseControl(form_->design().frame))
+    if (!form_ || !hasCloseControl(form_->design().frame)) {
+        event->ignore();
         return;
-    Form& form = *form_;
-    registry_.frameClosed(form);
+    }
+    registry_.frameClosed(*form_);
+    event->accept();
 }
 
 void FormWindow::resizeEvent(QResizeEvent* event)

@@ -57,16 +57,13 @@ void ChangeText::build(QWidget* client)
     c.Text1->setGeometry(ui::pxRect(120, 1680, 2895, 285));
     c.Text1->setMaxLength(std::numeric_limits<int>::max());
     c.Text1->setValidator(new TypingLimit(c.Text1, kTypingLimit));
-    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 1080, 2160, 855, 255);
+    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Finish"), 2040, 2160, 975, 255);
     QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
     QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
 
-    QWidget::setTabOrder(c.Text1, c.Command1);
-    QWidget::setTabOrder(c.Command1, c.Command2);
-    QWidget::setTabOrder(c.Command2, c.Command3);
     c.Text1->setFocus();
 }
 

@@ -33,9 +33,6 @@ void DiskOptions::build(QWidget* client)
     c.Command1 = ui::makeButton(client, QStringLiteral("NEXT>>"), 2520, 960, 855, 495);
     QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
 
-    QWidget::setTabOrder(c.Text1, c.Option1);
-    QWidget::setTabOrder(c.Option1, c.Option2);
-    QWidget::setTabOrder(c.Option2, c.Command1);
     c.Text1->setFocus();
 }
 

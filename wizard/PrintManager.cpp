@@ -28,12 +28,11 @@ void PrintManager::build(QWidget* client)
                              QStringLiteral("If you are printing a label,insert adhesive paper into the printer now."),
                              120, 1080, 2655, 375, true);
     c.Line1 = new ui::Rule(client, 120, 1560, 2760, 1560, ui::color(ui::syscolor::WindowText), 1);
-    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 240, 1800, 1095, 255);
     c.Command1 = ui::makeButton(client, QStringLiteral("Print"), 1560, 1800, 1095, 255);
+    c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 240, 1800, 1095, 255);
     c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
     QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
     QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
-    QWidget::setTabOrder(c.Command1, c.Command2);
     c.Command1->setFocus();
 }
 
