@@ -21,10 +21,12 @@ namespace {
 // such a text as soon as it is set.
 class TypingLimit final : public QValidator {
 public:
-    TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), accepted_(edit->text().size())
+    TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit)
     {
         connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text.size(); });
     }
+    // Called before a longer text is put into the box.
+    void allow(qsizetype length) { accepted_ = length; }
     State validate(QString& input, int&) const override
     {
         return input.size() <= std::max<qsizetype>(limit_, accepted_) ? Acceptable : Invalid;
@@ -32,7 +34,7 @@ public:
 
 private:
     int limit_;
-    qsizetype accepted_;
+    qsizetype accepted_ = 0;
 };
 
 }  // namespace
@@ -67,7 +69,13 @@ void ChangeText::build(QWidget* client)
     c.Text1->setFocus();
 }
 
-void ChangeText::setText1(const QString& text) { controls().Text1->setText(text); }
+void ChangeText::setText1(const QString& text)
+{
+    QLineEdit* edit = controls().Text1;
+    if (auto* limit = const_cast<TypingLimit*>(dynamic_cast<const TypingLimit*>(edit->validator())))
+        limit->allow(text.size());
+    edit->setText(text);
+}
 
 void ChangeText::Command1_Click()
 {
