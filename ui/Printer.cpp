@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <QWidget>
@@ -43,10 +44,16 @@ void renderPage(QPagedPaintDevice& device, QWidget* client)
     QPainter painter;
     if (!painter.begin(&device))
         throw printerError(QStringLiteral("the page could not be started"));
-    const double scale = device.logicalDpiX() / 96.0;
-    painter.scale(scale, scale);
-    client->render(&painter, QPoint(), QRegion(),
-                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    // Rendering a widget straight onto a printer makes Qt draw it into a
+    // bitmap first. Recorded into a picture and replayed, every line and
+    // every text stays vector output.
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        client->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    // The picture is scaled from its resolution to the device's as it plays.
+    picture.play(&painter);
     if (!painter.end())
         throw printerError(QStringLiteral("the page could not be finished"));
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QRectF>
+#include <QString>
+
+// Looks at a printed PDF the way a user holds it: pages, text, and where
+// the ink lies on the paper, through poppler's command-line tools.
+namespace pdfprobe {
+
+constexpr int kDpi = 400;
+
+int pageCount(const QString& pdf);
+QString text(const QString& pdf);
+// The first page as a grey image at kDpi.
+QImage firstPage(const QString& pdf);
+// The bounding box of pixels darker than `threshold`, in millimetres from
+// the page's top-left corner.
+QRectF inkBoxMm(const QImage& page, int threshold = 96);
+// Waits (at most `seconds`) until `path` exists with a complete PDF in it.
+bool waitForFile(const QString& path, int seconds);
+// The expected outer size of a template's outline with its 2-pixel pen, in mm.
+QSizeF outlineSizeMm(const QList<QLine>& outlineTwips, int penPx);
+
+}  // namespace pdfprobe

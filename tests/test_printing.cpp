@@ -1,0 +1,153 @@
+// The print manager: success, cancel, failure and retry, and the page the
+// system printer makes when it prints to a PDF file.
+
+#include "support/Harness.h"
+#include "support/PdfProbe.h"
+
+#include "wizard/PrintManager.h"
+
+#include <QPrinter>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+std::function<bool(ui::Printer&)> toFile(const QString& path)
+{
+    return [path](ui::Printer& printer) {
+        printer.device().setOutputFormat(QPrinter::PdfFormat);
+        printer.device().setOutputFileName(path);
+        return true;
+    };
+}
+
+void finishDiskLabel(Harness& h, const QString& kind)
+{
+    h.forms->start();
+    h.forms->Tessera.hide();
+    h.forms->Tessera.disktype = kind;
+    h.forms->diskop.controls().Option1->click();
+    h.forms->diskop.Command1_Click();
+    h.forms->frmchangecap.Command3_Click();
+}
+
+}  // namespace
+
+class PrintingTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { configureTestApplication(); }
+
+    void cancelPrintsNothingAndSaysNothing()
+    {
+        Harness h;
+        finishDiskLabel(h, QStringLiteral("1.44"));
+        h.take();
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::cancel());
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.dialogs->printSetups, 1);
+        QVERIFY(h.printer->pages.isEmpty());
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(h.take(), QStringList());
+        QCOMPARE(h.visible(), QStringList{"readytoprint"});
+    }
+
+    void aFailingPrinterIsReportedOnceAndPrintCanBeRetried()
+    {
+        Harness h;
+        finishDiskLabel(h, QStringLiteral("ZIPL"));
+        h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("kept"));
+        h.take();
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QCOMPARE(h.messages->calls[0].style, 0);
+        QCOMPARE(h.messages->calls[0].title, QStringLiteral("Tessera v1.6"));
+        // Nothing unloaded; the template was made visible for the print.
+        QCOMPARE(h.take(), QStringList{"show ZipLabel"});
+        QCOMPARE(h.visible(), (QStringList{"ZipLabel", "readytoprint"}));
+        QCOMPARE(h.forms->ZipLabel.Label1(0).caption(), QStringLiteral("kept"));
+
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->pages[0].window, QStringLiteral("ZipLabel"));
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
+    }
+
+    void anyOtherPrintFailureIsReportedToo()
+    {
+        Harness h;
+        finishDiskLabel(h, QStringLiteral("CD"));
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.printer->failWith = ui::Error::of(ui::Error::PathFileAccess);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QVERIFY(h.forms->readytoprint.isVisible());
+    }
+
+    void theDialogIsAskedForPrintSetupAndTheTemplateInFull()
+    {
+        Harness h;
+        finishDiskLabel(h, QStringLiteral("CD"));
+        h.forms->CDSleve.window()->resize(120, 90);  // the user shrank the window
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->pages[0].size, QSize(8745 / 15, 6840 / 15));
+        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("CD Rom Sleeve"));
+        // The outline's far corner is on the page.
+        QCOMPARE(h.printer->pages[0].image.pixelColor(8640 / 15, 6720 / 15), QColor(Qt::black));
+    }
+
+    void printingToAPdfFileGivesOnePageOfVectorTextAtPhysicalSize()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("floppy.pdf"));
+        Harness h(Harness::PrinterKind::System);
+        finishDiskLabel(h, QStringLiteral("1.44"));
+        h.forms->DiskLabel.Label1(0).setCaption(QStringLiteral("letters.doc"));
+        h.dialogs->printAnswers.push_back(toFile(pdf));
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
+
+        if (!qEnvironmentVariableIsEmpty("TESSERA_KEEP_PDF"))
+            QFile::copy(pdf, qEnvironmentVariable("TESSERA_KEEP_PDF"));
+        QCOMPARE(pdfprobe::pageCount(pdf), 1);
+        const QString text = pdfprobe::text(pdf);
+        QVERIFY2(text.contains(QStringLiteral("letters.doc")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Made with Tessera")));
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdf));
+        const QSizeF expected = pdfprobe::outlineSizeMm(
+            {QLine(120, 120, 4200, 120), QLine(120, 120, 120, 3000), QLine(240, 3120, 4080, 3120)}, 2);
+        QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
+        QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
+        // Top-left of the design at the printable area's top-left.
+        const QPointF origin = h.context->printer().device().pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
+        const double outlineOffset = (120 - 15) * 25.4 / 1440;
+        QVERIFY(qAbs(ink.left() - (origin.x() + outlineOffset)) < 0.2);
+        QVERIFY(qAbs(ink.top() - (origin.y() + outlineOffset)) < 0.2);
+    }
+
+    void aPdfFileThatCannotBeWrittenIsAPrinterError()
+    {
+        Harness h(Harness::PrinterKind::System);
+        finishDiskLabel(h, QStringLiteral("ZIPS"));
+        h.take();
+        h.dialogs->printAnswers.push_back(toFile(QStringLiteral("/nonexistent-folder/label.pdf")));
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QCOMPARE(h.take(), QStringList{"show ZipSleve"});
+    }
+};
+
+QTEST_MAIN(PrintingTest)
+#include "test_printing.moc"

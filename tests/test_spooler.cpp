@@ -1,0 +1,150 @@
+// Printing through a real CUPS scheduler (started by the test fixture):
+// each template comes out as one page with its outline at the designed
+// size, and a stopped queue is reported without losing the job.
+
+#include "support/Harness.h"
+#include "support/PdfProbe.h"
+
+#include "wizard/PrintManager.h"
+
+#include <QDir>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+std::function<bool(ui::Printer&)> choose(const QString& queue)
+{
+    return [queue](ui::Printer& printer) {
+        printer.device().setOutputFormat(QPrinter::NativeFormat);
+        printer.device().setPrinterName(queue);
+        return true;
+    };
+}
+
+QString outputFolder() { return qEnvironmentVariable("TESSERA_CUPS_OUT"); }
+
+QStringList jobFiles() { return QDir(outputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files); }
+
+}  // namespace
+
+class SpoolerTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        configureTestApplication();
+        QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the scheduler");
+        QVERIFY(QDir(outputFolder()).exists());
+    }
+
+    void eachTemplatePrintsOnePageAtItsDesignedSize_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("form");
+        QTest::newRow("floppy label") << "1.44" << "DiskLabel";
+        QTest::newRow("Zip label") << "ZIPL" << "ZipLabel";
+        QTest::newRow("Zip sleeve") << "ZIPS" << "ZipSleve";
+        QTest::newRow("CD sleeve") << "CD" << "CDSleve";
+    }
+    void eachTemplatePrintsOnePageAtItsDesignedSize()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, form);
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        h.forms->Tessera.hide();
+        h.forms->Tessera.disktype = kind;
+        h.forms->diskop.Command1_Click();
+        h.forms->opncontents.Command2_Click();
+        const QStringList before = jobFiles();
+        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraPDF")));
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
+
+        QString job;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QStringList now = jobFiles();
+                for (const QString& name : now)
+                    if (!before.contains(name))
+                        job = QDir(outputFolder()).filePath(name);
+                return !job.isEmpty();
+            }(),
+            20000);
+        QVERIFY(pdfprobe::waitForFile(job, 20));
+        QCOMPARE(pdfprobe::pageCount(job), 1);
+        QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Label1")));
+
+        const templates::LabelTemplate* label = h.forms->templateOfJob();
+        QList<QLine> outline;
+        for (const auto& l : label->labelDesign().outline)
+            outline.append(l.line);
+        const QSizeF expected = pdfprobe::outlineSizeMm(outline, 2);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job));
+        qInfo("%s: printed outline %.2f x %.2f mm, designed %.2f x %.2f mm", qPrintable(form), ink.width(),
+              ink.height(), expected.width(), expected.height());
+        QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
+        QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
+    }
+
+    void aStoppedQueueIsReportedAndNothingIsUnloaded()
+    {
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        h.forms->Tessera.Command3_Click();
+        h.forms->diskop.controls().Option1->click();
+        h.forms->diskop.Command1_Click();
+        h.forms->CDSleve.Label1(4).setCaption(QStringLiteral("do not lose me"));
+        h.forms->frmchangecap.Command3_Click();
+        h.take();
+        const QStringList before = jobFiles();
+        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraDown")));
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QCOMPARE(h.take(), QStringList{"show CDSleve"});
+        for (ui::Form* form : h.forms->wizard())
+            QVERIFY2(form->exists(), qPrintable(form->name()));
+        QCOMPARE(h.forms->CDSleve.Label1(4).caption(), QStringLiteral("do not lose me"));
+        QCOMPARE(jobFiles(), before);
+
+        // Retried on a working printer, the same job prints.
+        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraPDF")));
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
+    }
+
+    void aQueueRemovedAfterItWasChosenIsAPrinterError()
+    {
+        const auto lpadmin = [](const QStringList& args) {
+            QProcess p;
+            p.start(QStringLiteral("lpadmin"), args);
+            return p.waitForFinished(10000) && p.exitCode() == 0;
+        };
+        QVERIFY(lpadmin({"-p", "TesseraGone", "-E", "-v", "keep:" + outputFolder()}));
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
+        h.dialogs->printAnswers.push_back([&](ui::Printer& printer) {
+            printer.device().setPrinterName(QStringLiteral("TesseraGone"));
+            const bool chosen = printer.device().printerName() == QLatin1String("TesseraGone");
+            lpadmin({"-x", "TesseraGone"});
+            return chosen;
+        });
+        const QStringList before = jobFiles();
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QVERIFY(h.forms->readytoprint.exists());
+        QCOMPARE(jobFiles(), before);
+    }
+};
+
+QTEST_MAIN(SpoolerTest)
+#include "test_spooler.moc"
