@@ -85,6 +85,7 @@ void ContentSelection::Form_Load()
 {
     auto& c = controls();
     c.Label1->setText(kInstruction);
+    ui::fitText(c.Label1);
     c.drives = forms_.context.files().drives();
     for (const ui::Drive& drive : c.drives)
         c.Drive1->addItem(drive.label);

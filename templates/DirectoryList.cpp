@@ -62,6 +62,7 @@ DirectoryList::DirectoryList(ui::FileSystem& files, QWidget* parent) : QListView
     setModel(&model_);
     setEditTriggers(NoEditTriggers);
     setUniformItemSizes(true);
+    setIconSize(QSize(16, 16));
     setSelectionMode(SingleSelection);
 }
 

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace ui {
 
 QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height, bool wordWrap)
@@ -15,7 +17,20 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int w
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(wordWrap);
     label->setTextFormat(Qt::PlainText);
+    if (!wordWrap)
+        fitText(label);
     return label;
+}
+
+void fitText(QLabel* label)
+{
+    QFont font = label->font();
+    font.setStretch(QFont::Unstretched);
+    const int needed = QFontMetrics(font).horizontalAdvance(label->text());
+    const int room = label->width();
+    if (needed > room && needed > 0)
+        font.setStretch(std::max(int(QFont::ExtraCondensed), room * 100 / needed));
+    label->setFont(font);
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height)

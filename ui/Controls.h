@@ -13,6 +13,9 @@ namespace ui {
 
 QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height,
                   bool wordWrap = false);
+// Narrows a one-line label's font just enough for its text to fit its
+// designed width (the look-alike fonts run a little wider than the designs').
+void fitText(QLabel* label);
 QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height);
 
 // A ruled line between two points in twips; never takes the mouse.
