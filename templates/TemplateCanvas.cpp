@@ -13,17 +13,18 @@ namespace {
 
 QRect toPx(const QRect& twips) { return ui::pxRect(twips.x(), twips.y(), twips.width(), twips.height()); }
 
-// A field: opaque background, text wrapped at spaces and clipped to the field.
-void paintField(QPainter& painter, const QRect& twips, const QString& text, const QFont& font, Qt::Alignment align)
+// A field: text wrapped at spaces and clipped to the field. Its background
+// is the window's white, so it is filled only where something lies beneath.
+void paintField(QPainter& painter, const QRect& twips, const QString& text, const QFont& font, Qt::Alignment align,
+                bool overPicture = false)
 {
     const QRect rect = toPx(twips);
-    painter.fillRect(rect, ui::color(ui::syscolor::CaptionText));
-    painter.save();
-    painter.setClipRect(rect);
+    if (overPicture)
+        painter.fillRect(rect, ui::color(ui::syscolor::CaptionText));
     painter.setFont(font);
     painter.setPen(ui::color(ui::syscolor::ButtonText));
+    // Text drawn into a rectangle is clipped to it.
     painter.drawText(rect, int(align | Qt::AlignTop | Qt::TextWordWrap), text);
-    painter.restore();
 }
 
 void paintLines(QPainter& painter, const QList<LineDesign>& lines)
@@ -87,7 +88,7 @@ void TemplateCanvas::paintEvent(QPaintEvent*)
     if (design_.picture)
         painter.drawImage(toPx(*design_.picture).topLeft(), picture_);
     if (design_.diskName0)
-        paintField(painter, *design_.diskName0, diskName_[0], diskNameFont(), Qt::AlignLeft);
+        paintField(painter, *design_.diskName0, diskName_[0], diskNameFont(), Qt::AlignLeft, true);
 
     paintLines(painter, design_.rules);
     paintLines(painter, design_.outline);

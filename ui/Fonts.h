@@ -15,6 +15,10 @@ inline const QString Condensed = QStringLiteral("Abadi MT Condensed");
 
 void installFontSubstitutes();
 
+// The installed family that stands for a design font name (the name itself
+// when it is no design font).
+QString installedFamily(const QString& family);
+
 // The application's default font: MS Sans Serif 8 pt.
 QFont defaultFont();
 

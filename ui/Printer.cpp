@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPicture>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <QWidget>
@@ -44,19 +44,30 @@ void renderPage(QPagedPaintDevice& device, QWidget* client)
     QPainter painter;
     if (!painter.begin(&device))
         throw printerError(QStringLiteral("the page could not be started"));
-    // Rendering a widget straight onto a printer makes Qt draw it into a
-    // bitmap first. Recorded into a picture and replayed, every line and
-    // every text stays vector output.
-    QPicture picture;
-    {
-        QPainter recorder(&picture);
-        client->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    }
-    // The picture is scaled from its resolution to the device's as it plays.
-    picture.play(&painter);
+    const double scale = device.logicalDpiX() / 96.0;
+    painter.scale(scale, scale);
+    client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
     if (!painter.end())
         throw printerError(QStringLiteral("the page could not be finished"));
 }
+
+namespace {
+// Qt draws a widget rendered onto a QPrinter into a bitmap first; onto a
+// PDF writer it stays vector output, every line and every text. So pages
+// are written with the chosen printer's layout and resolution into a PDF.
+void writePdf(const QPrinter& printer, const QString& fileName, QWidget* client, const QString& jobName)
+{
+    QPdfWriter pdf(fileName);
+    QPageLayout layout = printer.pageLayout();
+    if (printer.fullPage())
+        layout.setMode(QPageLayout::FullPageMode);
+    pdf.setPageLayout(layout);
+    pdf.setResolution(printer.resolution());
+    pdf.setTitle(jobName);
+    pdf.setCreator(QStringLiteral("Tessera"));
+    renderPage(pdf, client);
+}
+}  // namespace
 
 SystemPrinter::SystemPrinter() = default;
 SystemPrinter::~SystemPrinter() = default;
@@ -75,18 +86,15 @@ void SystemPrinter::printPage(QWidget* client, const QString& jobName)
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         if (printer.outputFileName().isEmpty())
             throw printerError(QStringLiteral("no output file is set"));
-        printer.setDocName(jobName);
-        renderPage(printer, client);
-        if (printer.printerState() == QPrinter::Error)
-            throw printerError(QStringLiteral("the file could not be written"));
+        writePdf(printer, printer.outputFileName(), client, jobName);
         return;
     }
     sendToQueue(client, jobName);
 }
 
-// The page is drawn into a PDF with the chosen page layout and handed to the
-// spooler ourselves, so that a queue that refuses it is reported, and so that
-// the spooler is told not to scale the label.
+// The page is handed to the spooler by us rather than by Qt, so that a queue
+// that refuses it is reported, and so that the spooler is told not to scale
+// the label.
 void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
 {
     QPrinter& printer = device();
@@ -100,13 +108,7 @@ void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
         throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
     file.close();
 
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(file.fileName());
-    pdf.setPageLayout(printer.pageLayout());
-    pdf.setFullPage(printer.fullPage());
-    pdf.setDocName(jobName);
-    renderPage(pdf, client);
+    writePdf(printer, file.fileName(), client, jobName);
 
     cups_option_t* options = nullptr;
     int count = 0;

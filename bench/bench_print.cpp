@@ -1,0 +1,81 @@
+// Printing each template to a PDF file, as "Print" does, against painting
+// the same lines and texts straight onto the same printer.
+
+#include "BenchUtil.h"
+
+#include "app/Forms.h"
+#include "app/Startup.h"
+#include "templates/TemplateCanvas.h"
+#include "templates/TemplateDesign.h"
+#include "ui/Fonts.h"
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace {
+
+void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
+{
+    QPainter p(&printer);
+    const double s = printer.resolution() / 96.0;
+    p.scale(s, s);
+    const QFont content = ui::designFont(d.contentFontName, d.contentFontSize);
+    p.setFont(content);
+    for (const QRect& f : d.contentFields)
+        p.drawText(ui::pxRect(f.x(), f.y(), f.width(), f.height()), Qt::AlignLeft | Qt::TextWordWrap,
+                   QStringLiteral("Label1"));
+    p.setFont(templates::TemplateCanvas::diskNameFont());
+    p.drawText(ui::pxRect(d.diskName1.x(), d.diskName1.y(), d.diskName1.width(), d.diskName1.height()),
+               Qt::AlignHCenter, QStringLiteral("Label2"));
+    if (d.diskName0)
+        p.drawText(ui::pxRect(d.diskName0->x(), d.diskName0->y(), d.diskName0->width(), d.diskName0->height()),
+                   Qt::AlignLeft, QStringLiteral("Label2"));
+    if (d.picture)
+        p.drawImage(ui::pxRect(d.picture->x(), d.picture->y(), 0, 0).topLeft(), QImage(d.pictureResource));
+    if (d.credit) {
+        p.setFont(ui::defaultFont());
+        p.drawText(ui::pxRect(d.credit->x(), d.credit->y(), d.credit->width(), d.credit->height()),
+                   Qt::AlignHCenter, templates::kCreditText);
+    }
+    for (const auto* lines : {&d.rules, &d.outline}) {
+        for (const auto& l : *lines) {
+            p.setPen(QPen(ui::color(l.color), l.widthPx));
+            p.drawLine(ui::pxPoint(l.line.x1(), l.line.y1()), ui::pxPoint(l.line.x2(), l.line.y2()));
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    configureApplication(app);
+    QTemporaryDir dir;
+    ui::Context context(ui::Context::systemServices());
+    Forms forms(context);
+    QPrinter& printer = context.printer().device();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString file = dir.filePath(QStringLiteral("label.pdf"));
+    printer.setOutputFileName(file);
+
+    double worst = 0;
+    for (templates::LabelTemplate* t : {&forms.DiskLabel, &forms.ZipLabel, &forms.ZipSleve, &forms.CDSleve}) {
+        t->use();
+        const auto result = bench::alternate(
+            25, [&] { return bench::timeMs([&] { paintDirect(printer, t->labelDesign()); }); },
+            [&] { return bench::timeMs([&] { context.printer().printPage(t->client(), t->design().caption); }); });
+        std::printf("print %s: PDF %lld bytes\n", qPrintable(t->name()), QFileInfo(file).size());
+        bench::report(qPrintable(QStringLiteral("print ") + t->name()), result, 1.3);
+        worst = std::max(worst, result.ratio());
+    }
+    std::printf("print: ratio %.2f (target <= 1.3)\n", worst);
+    return 0;
+}

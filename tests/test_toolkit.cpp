@@ -1,0 +1,204 @@
+// The toolkit layer on its own: colours, units, the common dialog, pictures,
+// message box titles, fonts and the mount table.
+
+#include "support/Harness.h"
+
+#include "ui/CommonDialog.h"
+#include "ui/FontDialog.h"
+#include "ui/Fonts.h"
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
+
+#include <QFile>
+#include <QFontInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class ToolkitTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { configureTestApplication(); }
+
+    void colourValues()
+    {
+        QCOMPARE(ui::color(0x000000FF), QColor(255, 0, 0));  // red in the low byte
+        QCOMPARE(ui::color(0x00FF8080), QColor(128, 128, 255));
+        QCOMPARE(ui::color(ui::syscolor::ButtonFace), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(ui::color(ui::syscolor::Window), QColor(Qt::white));
+        QCOMPARE(ui::color(ui::syscolor::CaptionText), QColor(Qt::white));
+        QCOMPARE(ui::color(ui::syscolor::ButtonShadow), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(ui::color(ui::syscolor::ButtonText), QColor(Qt::black));
+        QVERIFY(!ui::resolveColor(0x80000019));  // no such system colour
+        QVERIFY(!ui::resolveColor(0x01000000));
+        QCOMPARE(qint32(ui::syscolor::ButtonFace), qint32(-2147483633));
+        QCOMPARE(ui::rgb(1, 2, 3), quint32(0x030201));
+    }
+
+    void unitConversions()
+    {
+        QCOMPARE(ui::px(4425), 295);
+        QCOMPARE(ui::pxRect(120, 240, 2295, 255), QRect(8, 16, 153, 17));
+        QVERIFY(qAbs(ui::twipsToMm(4080) - 71.967) < 0.001);
+        QVERIFY(qAbs(ui::mmToTwips(25.4) - 1440) < 1e-9);
+        QVERIFY(qAbs(ui::pxToMm(ui::mmToPx(15.61)) - 15.61) < 1e-9);
+    }
+
+    void designFontsMapToInstalledLookAlikes()
+    {
+        QCOMPARE(QFontInfo(ui::designFont(ui::fontname::SansSerif, 8)).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(ui::designFont(ui::fontname::Serif, 6)).family(), QStringLiteral("Liberation Serif"));
+        QCOMPARE(QFontInfo(ui::designFont(ui::fontname::Condensed, 9.75)).family(),
+                 QStringLiteral("Liberation Sans Narrow"));
+        QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("Liberation Sans"));
+        // Fonts named elsewhere by their design name find the look-alike too.
+        QCOMPARE(QFontInfo(QFont(ui::fontname::Serif)).family(), QStringLiteral("Liberation Serif"));
+        QCOMPARE(QApplication::font().pointSizeF(), 8.0);
+    }
+
+    void filtersBecomeQtFilters()
+    {
+        QCOMPARE(ui::CommonDialog::qtFilter(QStringLiteral("Tessera Files (*.lab)|*.lab")),
+                 QStringLiteral("Tessera Files (*.lab)"));
+        QCOMPARE(ui::CommonDialog::qtFilter(
+                     QStringLiteral("Bitmap Files (*.bmp)|*.bmp|Jpeg Files(*.jpg)|*.jpg|Gif Files (*.gif)|*.gif")),
+                 QStringLiteral("Bitmap Files (*.bmp);;Jpeg Files(*.jpg);;Gif Files (*.gif)"));
+        QCOMPARE(ui::CommonDialog::qtFilter(QStringLiteral("Pictures|*.bmp;*.gif")),
+                 QStringLiteral("Pictures (*.bmp;*.gif)"));
+    }
+
+    void commonDialogRemembersTheNameAndRaisesCancelOnlyWhenAsked()
+    {
+        Harness h;
+        ui::CommonDialog dialog(*h.context, [] { return nullptr; });
+        h.dialogs->openAnswers.push_back(QStringLiteral("/home/u/card.lab"));
+        QVERIFY(dialog.ShowOpen());
+        QCOMPARE(dialog.FileName, QStringLiteral("/home/u/card.lab"));
+        h.dialogs->saveAnswers.push_back(std::nullopt);
+        QVERIFY(!dialog.ShowSave());  // cancel, quietly
+        QCOMPARE(dialog.FileName, QStringLiteral("/home/u/card.lab"));
+        dialog.CancelError = true;
+        try {
+            dialog.ShowOpen();
+            QFAIL("cancel raised nothing");
+        } catch (const ui::Error& error) {
+            QCOMPARE(error.number, 32755);
+        }
+        dialog.Flags = 0x103;
+        ui::FontChoice choice;
+        choice.name = QStringLiteral("MS Serif");
+        choice.size = 8.25;
+        choice.strikethru = true;
+        choice.color = ui::rgb(0, 0, 128);
+        h.dialogs->fontAnswers.push_back(choice);
+        QVERIFY(dialog.ShowFont());
+        QCOMPARE(dialog.Font, choice);
+        QCOMPARE(h.dialogs->fontFlags, QList<int>{0x103});
+    }
+
+    void realFontDialogReturnsEffectsAndColour()
+    {
+        ui::FontChoice initial;
+        initial.name = QStringLiteral("Liberation Serif");
+        initial.size = 12;
+        initial.underline = true;
+        initial.color = ui::rgb(255, 0, 0);
+        ui::FontDialog dialog(nullptr, initial, true);
+        const ui::FontChoice out = dialog.choice();
+        QCOMPARE(out.name, QStringLiteral("Liberation Serif"));
+        QCOMPARE(out.size, 12.0);
+        QVERIFY(out.underline);
+        QVERIFY(!out.strikethru);
+        QCOMPARE(out.color, ui::rgb(255, 0, 0));
+    }
+
+    void picturesFailWithTheClassicNumbers()
+    {
+        QTemporaryDir dir;
+        ui::FilePictures pictures;
+        const auto number = [&](const QString& path) {
+            try {
+                pictures.load(path);
+                return 0;
+            } catch (const ui::Error& e) {
+                return e.number;
+            }
+        };
+        QCOMPARE(number(dir.filePath(QStringLiteral("missing.bmp"))), 53);
+        QCOMPARE(number(dir.path()), 53);
+        QFile junk(dir.filePath(QStringLiteral("junk.gif")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("GIF89a this is not a picture");
+        junk.close();
+        QCOMPARE(number(junk.fileName()), 481);
+        // A BMP header claiming 60000 x 60000 pixels is refused before decoding.
+        QByteArray bmp("BM");
+        bmp.append(QByteArray(12, '\0'));
+        QDataStream header(&bmp, QIODevice::Append);
+        header.setByteOrder(QDataStream::LittleEndian);
+        header << quint32(40) << qint32(60000) << qint32(60000) << quint16(1) << quint16(24) << quint32(0)
+               << quint32(0) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+        QFile huge(dir.filePath(QStringLiteral("huge.bmp")));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write(bmp);
+        huge.close();
+        QCOMPARE(number(huge.fileName()), 481);
+        QImage good(8, 4, QImage::Format_RGB32);
+        good.fill(Qt::red);
+        QVERIFY(good.save(dir.filePath(QStringLiteral("good.bmp"))));
+        QCOMPARE(pictures.load(dir.filePath(QStringLiteral("good.bmp"))).size(), QSize(8, 4));
+    }
+
+    void messageBoxTitleDefaultsToTheApplicationTitle()
+    {
+        ui::testing::ScriptedMessageBox box;
+        box.answers = {6};
+        QCOMPARE(box.show(nullptr, QStringLiteral("Sure?"), 4, QStringLiteral("Label Deletion")), 6);
+        QCOMPARE(box.show(nullptr, QStringLiteral("Note")), 1);
+        QCOMPARE(box.calls[0].title, QStringLiteral("Label Deletion"));
+        QCOMPARE(box.calls[1].title, QStringLiteral("Tessera v1.6"));
+        QCOMPARE(box.calls[1].style, 0);
+    }
+
+    void mountTableGivesRealVolumesAndEmptyRemovableDrives()
+    {
+        using FS = ui::LocalFileSystem;
+        const auto mounts = FS::parseMountTable(
+            "overlay / overlay rw 0 0\n"
+            "proc /proc proc rw 0 0\n"
+            "tmpfs /run tmpfs rw 0 0\n"
+            "/dev/sdb1 /media/u/My\\040Disk vfat rw 0 0\n"
+            "sysfs /sys sysfs rw 0 0\n");
+        QCOMPARE(mounts.size(), 5);
+        QCOMPARE(mounts[3].mountPoint, QByteArray("/media/u/My Disk"));
+        QVERIFY(!FS::isPseudoFileSystem(mounts[0]));
+        QVERIFY(FS::isPseudoFileSystem(mounts[1]));
+        QVERIFY(FS::isPseudoFileSystem(mounts[2]));
+        QVERIFY(!FS::isPseudoFileSystem(mounts[3]));
+        const auto fstab = FS::parseMountTable(
+            "# comment\n"
+            "UUID=1234 / ext4 errors=remount-ro 0 1\n"
+            "/dev/fd0 /media/floppy0 auto rw,user,noauto 0 0\n"
+            "/dev/sr0 /media/cdrom0 udf,iso9660 user,noauto 0 0\n"
+            "/dev/sdc1 /mnt/zip vfat rw 0 0\n");
+        QCOMPARE(fstab.size(), 4);
+        QVERIFY(!FS::isRemovableMountPoint(fstab[0]));
+        QVERIFY(FS::isRemovableMountPoint(fstab[1]));
+        QVERIFY(FS::isRemovableMountPoint(fstab[2]));
+        QVERIFY(FS::isRemovableMountPoint(fstab[3]));
+        ui::LocalFileSystem fs;
+        try {
+            fs.checkDrive({"/media/floppy0", QStringLiteral("/media/floppy0"), false});
+            QFAIL("an empty drive raised nothing");
+        } catch (const ui::Error& e) {
+            QCOMPARE(e.number, 68);
+        }
+        // This machine's drives include the root of its current directory.
+        const QList<ui::Drive> drives = fs.drives();
+        QVERIFY(std::any_of(drives.begin(), drives.end(), [](const ui::Drive& d) { return d.root == "/"; }) ||
+                !drives.isEmpty());
+    }
+};
+
+QTEST_MAIN(ToolkitTest)
+#include "test_toolkit.moc"
