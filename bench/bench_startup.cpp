@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     if (argc > 1 && std::strcmp(argv[1], "menu") == 0)
         return menu(argc, argv);
     QCoreApplication app(argc, argv);
-    const auto result = bench::alternate(15, [&] { return runChild(argv[0], "bare"); },
+    const auto result = bench::alternate(25, [&] { return runChild(argv[0], "bare"); },
                                          [&] { return runChild(argv[0], "menu"); });
     bench::report("startup", result, 1.2);
     return 0;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <vector>
 
 #include <cerrno>
 #include <dirent.h>
@@ -89,12 +90,26 @@ QByteArray lastComponent(const QByteArray& path)
 
 void sortEntries(QList<DirEntry>& entries)
 {
-    std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-        const int byText = a.display.compare(b.display, Qt::CaseInsensitive);
+    // Each name is case-folded once, not at every comparison.
+    struct Key {
+        QString folded;
+        qsizetype index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(entries.size()));
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        keys.push_back({entries[i].display.toCaseFolded(), i});
+    std::sort(keys.begin(), keys.end(), [&entries](const Key& a, const Key& b) {
+        const int byText = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
         if (byText != 0)
             return byText < 0;
-        return a.name < b.name;
+        return entries[a.index].name < entries[b.index].name;
     });
+    QList<DirEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const Key& key : keys)
+        sorted.append(std::move(entries[key.index]));
+    entries = std::move(sorted);
 }
 
 QList<LocalFileSystem::MountLine> LocalFileSystem::parseMountTable(const QByteArray& text)
