@@ -6,15 +6,23 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QRegularExpression>
 
 QString displayProblem()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
         return {};
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return QStringLiteral("no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
                               "start it from a desktop session");
+    // A local X display ":N" that has no server would make Qt abort.
+    static const QRegularExpression local(QStringLiteral("^(unix)?:(\\d+)(\\.\\d+)?$"));
+    const QRegularExpressionMatch match = local.match(display);
+    if (match.hasMatch() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + match.captured(2)))
+        return QStringLiteral("no X server answers on display %1").arg(display);
     return {};
 }
 

@@ -3,6 +3,8 @@
 
 #include "support/Harness.h"
 
+#include "app/Startup.h"
+
 #include "ui/CommonDialog.h"
 #include "ui/FontDialog.h"
 #include "ui/Fonts.h"
@@ -158,6 +160,23 @@ private Q_SLOTS:
         QCOMPARE(box.calls[0].title, QStringLiteral("Label Deletion"));
         QCOMPARE(box.calls[1].title, QStringLiteral("Tessera v1.6"));
         QCOMPARE(box.calls[1].style, 0);
+    }
+
+    void withoutADisplayTheProgramSaysSoInsteadOfCrashing()
+    {
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM"), display = qgetenv("DISPLAY"),
+                         wayland = qgetenv("WAYLAND_DISPLAY");
+        qunsetenv("QT_QPA_PLATFORM");
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("DISPLAY");
+        QVERIFY(displayProblem().contains(QStringLiteral("no display")));
+        qputenv("DISPLAY", ":4711");
+        QVERIFY(displayProblem().contains(QStringLiteral(":4711")));
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QVERIFY(displayProblem().isEmpty());
+        qputenv("QT_QPA_PLATFORM", platform);
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
     }
 
     void mountTableGivesRealVolumesAndEmptyRemovableDrives()

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTabWidget>
 
 namespace ui {
 
@@ -43,6 +44,12 @@ bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
     dialog.setWindowTitle(QObject::tr("Print Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, 1);
+    // Qt's own dialog has a tab for page ranges and copies; a label is one page.
+    if (auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"))) {
+        if (QWidget* copies = dialog.findChild<QWidget*>(QStringLiteral("copiesTab")))
+            tabs->removeTab(tabs->indexOf(copies));
+    }
+    printer.device().setCopyCount(1);
     return dialog.exec() == QDialog::Accepted;
 }
 
