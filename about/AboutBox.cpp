@@ -50,8 +50,8 @@ void AboutBox::build(QWidget* client)
     black(c.lblDisclaimer);
 
     // OK is both the default and the cancel button.
-    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
-                                    QKeySequence(Qt::Key_Escape)}) {
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Escape)}) {
         auto* shortcut = new QShortcut(key, client);
         QObject::connect(shortcut, &QShortcut::activated, c.cmdOK, [this] { cmdOK_Click(); });
     }
@@ -61,10 +61,8 @@ void AboutBox::build(QWidget* client)
 void AboutBox::Form_Load()
 {
     window()->setWindowTitle(QStringLiteral("About ") + ui::AppInfo::title);
-    controls().lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                                       .arg(ui::AppInfo::major)
-                                       .arg(ui::AppInfo::minor)
-                                       .arg(ui::AppInfo::revision));
+    controls().lblVersion->setText(
+        QStringLiteral("Version %1.%2.%3").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision));
     controls().lblTitle->setText(ui::AppInfo::title);
 }
 

@@ -37,4 +37,3 @@ protected:
     void build(QWidget* client) override;
     void Form_Load() override;
 };
-

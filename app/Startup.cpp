@@ -15,8 +15,9 @@ QString displayProblem()
         return {};
     const QString display = qEnvironmentVariable("DISPLAY");
     if (display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QStringLiteral("no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
-                              "start it from a desktop session");
+        return QStringLiteral(
+            "no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
+            "start it from a desktop session");
     // A local X display ":N" that has no server would make Qt abort.
     static const QRegularExpression local(QStringLiteral("^(unix)?:(\\d+)(\\.\\d+)?$"));
     const QRegularExpressionMatch match = local.match(display);
@@ -42,7 +43,4 @@ void configureApplication(QApplication& app)
     app.setFont(ui::defaultFont());
 }
 
-QString defaultHelpFile()
-{
-    return QApplication::applicationDirPath() + QStringLiteral("/help/TESSERA16.qhc");
-}
+QString defaultHelpFile() { return QApplication::applicationDirPath() + QStringLiteral("/help/TESSERA16.qhc"); }

@@ -40,8 +40,8 @@ void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
         p.drawImage(ui::pxRect(d.picture->x(), d.picture->y(), 0, 0).topLeft(), QImage(d.pictureResource));
     if (d.credit) {
         p.setFont(ui::defaultFont());
-        p.drawText(ui::pxRect(d.credit->x(), d.credit->y(), d.credit->width(), d.credit->height()),
-                   Qt::AlignHCenter, templates::kCreditText);
+        p.drawText(ui::pxRect(d.credit->x(), d.credit->y(), d.credit->width(), d.credit->height()), Qt::AlignHCenter,
+                   templates::kCreditText);
     }
     for (const auto* lines : {&d.rules, &d.outline}) {
         for (const auto& l : *lines) {

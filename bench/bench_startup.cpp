@@ -26,7 +26,8 @@ public:
             done_ = true;
             std::printf("painted\n");
             std::fflush(stdout);
-            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         }
         return QObject::eventFilter(object, event);
     }
@@ -81,8 +82,8 @@ int main(int argc, char** argv)
     if (argc > 1 && std::strcmp(argv[1], "menu") == 0)
         return menu(argc, argv);
     QCoreApplication app(argc, argv);
-    const auto result = bench::alternate(25, [&] { return runChild(argv[0], "bare"); },
-                                         [&] { return runChild(argv[0], "menu"); });
+    const auto result = bench::alternate(
+        25, [&] { return runChild(argv[0], "bare"); }, [&] { return runChild(argv[0], "menu"); });
     bench::report("startup", result, 1.2);
     return 0;
 }

@@ -18,10 +18,10 @@ class CustomControl final : public ui::FormWith<CustomControlControls> {
 public:
     explicit CustomControl(Forms& forms);
 
-    qint16 txtamt = 0;   // lines in use
-    QString cardpc;      // background picture path
-    QString typ;         // kind of the selected object
-    qint16 ind = 0;      // index of the selected line
+    qint16 txtamt = 0;  // lines in use
+    QString cardpc;     // background picture path
+    QString typ;        // kind of the selected object
+    qint16 ind = 0;     // index of the selected line
 
     void Command1_Click();
     void Command3_Click();

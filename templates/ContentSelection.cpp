@@ -62,7 +62,6 @@ void ContentSelection::build(QWidget* client)
     QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
     c.Dir1->onChange = [this] { Dir1_Change(); };
-
 }
 
 int ContentSelection::driveOf(const QByteArray& path) const

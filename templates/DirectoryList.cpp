@@ -52,7 +52,7 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::DecorationRole) {
         return QApplication::style()->standardIcon(ancestor && row == ancestors_.size() - 1 ? QStyle::SP_DirOpenIcon
-                                                                                           : QStyle::SP_DirIcon);
+                                                                                            : QStyle::SP_DirIcon);
     }
     return {};
 }

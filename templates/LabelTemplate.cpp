@@ -8,10 +8,7 @@
 
 namespace templates {
 
-QString TemplateField::caption() const
-{
-    return content_ ? canvas_.contentText(index_) : canvas_.diskNameText(index_);
-}
+QString TemplateField::caption() const { return content_ ? canvas_.contentText(index_) : canvas_.diskNameText(index_); }
 
 void TemplateField::setCaption(const QString& text) const
 {
@@ -25,7 +22,8 @@ LabelTemplate::LabelTemplate(Forms& forms, const TemplateDesign& design)
     : FormWith(forms.registry, design.formName,
                ui::WindowDesign{design.caption, design.width, design.height, false, design.left, design.top,
                                 ui::Frame::Sizable}),
-      forms_(forms), design_(design)
+      forms_(forms),
+      design_(design)
 {
 }
 

@@ -16,8 +16,9 @@ struct TemplateControls {
 // A field of a template, addressed by its control array and index.
 class TemplateField {
 public:
-    TemplateField(TemplateCanvas& canvas, bool content, int index)
-        : canvas_(canvas), content_(content), index_(index) {}
+    TemplateField(TemplateCanvas& canvas, bool content, int index) : canvas_(canvas), content_(content), index_(index)
+    {
+    }
     QString caption() const;
     void setCaption(const QString& text) const;
 

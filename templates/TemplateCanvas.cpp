@@ -37,8 +37,7 @@ void paintLines(QPainter& painter, const QList<LineDesign>& lines)
 
 }  // namespace
 
-TemplateCanvas::TemplateCanvas(const TemplateDesign& design, QWidget* parent)
-    : QWidget(parent), design_(design)
+TemplateCanvas::TemplateCanvas(const TemplateDesign& design, QWidget* parent) : QWidget(parent), design_(design)
 {
     setObjectName(QStringLiteral("canvas"));
     setGeometry(0, 0, ui::px(design.width), ui::px(design.height));

@@ -77,13 +77,12 @@ TemplateDesign make(QString form, QString caption, int w, int h, int left, int t
 const TemplateDesign& floppyLabel()
 {
     static const TemplateDesign d = [] {
-        TemplateDesign t = make(QStringLiteral("DiskLabel"), QStringLiteral("1.44 Floppy Label"), 4425, 3300,
-                                6015, 1800, {10, 2, 600, 1680, 375, 240, 1455, 135, 0},
+        TemplateDesign t = make(QStringLiteral("DiskLabel"), QStringLiteral("1.44 Floppy Label"), 4425, 3300, 6015,
+                                1800, {10, 2, 600, 1680, 375, 240, 1455, 135, 0},
                                 {375, 240, 480, 3720, {480, 2160, 3720}}, ui::fontname::Serif, 6);
         t.diskName1 = QRect(600, 120, 3135, 255);
         t.outline = outline({QLine(120, 120, 4200, 120), QLine(120, 120, 120, 3000), QLine(4200, 120, 4200, 3000),
-                             QLine(240, 3120, 4080, 3120), QLine(120, 3000, 240, 3120),
-                             QLine(4200, 3000, 4080, 3120)});
+                             QLine(240, 3120, 4080, 3120), QLine(120, 3000, 240, 3120), QLine(4200, 3000, 4080, 3120)});
         t.credit = QRect(480, 2835, 3240, 225);
         return t;
     }();
@@ -93,13 +92,12 @@ const TemplateDesign& floppyLabel()
 const TemplateDesign& zipLabel()
 {
     static const TemplateDesign d = [] {
-        TemplateDesign t = make(QStringLiteral("ZipLabel"), QStringLiteral("Zip Disk Label"), 3705, 3105, 6045,
-                                1800, {10, 2, 360, 1680, 480, 240, 1455, 135, 0},
-                                {480, 240, 240, 3480, {240, 1920, 3480}}, ui::fontname::Serif, 6);
+        TemplateDesign t = make(QStringLiteral("ZipLabel"), QStringLiteral("Zip Disk Label"), 3705, 3105, 6045, 1800,
+                                {10, 2, 360, 1680, 480, 240, 1455, 135, 0}, {480, 240, 240, 3480, {240, 1920, 3480}},
+                                ui::fontname::Serif, 6);
         t.diskName1 = QRect(840, 225, 2295, 315);
         t.outline = outline({QLine(120, 120, 3600, 120), QLine(120, 120, 120, 2880), QLine(3600, 120, 3600, 2880),
-                             QLine(240, 3000, 3480, 3000), QLine(120, 2880, 240, 3000),
-                             QLine(3600, 2880, 3480, 3000)});
+                             QLine(240, 3000, 3480, 3000), QLine(120, 2880, 240, 3000), QLine(3600, 2880, 3480, 3000)});
         return t;
     }();
     return d;
@@ -108,16 +106,15 @@ const TemplateDesign& zipLabel()
 const TemplateDesign& zipSleeve()
 {
     static const TemplateDesign d = [] {
-        TemplateDesign t = make(QStringLiteral("ZipSleve"), QStringLiteral("Zip Disk Sleeve"), 5775, 6855, 6090,
-                                1800, {13, 2, 360, 2760, 720, 360, 2295, 255, 0},
-                                {600, 360, 240, 5520, {240, 2880, 5520}}, ui::fontname::SansSerif, 8);
+        TemplateDesign t = make(QStringLiteral("ZipSleve"), QStringLiteral("Zip Disk Sleeve"), 5775, 6855, 6090, 1800,
+                                {13, 2, 360, 2760, 720, 360, 2295, 255, 0}, {600, 360, 240, 5520, {240, 2880, 5520}},
+                                ui::fontname::SansSerif, 8);
         t.diskName1 = QRect(840, 240, 4095, 255);
         t.diskName0 = QRect(1200, 5760, 4215, 255);
         t.picture = QRect(120, 5760, 4620, 360);
         t.pictureResource = QStringLiteral(":/images/zipstrip.jpg");
-        t.outline = outline({QLine(120, 5760, 5640, 5760), QLine(120, 6120, 5640, 6120),
-                             QLine(120, 120, 5640, 120), QLine(120, 120, 120, 6720), QLine(5640, 120, 5640, 6720),
-                             QLine(120, 6720, 5640, 6720)});
+        t.outline = outline({QLine(120, 5760, 5640, 5760), QLine(120, 6120, 5640, 6120), QLine(120, 120, 5640, 120),
+                             QLine(120, 120, 120, 6720), QLine(5640, 120, 5640, 6720), QLine(120, 6720, 5640, 6720)});
         t.credit = QRect(240, 5400, 5280, 255);
         return t;
     }();
@@ -132,8 +129,7 @@ const TemplateDesign& cdSleeve()
                                 {600, 360, 600, 8160, {600, 3120, 5640, 8160}}, ui::fontname::SansSerif, 8);
         t.diskName1 = QRect(2400, 240, 4095, 255);
         t.outline = outline({QLine(120, 120, 8640, 120), QLine(120, 120, 120, 6720), QLine(8640, 120, 8640, 6720),
-                             QLine(120, 6720, 8640, 6720), QLine(480, 120, 480, 6720),
-                             QLine(8280, 120, 8280, 6720)});
+                             QLine(120, 6720, 8640, 6720), QLine(480, 120, 480, 6720), QLine(8280, 120, 8280, 6720)});
         t.credit = QRect(600, 6240, 7560, 255);
         return t;
     }();

@@ -68,8 +68,8 @@ private Q_SLOTS:
 
     void subdirectoriesBracketedInUpperCaseThenFiles()
     {
-        const auto list = templates::ContentsList::build(entries({"Letters", "photos 2024", "straße"}),
-                                                         entries({"a.TXT", "Readme"}));
+        const auto list =
+            templates::ContentsList::build(entries({"Letters", "photos 2024", "straße"}), entries({"a.TXT", "Readme"}));
         QCOMPARE(list.entries, (QStringList{"[LETTERS]", "[PHOTOS 2024]", "[STRASSE]", "a.TXT", "Readme"}));
         QVERIFY(!list.error);
     }

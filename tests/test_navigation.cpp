@@ -14,8 +14,8 @@
 
 namespace {
 
-const QStringList kHideWizard = {"hide diskop",   "hide opncontents", "hide ZipLabel",     "hide ZipSleve",
-                                 "hide CDSleve",  "hide DiskLabel",   "hide frmchangecap", "hide readytoprint"};
+const QStringList kHideWizard = {"hide diskop",  "hide opncontents", "hide ZipLabel",     "hide ZipSleve",
+                                 "hide CDSleve", "hide DiskLabel",   "hide frmchangecap", "hide readytoprint"};
 const QStringList kHideSeven = kHideWizard.mid(0, 7);
 
 // Every form created and hidden already, so that sequences show only the
@@ -81,10 +81,13 @@ private Q_SLOTS:
         h.forms->start();
         auto& c = h.forms->Tessera.controls();
         QCOMPARE(c.Label1->text(), QStringLiteral("Select a type of label to create."));
-        const QList<QPair<QPushButton*, QString>> buttons = {
-            {c.Command2, "1.44MB Disk Label"}, {c.Command3, "CD Rom Sleeve"}, {c.Command4, "Zip Disk Label"},
-            {c.Command5, "Zip Disk Sleeve"},   {c.Command7, "Custom Label"},  {c.Command9, "Help"},
-            {c.Command1_6, "Exit"}};
+        const QList<QPair<QPushButton*, QString>> buttons = {{c.Command2, "1.44MB Disk Label"},
+                                                             {c.Command3, "CD Rom Sleeve"},
+                                                             {c.Command4, "Zip Disk Label"},
+                                                             {c.Command5, "Zip Disk Sleeve"},
+                                                             {c.Command7, "Custom Label"},
+                                                             {c.Command9, "Help"},
+                                                             {c.Command1_6, "Exit"}};
         for (const auto& [b, text] : buttons)
             QCOMPARE(b->text(), text);
         QCOMPARE(c.Command1_6->geometry(), QRect(8, 376, 153, 17));
@@ -223,7 +226,7 @@ private Q_SLOTS:
         h.forms->readytoprint.Command1_Click();
         QStringList unloads;
         for (const char* form : {"diskop", "opncontents", "ZipLabel", "ZipSleve", "CDSleve", "DiskLabel",
-                                    "frmchangecap", "readytoprint", "CustomPre", "CustomOp"})
+                                 "frmchangecap", "readytoprint", "CustomPre", "CustomOp"})
             unloads << QStringLiteral("unload ") + form;
         QCOMPARE(h.take(), cat({{"show ZipLabel"}, unloads, {"show Tessera"}}));
         QCOMPARE(h.printer->pages.size(), 1);

@@ -13,15 +13,6 @@
 
 namespace {
 
-std::function<bool(ui::Printer&)> toFile(const QString& path)
-{
-    return [path](ui::Printer& printer) {
-        printer.device().setOutputFormat(QPrinter::PdfFormat);
-        printer.device().setOutputFileName(path);
-        return true;
-    };
-}
-
 void finishDiskLabel(Harness& h, const QString& kind)
 {
     h.forms->start();
@@ -113,7 +104,7 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         finishDiskLabel(h, QStringLiteral("1.44"));
         h.forms->DiskLabel.Label1(0).setCaption(QStringLiteral("letters.doc"));
-        h.dialogs->printAnswers.push_back(toFile(pdf));
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -141,7 +132,8 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         finishDiskLabel(h, QStringLiteral("ZIPS"));
         h.take();
-        h.dialogs->printAnswers.push_back(toFile(QStringLiteral("/nonexistent-folder/label.pdf")));
+        h.dialogs->printAnswers.push_back(
+            ui::testing::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);

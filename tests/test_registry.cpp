@@ -137,19 +137,32 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("closable");
         QTest::addColumn<bool>("fixed");
-        QTest::newRow("Tessera") << "Tessera" << "Tessera V1.3" << QSize(2535, 6030) << false << true;
-        QTest::newRow("diskop") << "diskop" << "Disk Options" << QSize(3660, 1590) << true << false;
-        QTest::newRow("opncontents") << "opncontents" << "Content Selection" << QSize(4575, 4425) << false << false;
-        QTest::newRow("DiskLabel") << "DiskLabel" << "1.44 Floppy Label" << QSize(4425, 3300) << true << false;
-        QTest::newRow("ZipLabel") << "ZipLabel" << "Zip Disk Label" << QSize(3705, 3105) << true << false;
-        QTest::newRow("ZipSleve") << "ZipSleve" << "Zip Disk Sleeve" << QSize(5775, 6855) << true << false;
-        QTest::newRow("CDSleve") << "CDSleve" << "CD Rom Sleeve" << QSize(8745, 6840) << true << false;
-        QTest::newRow("frmchangecap") << "frmchangecap" << "Change Text" << QSize(3135, 2520) << true << false;
-        QTest::newRow("readytoprint") << "readytoprint" << "Print Manager" << QSize(2895, 2190) << true << false;
-        QTest::newRow("CustomOp") << "CustomOp" << "Custom Label Control" << QSize(2985, 7650) << false << false;
-        QTest::newRow("CustomPre") << "CustomPre" << "Custom Label Preview" << QSize(3885, 2535) << false << false;
-        QTest::newRow("rgbcolor") << "rgbcolor" << "Select Color" << QSize(3360, 1500) << true << false;
-        QTest::newRow("frmAbout") << "frmAbout" << "About Tessera v1.6" << QSize(5730, 3885) << true << true;
+        QTest::newRow("Tessera") << "Tessera"
+                                 << "Tessera V1.3" << QSize(2535, 6030) << false << true;
+        QTest::newRow("diskop") << "diskop"
+                                << "Disk Options" << QSize(3660, 1590) << true << false;
+        QTest::newRow("opncontents") << "opncontents"
+                                     << "Content Selection" << QSize(4575, 4425) << false << false;
+        QTest::newRow("DiskLabel") << "DiskLabel"
+                                   << "1.44 Floppy Label" << QSize(4425, 3300) << true << false;
+        QTest::newRow("ZipLabel") << "ZipLabel"
+                                  << "Zip Disk Label" << QSize(3705, 3105) << true << false;
+        QTest::newRow("ZipSleve") << "ZipSleve"
+                                  << "Zip Disk Sleeve" << QSize(5775, 6855) << true << false;
+        QTest::newRow("CDSleve") << "CDSleve"
+                                 << "CD Rom Sleeve" << QSize(8745, 6840) << true << false;
+        QTest::newRow("frmchangecap") << "frmchangecap"
+                                      << "Change Text" << QSize(3135, 2520) << true << false;
+        QTest::newRow("readytoprint") << "readytoprint"
+                                      << "Print Manager" << QSize(2895, 2190) << true << false;
+        QTest::newRow("CustomOp") << "CustomOp"
+                                  << "Custom Label Control" << QSize(2985, 7650) << false << false;
+        QTest::newRow("CustomPre") << "CustomPre"
+                                   << "Custom Label Preview" << QSize(3885, 2535) << false << false;
+        QTest::newRow("rgbcolor") << "rgbcolor"
+                                  << "Select Color" << QSize(3360, 1500) << true << false;
+        QTest::newRow("frmAbout") << "frmAbout"
+                                  << "About Tessera v1.6" << QSize(5730, 3885) << true << true;
     }
 
     void everyFormHasItsDesignedCaptionSizeAndFrame()
@@ -178,7 +191,8 @@ private Q_SLOTS:
         Harness h;
         h.forms->start();
         h.forms->opncontents.show();
-        for (ui::Form* form : {static_cast<ui::Form*>(&h.forms->Tessera), static_cast<ui::Form*>(&h.forms->opncontents)}) {
+        for (ui::Form* form :
+             {static_cast<ui::Form*>(&h.forms->Tessera), static_cast<ui::Form*>(&h.forms->opncontents)}) {
             QVERIFY(!form->window()->close());  // as Alt+F4 asks
             QVERIFY(form->isVisible());
             QVERIFY(form->exists());

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::function<bool(ui::Printer&)> choose(const QString& queue)
-{
-    return [queue](ui::Printer& printer) {
-        printer.device().setOutputFormat(QPrinter::NativeFormat);
-        printer.device().setPrinterName(queue);
-        return true;
-    };
-}
-
 QString outputFolder() { return qEnvironmentVariable("TESSERA_CUPS_OUT"); }
 
 QStringList jobFiles() { return QDir(outputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files); }
@@ -45,10 +36,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("form");
-        QTest::newRow("floppy label") << "1.44" << "DiskLabel";
-        QTest::newRow("Zip label") << "ZIPL" << "ZipLabel";
-        QTest::newRow("Zip sleeve") << "ZIPS" << "ZipSleve";
-        QTest::newRow("CD sleeve") << "CD" << "CDSleve";
+        QTest::newRow("floppy label") << "1.44"
+                                      << "DiskLabel";
+        QTest::newRow("Zip label") << "ZIPL"
+                                   << "ZipLabel";
+        QTest::newRow("Zip sleeve") << "ZIPS"
+                                    << "ZipSleve";
+        QTest::newRow("CD sleeve") << "CD"
+                                   << "CDSleve";
     }
     void eachTemplatePrintsOnePageAtItsDesignedSize()
     {
@@ -61,7 +56,7 @@ private Q_SLOTS:
         h.forms->diskop.Command1_Click();
         h.forms->opncontents.Command2_Click();
         const QStringList before = jobFiles();
-        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraPDF")));
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -103,7 +98,7 @@ private Q_SLOTS:
         h.forms->frmchangecap.Command3_Click();
         h.take();
         const QStringList before = jobFiles();
-        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraDown")));
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraDown")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
@@ -114,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(jobFiles(), before);
 
         // Retried on a working printer, the same job prints.
-        h.dialogs->printAnswers.push_back(choose(QStringLiteral("TesseraPDF")));
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.visible(), QStringList{"Tessera"});

@@ -96,15 +96,15 @@ private Q_SLOTS:
                 bottom = std::max({bottom, l.line.y1(), l.line.y2()});
             if (d->picture)
                 bottom = d->picture->top();
-            QVERIFY2(d->credit->top() > closingRule && d->credit->bottom() < bottom,
-                     qPrintable(d->formName));
+            QVERIFY2(d->credit->top() > closingRule && d->credit->bottom() < bottom, qPrintable(d->formName));
         }
     }
 
     void designTextsBeforeAnythingIsFilled()
     {
         Harness h;
-        for (templates::LabelTemplate* t : {&h.forms->DiskLabel, &h.forms->ZipLabel, &h.forms->ZipSleve, &h.forms->CDSleve}) {
+        for (templates::LabelTemplate* t :
+             {&h.forms->DiskLabel, &h.forms->ZipLabel, &h.forms->ZipSleve, &h.forms->CDSleve}) {
             for (int i = 0; i < t->fieldCount(); ++i)
                 QCOMPARE(t->Label1(i).caption(), QStringLiteral("Label1"));
             QCOMPARE(t->Label2(1).caption(), QStringLiteral("Label2"));

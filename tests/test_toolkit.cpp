@@ -138,8 +138,8 @@ private Q_SLOTS:
         bmp.append(QByteArray(12, '\0'));
         QDataStream header(&bmp, QIODevice::Append);
         header.setByteOrder(QDataStream::LittleEndian);
-        header << quint32(40) << qint32(60000) << qint32(60000) << quint16(1) << quint16(24) << quint32(0)
-               << quint32(0) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+        header << quint32(40) << qint32(60000) << qint32(60000) << quint16(1) << quint16(24) << quint32(0) << quint32(0)
+               << qint32(0) << qint32(0) << quint32(0) << quint32(0);
         QFile huge(dir.filePath(QStringLiteral("huge.bmp")));
         QVERIFY(huge.open(QIODevice::WriteOnly));
         huge.write(bmp);

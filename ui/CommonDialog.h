@@ -20,11 +20,11 @@ public:
 
     CommonDialog(Context& context, std::function<QWidget*()> owner);
 
-    QString FileName;     // remembered between calls
-    QString Filter;       // "text|pattern|text|pattern"
+    QString FileName;  // remembered between calls
+    QString Filter;    // "text|pattern|text|pattern"
     int Flags = 0;
     bool CancelError = false;
-    FontChoice Font;      // in: the last choice; out: the new one
+    FontChoice Font;  // in: the last choice; out: the new one
 
     // Each returns true when the user confirmed.
     bool ShowOpen();

@@ -28,12 +28,9 @@ struct FontChoice {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual std::optional<QString> openFile(QWidget* owner, const QString& filter,
-                                            const QString& initial) = 0;
-    virtual std::optional<QString> saveFile(QWidget* owner, const QString& filter,
-                                            const QString& initial) = 0;
-    virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial,
-                                                 int flags) = 0;
+    virtual std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) = 0;
+    virtual std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) = 0;
     // Printer choice and page set-up; what the user confirms becomes the
     // current printer.
     virtual bool printSetup(QWidget* owner, Printer& printer) = 0;
@@ -41,12 +38,9 @@ public:
 
 class QtDialogs final : public Dialogs {
 public:
-    std::optional<QString> openFile(QWidget* owner, const QString& filter,
-                                    const QString& initial) override;
-    std::optional<QString> saveFile(QWidget* owner, const QString& filter,
-                                    const QString& initial) override;
-    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial,
-                                         int flags) override;
+    std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) override;
+    std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
     bool printSetup(QWidget* owner, Printer& printer) override;
 };
 

@@ -83,10 +83,7 @@ QByteArray parentPath(const QByteArray& path)
     return path.left(slash);
 }
 
-QByteArray lastComponent(const QByteArray& path)
-{
-    return path.mid(path.lastIndexOf('/') + 1);
-}
+QByteArray lastComponent(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
 
 void sortEntries(QList<DirEntry>& entries)
 {
@@ -131,10 +128,10 @@ QList<LocalFileSystem::MountLine> LocalFileSystem::parseMountTable(const QByteAr
 bool LocalFileSystem::isPseudoFileSystem(const MountLine& line)
 {
     static const QList<QByteArray> pseudo = {
-        "proc",     "sysfs",     "devtmpfs", "devpts",      "cgroup",  "cgroup2",   "securityfs",
-        "pstore",   "bpf",       "debugfs",  "tracefs",     "configfs", "fusectl",  "mqueue",
-        "hugetlbfs", "autofs",   "binfmt_misc", "rpc_pipefs", "nsfs",   "efivarfs", "ramfs",
-        "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "swap", "none"};
+        "proc",        "sysfs",      "devtmpfs", "devpts",   "cgroup",  "cgroup2",   "securityfs",      "pstore",
+        "bpf",         "debugfs",    "tracefs",  "configfs", "fusectl", "mqueue",    "hugetlbfs",       "autofs",
+        "binfmt_misc", "rpc_pipefs", "nsfs",     "efivarfs", "ramfs",   "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal",
+        "swap",        "none"};
     if (pseudo.contains(line.type))
         return true;
     for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
@@ -169,8 +166,7 @@ QList<Drive> LocalFileSystem::drives()
         seen.append(line.mountPoint);
         drives.append({line.mountPoint, displayName(line.mountPoint), false});
     }
-    std::sort(drives.begin(), drives.end(),
-              [](const Drive& a, const Drive& b) { return a.root < b.root; });
+    std::sort(drives.begin(), drives.end(), [](const Drive& a, const Drive& b) { return a.root < b.root; });
     return drives;
 }
 

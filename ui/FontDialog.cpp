@@ -15,14 +15,14 @@ namespace ui {
 const QList<QPair<QString, quint32>>& FontDialog::colours()
 {
     static const QList<QPair<QString, quint32>> list = {
-        {QStringLiteral("Black"), rgb(0, 0, 0)},         {QStringLiteral("Maroon"), rgb(128, 0, 0)},
-        {QStringLiteral("Green"), rgb(0, 128, 0)},       {QStringLiteral("Olive"), rgb(128, 128, 0)},
-        {QStringLiteral("Navy"), rgb(0, 0, 128)},        {QStringLiteral("Purple"), rgb(128, 0, 128)},
-        {QStringLiteral("Teal"), rgb(0, 128, 128)},      {QStringLiteral("Gray"), rgb(128, 128, 128)},
-        {QStringLiteral("Silver"), rgb(192, 192, 192)},  {QStringLiteral("Red"), rgb(255, 0, 0)},
-        {QStringLiteral("Lime"), rgb(0, 255, 0)},        {QStringLiteral("Yellow"), rgb(255, 255, 0)},
-        {QStringLiteral("Blue"), rgb(0, 0, 255)},        {QStringLiteral("Fuchsia"), rgb(255, 0, 255)},
-        {QStringLiteral("Aqua"), rgb(0, 255, 255)},      {QStringLiteral("White"), rgb(255, 255, 255)},
+        {QStringLiteral("Black"), rgb(0, 0, 0)},        {QStringLiteral("Maroon"), rgb(128, 0, 0)},
+        {QStringLiteral("Green"), rgb(0, 128, 0)},      {QStringLiteral("Olive"), rgb(128, 128, 0)},
+        {QStringLiteral("Navy"), rgb(0, 0, 128)},       {QStringLiteral("Purple"), rgb(128, 0, 128)},
+        {QStringLiteral("Teal"), rgb(0, 128, 128)},     {QStringLiteral("Gray"), rgb(128, 128, 128)},
+        {QStringLiteral("Silver"), rgb(192, 192, 192)}, {QStringLiteral("Red"), rgb(255, 0, 0)},
+        {QStringLiteral("Lime"), rgb(0, 255, 0)},       {QStringLiteral("Yellow"), rgb(255, 255, 0)},
+        {QStringLiteral("Blue"), rgb(0, 0, 255)},       {QStringLiteral("Fuchsia"), rgb(255, 0, 255)},
+        {QStringLiteral("Aqua"), rgb(0, 255, 255)},     {QStringLiteral("White"), rgb(255, 255, 255)},
     };
     return list;
 }
@@ -34,8 +34,8 @@ FontDialog::FontDialog(QWidget* owner, const FontChoice& initial, bool withEffec
     fonts_ = new QFontDialog(this);
     fonts_->setWindowFlags(Qt::Widget);
     fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    fonts_->setCurrentFont(designFont(initial.name, initial.size, initial.bold, initial.italic,
-                                      initial.underline, initial.strikethru));
+    fonts_->setCurrentFont(
+        designFont(initial.name, initial.size, initial.bold, initial.italic, initial.underline, initial.strikethru));
 
     colour_ = new QComboBox(this);
     colour_->setObjectName(QStringLiteral("colour"));

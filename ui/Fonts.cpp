@@ -29,8 +29,7 @@ void installFontSubstitutes()
 
 QString installedFamily(const QString& family) { return lookAlikes().value(family, family); }
 
-QFont designFont(const QString& family, double points, bool bold, bool italic, bool underline,
-                 bool strikeOut)
+QFont designFont(const QString& family, double points, bool bold, bool italic, bool underline, bool strikeOut)
 {
     // Naming the look-alike directly spares the font matcher a failed
     // search for the design name on every font.

@@ -22,7 +22,7 @@ QString installedFamily(const QString& family);
 // The application's default font: MS Sans Serif 8 pt.
 QFont defaultFont();
 
-QFont designFont(const QString& family, double points, bool bold = false, bool italic = false,
-                 bool underline = false, bool strikeOut = false);
+QFont designFont(const QString& family, double points, bool bold = false, bool italic = false, bool underline = false,
+                 bool strikeOut = false);
 
 }  // namespace ui

@@ -61,8 +61,7 @@ Qt::WindowFlags FormWindow::flagsFor(Frame frame)
     case Frame::FixedNoControls: return Qt::Window | custom;
     case Frame::FixedCloseOnly: return Qt::Tool | custom | Qt::WindowCloseButtonHint;
     case Frame::Sizable:
-        return Qt::Window | custom | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-               Qt::WindowCloseButtonHint;
+        return Qt::Window | custom | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
     case Frame::SizableNoControls: return Qt::Window | custom;
     case Frame::SizableCloseOnly: return Qt::Window | custom | Qt::WindowCloseButtonHint;
     }

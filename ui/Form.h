@@ -14,11 +14,11 @@ class FormWindow;
 
 // Window frames: fixed dialog or resizable, with the title-bar controls given.
 enum class Frame {
-    FixedNoControls,     // fixed size; no minimise, maximise or close
-    FixedCloseOnly,      // fixed size; close only; not in the task bar
-    Sizable,             // resizable; minimise, maximise and close
-    SizableNoControls,   // resizable; no minimise, maximise or close
-    SizableCloseOnly,    // resizable; close only
+    FixedNoControls,    // fixed size; no minimise, maximise or close
+    FixedCloseOnly,     // fixed size; close only; not in the task bar
+    Sizable,            // resizable; minimise, maximise and close
+    SizableNoControls,  // resizable; no minimise, maximise or close
+    SizableCloseOnly,   // resizable; close only
 };
 
 constexpr bool hasCloseControl(Frame frame)

@@ -33,8 +33,8 @@ void AssistantHelpViewer::open(QWidget*, const QString& helpFile, int command, c
         process_ = std::make_unique<QProcess>();
         process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_->setStandardOutputFile(QProcess::nullDevice());
-        process_->start(program_, {QStringLiteral("-collectionFile"), helpFile,
-                                   QStringLiteral("-enableRemoteControl")});
+        process_->start(program_,
+                        {QStringLiteral("-collectionFile"), helpFile, QStringLiteral("-enableRemoteControl")});
         if (!process_->waitForStarted(10000)) {
             const QString why = process_->errorString();
             process_.reset();

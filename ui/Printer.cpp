@@ -117,8 +117,7 @@ void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
     const QByteArray media = printer.pageLayout().pageSize().key().toLatin1();
     if (!media.isEmpty())
         count = cupsAddOption("media", media.constData(), count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(),
-                                   QFile::encodeName(file.fileName()).constData(),
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(file.fileName()).constData(),
                                    jobName.toUtf8().constData(), count, options);
     cupsFreeOptions(count, options);
     if (job == 0)

@@ -24,9 +24,9 @@ void PrintManager::build(QWidget* client)
                              QStringLiteral("You have finished creating your new label.Click \"Print\" to print "
                                             "your label now or Click \"<<Back\" to return to the main screen."),
                              120, 120, 2655, 855, true);
-    c.Label2 = ui::makeLabel(client,
-                             QStringLiteral("If you are printing a label,insert adhesive paper into the printer now."),
-                             120, 1080, 2655, 375, true);
+    c.Label2 =
+        ui::makeLabel(client, QStringLiteral("If you are printing a label,insert adhesive paper into the printer now."),
+                      120, 1080, 2655, 375, true);
     c.Line1 = new ui::Rule(client, 120, 1560, 2760, 1560, ui::color(ui::syscolor::WindowText), 1);
     c.Command1 = ui::makeButton(client, QStringLiteral("Print"), 1560, 1800, 1095, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 240, 1800, 1095, 255);

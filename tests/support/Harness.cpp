@@ -67,7 +67,4 @@ QStringList Harness::visible() const
     return names;
 }
 
-void configureTestApplication()
-{
-    configureApplication(*static_cast<QApplication*>(QCoreApplication::instance()));
-}
+void configureTestApplication() { configureApplication(*static_cast<QApplication*>(QCoreApplication::instance())); }

@@ -38,9 +38,9 @@ QImage firstPage(const QString& pdf)
 {
     QTemporaryDir dir;
     const QString stem = dir.path() + QStringLiteral("/page");
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-gray"),
-                                     QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"),
-                                     QStringLiteral("-l"), QStringLiteral("1"), pdf, stem});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-gray"), QStringLiteral("-singlefile"),
+         QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf, stem});
     QImageReader::setAllocationLimit(1024);
     return QImageReader(stem + QStringLiteral(".pgm")).read();
 }

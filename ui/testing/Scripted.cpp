@@ -55,6 +55,24 @@ bool ScriptedDialogs::printSetup(QWidget*, Printer& printer)
     return answer(printer);
 }
 
+std::function<bool(Printer&)> ScriptedDialogs::chooseQueue(const QString& queue)
+{
+    return [queue](Printer& printer) {
+        printer.device().setOutputFormat(QPrinter::NativeFormat);
+        printer.device().setPrinterName(queue);
+        return true;
+    };
+}
+
+std::function<bool(Printer&)> ScriptedDialogs::chooseFile(const QString& path)
+{
+    return [path](Printer& printer) {
+        printer.device().setOutputFormat(QPrinter::PdfFormat);
+        printer.device().setOutputFileName(path);
+        return true;
+    };
+}
+
 ScriptedPrinter::ScriptedPrinter() = default;
 ScriptedPrinter::~ScriptedPrinter() = default;
 

@@ -56,17 +56,26 @@ public:
     std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
     bool printSetup(QWidget* owner, Printer& printer) override;
 
-    static std::function<bool(Printer&)> confirm() { return [](Printer&) { return true; }; }
-    static std::function<bool(Printer&)> cancel() { return [](Printer&) { return false; }; }
+    static std::function<bool(Printer&)> confirm()
+    {
+        return [](Printer&) { return true; };
+    }
+    static std::function<bool(Printer&)> cancel()
+    {
+        return [](Printer&) { return false; };
+    }
+    // The user picks a printer queue, or printing to a PDF file.
+    static std::function<bool(Printer&)> chooseQueue(const QString& queue);
+    static std::function<bool(Printer&)> chooseFile(const QString& path);
 };
 
 class ScriptedPrinter final : public Printer {
 public:
     struct Page {
-        QString window;   // object name of the printed form's window
-        QSize size;       // pixels of the client area printed
+        QString window;  // object name of the printed form's window
+        QSize size;      // pixels of the client area printed
         QString jobName;
-        QImage image;     // the page as drawn, for geometry checks
+        QImage image;  // the page as drawn, for geometry checks
     };
     ScriptedPrinter();
     ~ScriptedPrinter() override;
