@@ -97,7 +97,17 @@ void ContentSelection::Form_Load()
     c.Drive1->setCurrentIndex(shownDrive_);
     driveDirectories.insert(root, current);
     c.Dir1->setPathQuietly(root, current);
-    c.File1Model->setStringList({});
+    showFiles();
+}
+
+void ContentSelection::showFiles()
+{
+    auto& c = controls();
+    QStringList files;
+    files.reserve(c.Dir1->files().size());
+    for (const ui::DirEntry& file : c.Dir1->files())
+        files.append(file.display);
+    c.File1Model->setStringList(files);
 }
 
 QStringList ContentSelection::contents() { return controls().List1Model->stringList(); }
@@ -108,7 +118,9 @@ void ContentSelection::pickDrive(int index)
     if (index < 0 || index >= c.drives.size())
         return;
     c.Drive1->setCurrentIndex(index);
-    Drive1_Change();
+    // Picking the drive already open changes nothing.
+    if (index != shownDrive_)
+        Drive1_Change();
 }
 
 void ContentSelection::Drive1_Change()
@@ -146,11 +158,7 @@ void ContentSelection::Dir1_Change()
         fail(*error);
         return;
     }
-    QStringList files;
-    files.reserve(c.Dir1->files().size());
-    for (const ui::DirEntry& file : c.Dir1->files())
-        files.append(file.display);
-    c.File1Model->setStringList(files);
+    showFiles();
 
     const ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
     c.List1Model->setStringList(list.entries);

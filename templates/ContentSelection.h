@@ -62,6 +62,8 @@ protected:
 
 private:
     int driveOf(const QByteArray& path) const;
+    // File1 lists the files of the directory Dir1 has open.
+    void showFiles();
     Forms& forms_;
     int shownDrive_ = -1;
 };

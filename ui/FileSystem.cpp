@@ -3,6 +3,7 @@
 #include "ui/Error.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <vector>
 
@@ -68,7 +69,16 @@ bool isUnder(const QByteArray& path, const QByteArray& root)
 
 }  // namespace
 
-QString displayName(const QByteArray& name) { return QFile::decodeName(name); }
+QString displayName(const QByteArray& name)
+{
+    // Names from older disks are often Latin-1 rather than UTF-8: shown as
+    // Latin-1 they read as written instead of as replacement characters.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8(name);
+    if (!utf8.hasError())
+        return decoded;
+    return QString::fromLatin1(name);
+}
 
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name)
 {

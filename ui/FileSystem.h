@@ -59,7 +59,8 @@ public:
 // the order is total and stable.
 void sortEntries(QList<DirEntry>& entries);
 
-// The text shown for a name or path stored as bytes.
+// The text shown for a name or path stored as bytes: UTF-8, or Latin-1 for
+// bytes that are not valid UTF-8.
 QString displayName(const QByteArray& name);
 
 // Path helpers on stored bytes.
