@@ -5,6 +5,8 @@
 #include "ui/Printer.h"
 
 #include <QAbstractPrintDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -48,6 +50,11 @@ bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
     if (auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"))) {
         if (QWidget* copies = dialog.findChild<QWidget*>(QStringLiteral("copiesTab")))
             tabs->removeTab(tabs->indexOf(copies));
+    }
+    // It only sets the printer up; printing follows.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QObject::tr("OK"));
     }
     printer.device().setCopyCount(1);
     return dialog.exec() == QDialog::Accepted;
