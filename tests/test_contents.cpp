@@ -176,6 +176,27 @@ private Q_SLOTS:
             QCOMPARE(h.forms->DiskLabel.Label1(i).caption(), QString());
     }
 
+    void aSingleClickHighlightsEnterAndDoubleClickOpen()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("one/two")));
+        Harness h;
+        onDrive(h, dir);
+        h.forms->opncontents.show();
+        templates::DirectoryList* list = h.forms->opncontents.controls().Dir1;
+        const QByteArray root = QFile::encodeName(dir.path());
+        const QModelIndex one = list->model()->index(1, 0);  // root, then its subdirectory
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(one).center());
+        QCOMPARE(list->path(), root);
+        QCOMPARE(list->currentIndex(), one);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(list->path(), root + "/one");
+        QCOMPARE(h.forms->opncontents.contents(), QStringList{"[TWO]"});
+        const QModelIndex two = list->model()->index(2, 0);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(two).center());
+        QCOMPARE(list->path(), root + "/one/two");
+    }
+
     void updateBeforeAnyDirectoryWasOpenedClearsEveryFieldOfTheSleeve()
     {
         QTemporaryDir dir;
