@@ -23,7 +23,7 @@ void AboutBox::build(QWidget* client)
     auto& c = makeControls();
     c.cmdOK = ui::makeButton(client, QStringLiteral("OK"), 4320, 3480, 1260, 345);
     c.cmdOK->setDefault(true);
-    QObject::connect(c.cmdOK, &QPushButton::clicked, c.cmdOK, [this] { cmdOK_Click(); });
+    ui::onClick(c.cmdOK, [this] { cmdOK_Click(); });
 
     c.picIcon = new QLabel(client);
     c.picIcon->setObjectName(QStringLiteral("picIcon"));

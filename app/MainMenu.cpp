@@ -21,7 +21,7 @@ void MainMenu::build(QWidget* client)
     auto& c = makeControls();
     // Created in tab order: Exit first, then the rest top to bottom.
     c.Command1_6 = ui::makeButton(client, QStringLiteral("Exit"), 120, 5640, 2295, 255);
-    QObject::connect(c.Command1_6, &QPushButton::clicked, c.Command1_6, [this] { Command1_Click(6); });
+    ui::onClick(c.Command1_6, [this] { Command1_Click(6); });
     c.Image1 = new QLabel(client);
     c.Image1->setObjectName(QStringLiteral("Image1"));
     c.Image1->setGeometry(ui::pxRect(120, 120, 2280, 1740));
@@ -29,18 +29,19 @@ void MainMenu::build(QWidget* client)
     c.Image1->setPixmap(QPixmap(QStringLiteral(":/images/title.png")));
     c.Label1 = ui::makeLabel(client, QStringLiteral("Select a type of label to create."), 120, 1920, 2295, 255);
 
-    const auto button = [client](const char* text, int top, void (MainMenu::*handler)(), MainMenu* self) {
+    // All buttons share the left edge and size.
+    const auto button = [this, client](const char* text, int top, void (MainMenu::*handler)()) {
         QPushButton* b = ui::makeButton(client, QString::fromLatin1(text), 120, top, 2295, 255);
-        QObject::connect(b, &QPushButton::clicked, b, [self, handler] { (self->*handler)(); });
+        ui::onClick(b, [this, handler] { (this->*handler)(); });
         return b;
     };
-    c.Command2 = button("1.44MB Disk Label", 2280, &MainMenu::Command2_Click, this);
-    c.Command3 = button("CD Rom Sleeve", 2760, &MainMenu::Command3_Click, this);
-    c.Command4 = button("Zip Disk Label", 3240, &MainMenu::Command4_Click, this);
-    c.Command5 = button("Zip Disk Sleeve", 3720, &MainMenu::Command5_Click, this);
-    c.Command7 = button("Custom Label", 4200, &MainMenu::Command7_Click, this);
-    c.Command8 = button("About Tessera", 4680, &MainMenu::Command8_Click, this);
-    c.Command9 = button("Help", 5160, &MainMenu::Command9_Click, this);
+    c.Command2 = button("1.44MB Disk Label", 2280, &MainMenu::Command2_Click);
+    c.Command3 = button("CD Rom Sleeve", 2760, &MainMenu::Command3_Click);
+    c.Command4 = button("Zip Disk Label", 3240, &MainMenu::Command4_Click);
+    c.Command5 = button("Zip Disk Sleeve", 3720, &MainMenu::Command5_Click);
+    c.Command7 = button("Custom Label", 4200, &MainMenu::Command7_Click);
+    c.Command8 = button("About Tessera", 4680, &MainMenu::Command8_Click);
+    c.Command9 = button("Help", 5160, &MainMenu::Command9_Click);
 
     c.Command1_6->setFocus();
 }

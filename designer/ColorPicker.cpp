@@ -17,7 +17,7 @@ void ColorPicker::build(QWidget* client)
 {
     auto& c = makeControls();
     c.Command1 = ui::makeButton(client, QStringLiteral("OK"), 2400, 1080, 735, 255);
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
 }
 
 void ColorPicker::Command1_Click() { hide(); }

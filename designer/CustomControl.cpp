@@ -22,9 +22,9 @@ void CustomControl::build(QWidget* client)
     c.Command10 = ui::makeButton(client, QStringLiteral("Background Color"), 240, 1440, 2535, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 7320, 1335, 255);
     c.Command1 = ui::makeButton(client, QStringLiteral("Print Card"), 1560, 7320, 1335, 255);
-    QObject::connect(c.Command10, &QPushButton::clicked, c.Command10, [this] { Command10_Click(); });
-    QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command10, [this] { Command10_Click(); });
+    ui::onClick(c.Command3, [this] { Command3_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
 }
 
 void CustomControl::Form_Load() { forms_.CustomPre.show(); }

@@ -56,10 +56,10 @@ void ContentSelection::build(QWidget* client)
     c.Command3 = ui::makeButton(client, QStringLiteral("Go Back"), 120, 4080, 975, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("Finish"), 3480, 4080, 975, 255);
 
-    QObject::connect(c.Command5, &QPushButton::clicked, c.Command5, [this] { Command5_Click(); });
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
-    QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
-    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
+    ui::onClick(c.Command5, [this] { Command5_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command3, [this] { Command3_Click(); });
+    ui::onClick(c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
     c.Dir1->onChange = [this] { Dir1_Change(); };
 }

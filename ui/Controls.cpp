@@ -41,6 +41,11 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top,
     return button;
 }
 
+void onClick(QAbstractButton* button, std::function<void()> handler)
+{
+    QObject::connect(button, &QAbstractButton::clicked, button, [handler = std::move(handler)] { handler(); });
+}
+
 Rule::Rule(QWidget* parent, int x1, int y1, int x2, int y2, QColor color, double widthPx)
     : QWidget(parent), color_(std::move(color)), width_(widthPx)
 {

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
+class QAbstractButton;
 class QPushButton;
 
 // Helpers that place toolkit controls at designed positions (twips).
@@ -17,6 +20,9 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int w
 // designed width (the look-alike fonts run a little wider than the designs').
 void fitText(QLabel* label);
 QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height);
+
+// Runs `handler` on every click of `button`, for as long as the button lives.
+void onClick(QAbstractButton* button, std::function<void()> handler);
 
 // A ruled line between two points in twips; never takes the mouse.
 class Rule final : public QWidget {

@@ -62,9 +62,9 @@ void ChangeText::build(QWidget* client)
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 1080, 2160, 855, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Finish"), 2040, 2160, 975, 255);
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
-    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
-    QObject::connect(c.Command3, &QPushButton::clicked, c.Command3, [this] { Command3_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command2, [this] { Command2_Click(); });
+    ui::onClick(c.Command3, [this] { Command3_Click(); });
 
     c.Text1->setFocus();
 }

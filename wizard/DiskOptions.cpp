@@ -31,7 +31,7 @@ void DiskOptions::build(QWidget* client)
     c.Option2->setGeometry(ui::pxRect(360, 1200, 1935, 255));
     c.Option2->setChecked(true);
     c.Command1 = ui::makeButton(client, QStringLiteral("NEXT>>"), 2520, 960, 855, 495);
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
 
     c.Text1->setFocus();
 }

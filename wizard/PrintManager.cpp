@@ -31,8 +31,8 @@ void PrintManager::build(QWidget* client)
     c.Command1 = ui::makeButton(client, QStringLiteral("Print"), 1560, 1800, 1095, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 240, 1800, 1095, 255);
     c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
-    QObject::connect(c.Command1, &QPushButton::clicked, c.Command1, [this] { Command1_Click(); });
-    QObject::connect(c.Command2, &QPushButton::clicked, c.Command2, [this] { Command2_Click(); });
+    ui::onClick(c.Command1, [this] { Command1_Click(); });
+    ui::onClick(c.Command2, [this] { Command2_Click(); });
     c.Command1->setFocus();
 }
 
