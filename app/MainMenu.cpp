@@ -5,6 +5,7 @@
 #include "ui/Controls.h"
 #include "ui/Units.h"
 
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -26,7 +27,10 @@ void MainMenu::build(QWidget* client)
     c.Image1->setObjectName(QStringLiteral("Image1"));
     c.Image1->setGeometry(ui::pxRect(120, 120, 2280, 1740));
     c.Image1->setScaledContents(true);
-    c.Image1->setPixmap(QPixmap(QStringLiteral(":/images/title.png")));
+    // Stretched to fill its box while it is decoded.
+    QImageReader title(QStringLiteral(":/images/title.jpg"));
+    title.setScaledSize(c.Image1->size());
+    c.Image1->setPixmap(QPixmap::fromImage(title.read()));
     c.Label1 = ui::makeLabel(client, QStringLiteral("Select a type of label to create."), 120, 1920, 2295, 255);
 
     // All buttons share the left edge and size.

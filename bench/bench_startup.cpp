@@ -83,7 +83,7 @@ int main(int argc, char** argv)
         return menu(argc, argv);
     QCoreApplication app(argc, argv);
     const auto result = bench::alternate(
-        25, [&] { return runChild(argv[0], "bare"); }, [&] { return runChild(argv[0], "menu"); });
+        41, [&] { return runChild(argv[0], "bare"); }, [&] { return runChild(argv[0], "menu"); });
     bench::report("startup", result, 1.2);
     return 0;
 }

@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
-    const bool ok = title().save(out + QStringLiteral("/title.png")) &&
+    const bool ok = title().save(out + QStringLiteral("/title.jpg"), "JPEG", 92) &&
                     zipStrip().save(out + QStringLiteral("/zipstrip.jpg"), "JPEG", 95) &&
                     icon(32).save(out + QStringLiteral("/tessera.png")) &&
                     icon(64).save(out + QStringLiteral("/tessera-64.png"));
