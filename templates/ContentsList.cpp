@@ -7,19 +7,21 @@ ContentsList ContentsList::build(const QList<ui::DirEntry>& directories, const Q
     ContentsList list;
     const qsizetype total = directories.size() + files.size();
     list.entries.reserve(std::min<qsizetype>(total, kMaxEntries));
-    for (const ui::DirEntry& directory : directories) {
+    const auto add = [&list](const QString& entry) {
         if (list.entries.size() == kMaxEntries) {
             list.error = ui::Error::of(ui::Error::Overflow);
-            return list;
+            return false;
         }
-        list.entries.append(QLatin1Char('[') + directory.display.toUpper() + QLatin1Char(']'));
+        list.entries.append(entry);
+        return true;
+    };
+    for (const ui::DirEntry& directory : directories) {
+        if (!add(QLatin1Char('[') + directory.display.toUpper() + QLatin1Char(']')))
+            return list;
     }
     for (const ui::DirEntry& file : files) {
-        if (list.entries.size() == kMaxEntries) {
-            list.error = ui::Error::of(ui::Error::Overflow);
+        if (!add(file.display))
             return list;
-        }
-        list.entries.append(file.display);
     }
     return list;
 }

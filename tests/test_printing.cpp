@@ -109,8 +109,6 @@ private Q_SLOTS:
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.visible(), QStringList{"Tessera"});
 
-        if (!qEnvironmentVariableIsEmpty("TESSERA_KEEP_PDF"))
-            QFile::copy(pdf, qEnvironmentVariable("TESSERA_KEEP_PDF"));
         QCOMPARE(pdfprobe::pageCount(pdf), 1);
         const QString text = pdfprobe::text(pdf);
         QVERIFY2(text.contains(QStringLiteral("letters.doc")), qPrintable(text));

@@ -1,17 +1,9 @@
 #include "ui/Fonts.h"
 
-#include <QHash>
+#include <QList>
+#include <QPair>
 
 namespace ui {
-
-namespace {
-// Design font name to the installed look-alike, fixed at start-up.
-QHash<QString, QString>& lookAlikes()
-{
-    static QHash<QString, QString> map;
-    return map;
-}
-}  // namespace
 
 void installFontSubstitutes()
 {
@@ -20,14 +12,12 @@ void installFontSubstitutes()
         {fontname::Serif, QStringLiteral("Liberation Serif")},
         {fontname::Condensed, QStringLiteral("Liberation Sans Narrow")},
     };
-    for (const auto& [design, installed] : pairs) {
-        // For fonts made by name elsewhere (a font dialog, a label file).
+    // Also finds the look-alike for fonts named elsewhere (a font dialog, a label file).
+    for (const auto& [design, installed] : pairs)
         QFont::insertSubstitution(design, installed);
-        lookAlikes().insert(design, installed);
-    }
 }
 
-QString installedFamily(const QString& family) { return lookAlikes().value(family, family); }
+QString installedFamily(const QString& family) { return QFont::substitute(family); }
 
 QFont designFont(const QString& family, double points, bool bold, bool italic, bool underline, bool strikeOut)
 {

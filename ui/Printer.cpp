@@ -37,8 +37,8 @@ void checkQueue(const QByteArray& name)
     if (rejecting)
         throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
 }
-}  // namespace
 
+// Renders `client` onto one page of `device`, one pixel to 1/96 inch.
 void renderPage(QPagedPaintDevice& device, QWidget* client)
 {
     QPainter painter;
@@ -51,7 +51,6 @@ void renderPage(QPagedPaintDevice& device, QWidget* client)
         throw printerError(QStringLiteral("the page could not be finished"));
 }
 
-namespace {
 // Qt draws a widget rendered onto a QPrinter into a bitmap first; onto a
 // PDF writer it stays vector output, every line and every text. So pages
 // are written with the chosen printer's layout and resolution into a PDF.

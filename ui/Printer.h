@@ -4,7 +4,6 @@
 #include <memory>
 
 class QPrinter;
-class QPagedPaintDevice;
 class QWidget;
 
 namespace ui {
@@ -21,12 +20,6 @@ public:
     // finished or handed to the printer.
     virtual void printPage(QWidget* client, const QString& jobName) = 0;
 };
-
-// Renders `client` onto one page of `device`, one pixel to 1/96 inch.
-// Vector output on a PDF writer (Qt rasterises widgets rendered onto a
-// QPrinter, which is why pages go through one). Raises Error 482 when the
-// device cannot be painted on.
-void renderPage(QPagedPaintDevice& device, QWidget* client);
 
 class SystemPrinter final : public Printer {
 public:

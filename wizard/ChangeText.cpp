@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
-
 // Refuses an edit that makes the text longer than the limit, unless the
 // text was already longer (a field's text put there whole): then only
 // edits that do not lengthen it are taken. A plain maximum length would cut
@@ -37,8 +35,6 @@ private:
     qsizetype accepted_ = 0;
 };
 
-}  // namespace
-
 ChangeText::ChangeText(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("frmchangecap"),
                ui::WindowDesign{QStringLiteral("Change Text"), 3135, 2520, false, 2595, 6795, ui::Frame::Sizable}),
@@ -58,7 +54,8 @@ void ChangeText::build(QWidget* client)
     c.Text1 = new QLineEdit(client);
     c.Text1->setGeometry(ui::pxRect(120, 1680, 2895, 285));
     c.Text1->setMaxLength(std::numeric_limits<int>::max());
-    c.Text1->setValidator(new TypingLimit(c.Text1, kTypingLimit));
+    c.Text1Limit = new TypingLimit(c.Text1, kTypingLimit);
+    c.Text1->setValidator(c.Text1Limit);
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 1080, 2160, 855, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Finish"), 2040, 2160, 975, 255);
@@ -71,10 +68,9 @@ void ChangeText::build(QWidget* client)
 
 void ChangeText::setText1(const QString& text)
 {
-    QLineEdit* edit = controls().Text1;
-    if (auto* limit = const_cast<TypingLimit*>(dynamic_cast<const TypingLimit*>(edit->validator())))
-        limit->allow(text.size());
-    edit->setText(text);
+    auto& c = controls();
+    c.Text1Limit->allow(text.size());
+    c.Text1->setText(text);
 }
 
 void ChangeText::Command1_Click()
