@@ -2,6 +2,7 @@
 
 #include "ui/AppInfo.h"
 #include "ui/Fonts.h"
+#include "ui/PaintedItems.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -40,6 +41,7 @@ void configureApplication(QApplication& app)
     icon.addFile(QStringLiteral(":/images/tessera-64.png"));
     QApplication::setWindowIcon(icon);
     ui::installFontSubstitutes();
+    ui::installPaintedItemsAccessibility();
     app.setFont(ui::defaultFont());
 }
 

@@ -3,37 +3,12 @@
 #include "app/Forms.h"
 #include "ui/Controls.h"
 #include "ui/SystemColors.h"
+#include "ui/TypingLimit.h"
 #include "ui/Units.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
-
-#include <algorithm>
-#include <limits>
-
-// Refuses an edit that makes the text longer than the limit, unless the
-// text was already longer (a field's text put there whole): then only
-// edits that do not lengthen it are taken. A plain maximum length would cut
-// such a text as soon as it is set.
-class TypingLimit final : public QValidator {
-public:
-    TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit)
-    {
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text.size(); });
-    }
-    // Called before a longer text is put into the box.
-    void allow(qsizetype length) { accepted_ = length; }
-    State validate(QString& input, int&) const override
-    {
-        return input.size() <= std::max<qsizetype>(limit_, accepted_) ? Acceptable : Invalid;
-    }
-
-private:
-    int limit_;
-    qsizetype accepted_ = 0;
-};
 
 ChangeText::ChangeText(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("frmchangecap"),
@@ -53,9 +28,7 @@ void ChangeText::build(QWidget* client)
     c.Label1 = ui::makeLabel(client, QStringLiteral("Enter the new text here."), 720, 1320, 1815, 255);
     c.Text1 = new QLineEdit(client);
     c.Text1->setGeometry(ui::pxRect(120, 1680, 2895, 285));
-    c.Text1->setMaxLength(std::numeric_limits<int>::max());
-    c.Text1Limit = new TypingLimit(c.Text1, kTypingLimit);
-    c.Text1->setValidator(c.Text1Limit);
+    new ui::TypingLimit(c.Text1, kTypingLimit);
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 1080, 2160, 855, 255);
     c.Command2 = ui::makeButton(client, QStringLiteral("<<Back"), 120, 2160, 855, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Finish"), 2040, 2160, 975, 255);
@@ -68,9 +41,7 @@ void ChangeText::build(QWidget* client)
 
 void ChangeText::setText1(const QString& text)
 {
-    auto& c = controls();
-    c.Text1Limit->allow(text.size());
-    c.Text1->setText(text);
+    ui::TypingLimit::setWholeText(controls().Text1, text);
 }
 
 void ChangeText::Command1_Click()

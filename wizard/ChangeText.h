@@ -6,7 +6,6 @@ class Forms;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TypingLimit;
 namespace ui {
 class Rule;
 }
@@ -16,7 +15,6 @@ struct ChangeTextControls {
     ui::Rule* Line1 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
-    TypingLimit* Text1Limit = nullptr;  // its validator
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "designer/TextLine.h"
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+#include <QSize>
+#include <array>
+
+namespace designer {
+
+// The custom card, free of widgets: its outer size in twips, background
+// colour and picture, and its ten text lines. The preview draws it, the
+// control panel edits it and the label file stores it.
+//
+// Stored values are kept exactly as set; only pixel geometry is derived.
+// A line's box is fitted to its caption whenever the caption or the font
+// really changes; setting Height or Width overrides that until the next
+// such change.
+class Card final : public QObject {
+    Q_OBJECT
+public:
+    // The designed client area, 3885 x 2535 twips.
+    static constexpr float kDesignHeight = 2535 + kFrameHeightTwips;
+    static constexpr float kDesignWidth = 3885 + kFrameWidthTwips;
+
+    Card();
+
+    float Height() const { return height_; }
+    float Width() const { return width_; }
+    void setHeight(float twips);
+    void setWidth(float twips);
+    // The client size the outer size gives, in whole pixels, within
+    // 0..kMaxClientPixels.
+    QSize clientSize() const;
+    // Takes a client size the user dragged the window to; the outer size
+    // changes only when it no longer gives that client size.
+    void followClientSize(const QSize& pixels);
+
+    quint32 BackColor() const { return backColor_; }
+    void setBackColor(quint32 value);
+
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+
+    const TextLine& line(int index) const { return lines_.at(size_t(index)); }
+    void setTop(int index, float mm);
+    void setLeft(int index, float mm);
+    void setCaption(int index, const QString& text);
+    void setFontName(int index, const QString& name);
+    void setFontSize(int index, float points);
+    void setFontBold(int index, bool on);
+    void setFontItalic(int index, bool on);
+    void setFontStrikethru(int index, bool on);
+    void setFontUnderline(int index, bool on);
+    void setForeColor(int index, quint32 value);
+    void setLineHeight(int index, float mm);
+    void setLineWidth(int index, float mm);
+    void setVisible(int index, bool on);
+
+    // The line with the single-frame border, or -1.
+    int framed() const { return framed_; }
+    void setFramed(int index);
+
+    // The font a line is drawn with (the look-alike of its font name).
+    QFont font(int index) const;
+    // A line's box in pixels of the card.
+    QRectF boxPx(int index) const;
+    // The topmost visible line whose box holds a point (pixels), or -1.
+    // Lines with a higher index lie on top.
+    int lineAt(const QPointF& px) const;
+
+    // The box size that fits a caption in a font, in millimetres.
+    static QSizeF fittedSize(const QString& caption, const QFont& font);
+    // Caption lines: a caption breaks at CR LF, CR or LF.
+    static QStringList captionLines(const QString& caption);
+
+Q_SIGNALS:
+    // A line's look or box changed; `before` is its box before, in pixels.
+    void lineChanged(int index, const QRectF& before);
+    void sizeChanged();
+    void backgroundChanged();
+
+private:
+    template <typename T>
+    void setField(int index, T TextLine::*field, T value, bool fit);
+    void fit(TextLine& line);
+
+    float height_ = kDesignHeight;
+    float width_ = kDesignWidth;
+    quint32 backColor_;
+    QImage picture_;
+    std::array<TextLine, kLineCount> lines_;
+    int framed_ = -1;
+};
+
+}  // namespace designer

@@ -1,0 +1,357 @@
+#include "designer/LabelFile.h"
+
+#include "ui/Numbers.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cfloat>
+#include <cmath>
+#include <functional>
+
+namespace designer::labelfile {
+
+namespace {
+
+const char* const kCodec = "windows-1252";
+// The highest system colour index the colour table knows.
+constexpr quint32 kLastSystemColor = 24;
+
+// --- writing ---------------------------------------------------------------
+
+// Numbers stand between one leading blank (or the minus sign) and one
+// trailing blank.
+QByteArray number(const QString& digits)
+{
+    return (digits.startsWith(QLatin1Char('-')) ? QByteArray() : QByteArray(" ")) + digits.toLatin1() + ' ';
+}
+QByteArray integer(qint64 value) { return number(QString::number(value)); }
+QByteArray single(float value) { return number(ui::formatSingle(value)); }
+QByteArray boolean(bool value) { return value ? QByteArrayLiteral("True") : QByteArrayLiteral("False"); }
+QByteArray colour(quint32 value) { return integer(qint32(value)); }
+
+bool encodable(const QString& text)
+{
+    QStringEncoder encoder(kCodec);
+    (void)encoder.encode(text);
+    return !encoder.hasError();
+}
+
+QByteArray text(const QString& value)
+{
+    if (encodable(value))
+        return QStringEncoder(kCodec).encode(value);
+    // Character by character, so that each one that cannot be held is "?".
+    QByteArray out;
+    for (qsizetype i = 0; i < value.size();) {
+        const qsizetype width = value[i].isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
+        const QString ch = value.mid(i, width);
+        out += encodable(ch) ? QStringEncoder(kCodec).encode(ch) : QByteArray("?");
+        i += width;
+    }
+    return out;
+}
+
+// --- reading ---------------------------------------------------------------
+
+struct Raw {
+    QByteArray bytes;
+    int line;
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Splits the file into its first kValueCount values. Blanks at a value's
+// start are skipped; a comma, a CR or a CR LF ends it; a lone LF does not.
+std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
+{
+    qsizetype pos = 0;
+    int line = 1;
+    const qsizetype size = data.size();
+    while (values.size() < kValueCount) {
+        if (pos >= size)
+            return Failure{line, int(values.size()) + 1,
+                           QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount)};
+        const int startLine = line;
+        while (pos < size && isBlank(data[pos]))
+            ++pos;
+        const qsizetype start = pos;
+        while (pos < size && data[pos] != ',' && data[pos] != '\r') {
+            if (data[pos] == '\n')
+                ++line;
+            ++pos;
+        }
+        values.append(Raw{data.mid(start, pos - start), startLine});
+        if (pos < size && data[pos] == ',') {
+            ++pos;
+        } else if (pos < size) {
+            ++pos;
+            if (pos < size && data[pos] == '\n')
+                ++pos;
+            ++line;
+        }
+    }
+    return std::nullopt;
+}
+
+QString shown(const QByteArray& raw)
+{
+    QString s = QStringDecoder(kCodec).decode(raw);
+    if (s.size() > 40)
+        s = s.left(40) + QStringLiteral("...");
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+// A number with blanks around it; empty is 0.
+std::optional<double> toNumber(const QByteArray& raw)
+{
+    qsizetype a = 0, b = raw.size();
+    while (a < b && isBlank(raw[a]))
+        ++a;
+    while (b > a && isBlank(raw[b - 1]))
+        --b;
+    if (a == b)
+        return 0.0;
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    const QString text = QString::fromLatin1(raw.mid(a, b - a));
+    if (!pattern.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok && !std::isinf(value))
+        return std::nullopt;
+    return value;
+}
+
+// Reads the values one by one into a card, checking each as it goes.
+class Reader {
+public:
+    explicit Reader(const QList<Raw>& values) : values_(values) {}
+
+    std::optional<Failure> failure;
+
+    bool integer16(const QString& what, qint16& out)
+    {
+        const auto n = numeric(what);
+        if (!n)
+            return false;
+        const double r = std::nearbyint(*n);  // halves to even
+        if (r < -32768 || r > 32767)
+            return fail(what, QStringLiteral("is outside -32768 to 32767"));
+        out = qint16(r);
+        return true;
+    }
+
+    bool single(const QString& what, float& out, const std::function<QString(float)>& check = {})
+    {
+        const auto n = numeric(what);
+        if (!n)
+            return false;
+        if (!std::isfinite(*n) || std::fabs(*n) > double(FLT_MAX))
+            return fail(what, QStringLiteral("is too large"));
+        const float value = float(*n);
+        if (check) {
+            if (const QString why = check(value); !why.isEmpty())
+                return fail(what, why);
+        }
+        out = value;
+        return true;
+    }
+
+    bool colour(const QString& what, quint32& out)
+    {
+        const auto n = numeric(what);
+        if (!n)
+            return false;
+        const double r = std::nearbyint(*n);
+        if (r < -2147483648.0 || r > 2147483647.0)
+            return fail(what, QStringLiteral("is not a 32-bit colour value"));
+        const quint32 value = quint32(qint32(r));
+        const bool rgb = value <= 0xFFFFFFu;
+        const bool system = (value & 0xFFFFFF00u) == 0x80000000u && (value & 0xFFu) <= kLastSystemColor;
+        if (!rgb && !system)
+            return fail(what, QStringLiteral("is neither an RGB colour nor a system colour"));
+        out = value;
+        return true;
+    }
+
+    bool boolean(const QString& what, bool& out)
+    {
+        const QByteArray raw = next();
+        const QByteArray word = raw.trimmed().toLower();
+        if (word == "true" || word == "false") {
+            out = word == "true";
+            return true;
+        }
+        if (const auto n = toNumber(raw)) {
+            out = *n != 0;
+            return true;
+        }
+        return fail(what, shown(raw) + QStringLiteral(" is neither True nor False"), false);
+    }
+
+    bool text(QString& out)
+    {
+        out = QStringDecoder(kCodec).decode(next());
+        return true;
+    }
+
+private:
+    QByteArray next()
+    {
+        current_ = index_;
+        return values_[index_++].bytes;
+    }
+
+    std::optional<double> numeric(const QString& what)
+    {
+        const QByteArray raw = next();
+        const auto n = toNumber(raw);
+        if (!n)
+            fail(what, shown(raw) + QStringLiteral(" is not a number"), false);
+        return n;
+    }
+
+    bool fail(const QString& what, const QString& why, bool withValue = true)
+    {
+        const QString value = withValue ? shown(values_[current_].bytes) + QLatin1Char(' ') : QString();
+        failure = Failure{values_[current_].line, int(current_) + 1,
+                          QStringLiteral("%1 (%2)").arg(value + why, what)};
+        return false;
+    }
+
+    const QList<Raw>& values_;
+    qsizetype index_ = 0;
+    qsizetype current_ = 0;
+};
+
+QString cardSizeCheck(float twips, int frame)
+{
+    const double client = std::round((double(twips) - frame) / 15.0);
+    if (client < 0 || client > kMaxClientPixels)
+        return QStringLiteral("is a card size no window can have (%1 to %2 twips)")
+            .arg(frame)
+            .arg(frame + kMaxClientPixels * 15);
+    return {};
+}
+
+QString fontSizeCheck(float points)
+{
+    if (!(points > 0) || points > kMaxFontSize)
+        return QStringLiteral("is not a font size (above 0, at most %1 points)").arg(double(kMaxFontSize));
+    return {};
+}
+
+QString boxSizeCheck(float mm)
+{
+    if (mm < 0)
+        return QStringLiteral("is a negative size");
+    return {};
+}
+
+}  // namespace
+
+QString escapeCaption(const QString& caption)
+{
+    QString out = caption;
+    out.replace(QLatin1Char(','), QLatin1Char('~'));
+    out.replace(QLatin1Char('\r'), QLatin1Char('|'));
+    return out;
+}
+
+QString unescapeCaption(const QString& stored)
+{
+    QString out = stored;
+    out.replace(QLatin1Char('~'), QLatin1Char(','));
+    out.replace(QLatin1Char('|'), QLatin1Char('\r'));
+    return out;
+}
+
+QByteArray write(const CardValues& card)
+{
+    QByteArray out;
+    const auto put = [&out](const QByteArray& value) { out += value + "\r\n"; };
+    put(integer(card.txtamt));
+    put(single(card.Height));
+    put(single(card.Width));
+    put(colour(card.BackColor));
+    put(text(card.cardpc));
+    for (const TextLine& line : card.lines) {
+        put(single(line.Top));
+        put(single(line.Left));
+        put(text(escapeCaption(line.Caption)));
+        put(text(line.FontName));
+        put(single(line.FontSize));
+        put(boolean(line.FontBold));
+        put(boolean(line.FontItalic));
+        put(boolean(line.FontStrikethru));
+        put(boolean(line.FontUnderline));
+        put(colour(line.ForeColor));
+        put(single(line.Height));
+        put(single(line.Width));
+        put(boolean(line.Visible));
+    }
+    return out;
+}
+
+QStringList problems(const CardValues& card)
+{
+    QStringList out;
+    const auto plain = [&out](const QString& what, const QString& value) {
+        if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+            out << QStringLiteral("%1 \"%2\" holds a comma or a line break, so it would not load back.")
+                       .arg(what, value);
+        else if (!value.isEmpty() && isBlank(value.at(0).toLatin1()))
+            out << QStringLiteral("%1 \"%2\" begins with blanks, which would be lost.").arg(what, value);
+    };
+    const auto encodes = [&out](const QString& what, const QString& value) {
+        if (!encodable(value))
+            out << QStringLiteral("%1 \"%2\" has characters a label file cannot hold; each is saved as \"?\".")
+                       .arg(what, value);
+    };
+    plain(QStringLiteral("The picture path"), card.cardpc);
+    encodes(QStringLiteral("The picture path"), card.cardpc);
+    for (int i = 0; i < kLineCount; ++i) {
+        const TextLine& line = card.lines[size_t(i)];
+        const QString name = QStringLiteral("Line %1").arg(i + 1);
+        plain(QStringLiteral("The font name of %1").arg(name.toLower()), line.FontName);
+        encodes(QStringLiteral("The font name of %1").arg(name.toLower()), line.FontName);
+        encodes(QStringLiteral("The text of %1").arg(name.toLower()), line.Caption);
+    }
+    return out;
+}
+
+ReadResult read(const QByteArray& bytes)
+{
+    QList<Raw> values;
+    values.reserve(kValueCount);
+    if (auto failure = split(bytes, values))
+        return {std::nullopt, *failure};
+
+    CardValues card;
+    Reader r(values);
+    const auto height = [](float v) { return cardSizeCheck(v, kFrameHeightTwips); };
+    const auto width = [](float v) { return cardSizeCheck(v, kFrameWidthTwips); };
+    bool ok = r.integer16(QStringLiteral("the number of lines"), card.txtamt) &&
+              r.single(QStringLiteral("the card height"), card.Height, height) &&
+              r.single(QStringLiteral("the card width"), card.Width, width) &&
+              r.colour(QStringLiteral("the background colour"), card.BackColor) && r.text(card.cardpc);
+    for (int i = 0; ok && i < kLineCount; ++i) {
+        TextLine& l = card.lines[size_t(i)];
+        const auto what = [i](const char* field) { return QStringLiteral("line %1's %2").arg(i + 1).arg(QLatin1String(field)); };
+        QString stored;
+        ok = r.single(what("top"), l.Top) && r.single(what("left"), l.Left) && r.text(stored) &&
+             r.text(l.FontName) && r.single(what("font size"), l.FontSize, fontSizeCheck) &&
+             r.boolean(what("bold"), l.FontBold) && r.boolean(what("italic"), l.FontItalic) &&
+             r.boolean(what("strikethrough"), l.FontStrikethru) && r.boolean(what("underline"), l.FontUnderline) &&
+             r.colour(what("text colour"), l.ForeColor) && r.single(what("height"), l.Height, boxSizeCheck) &&
+             r.single(what("width"), l.Width, boxSizeCheck) && r.boolean(what("visibility"), l.Visible);
+        l.Caption = unescapeCaption(stored);
+    }
+    if (!ok)
+        return {std::nullopt, *r.failure};
+    return {card, {}};
+}
+
+}  // namespace designer::labelfile

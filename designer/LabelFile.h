@@ -1,0 +1,59 @@
+#pragma once
+
+#include "designer/TextLine.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+// The label file: a whole custom card as 135 values, one per line, each
+// followed by CR LF, in Windows-1252. The codec only turns a card's values
+// into bytes and bytes into values; it touches no file and no widget.
+namespace designer::labelfile {
+
+constexpr int kValueCount = 5 + 13 * kLineCount;  // 135
+// The largest font size a file may set, in points.
+constexpr float kMaxFontSize = 2048;
+
+struct CardValues {
+    qint16 txtamt = 0;
+    float Height = 0;  // twips, outer
+    float Width = 0;
+    quint32 BackColor = 0;
+    QString cardpc;
+    std::array<TextLine, kLineCount> lines;
+
+    friend bool operator==(const CardValues&, const CardValues&) = default;
+};
+
+// The file's bytes. Characters Windows-1252 cannot hold are written as "?".
+QByteArray write(const CardValues& card);
+
+// What would not load back as it is saved, one sentence each: a picture path
+// or font name with a comma or line break or leading blanks, and texts with
+// characters Windows-1252 cannot hold. A caption's "~", "|" and leading
+// blanks are the format's own rules and are not listed.
+QStringList problems(const CardValues& card);
+
+struct Failure {
+    int line = 0;   // file line, from 1
+    int value = 0;  // value number, from 1
+    QString why;
+};
+
+struct ReadResult {
+    std::optional<CardValues> card;
+    Failure failure;  // when there is no card
+};
+
+// Reads all 135 values and checks that each can be applied. Anything after
+// the 135th value is ignored.
+ReadResult read(const QByteArray& bytes);
+
+// Caption escaping: "," is stored as "~" and CR as "|".
+QString escapeCaption(const QString& caption);
+QString unescapeCaption(const QString& stored);
+
+}  // namespace designer::labelfile

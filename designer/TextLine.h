@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace designer {
+
+// One text line of the custom card: the thirteen fields a label file stores,
+// in the file's order. Positions and sizes are millimetres from the card's
+// top-left corner; the font size is in points.
+struct TextLine {
+    float Top = 0;
+    float Left = 0;
+    QString Caption;
+    QString FontName;
+    float FontSize = 8;
+    bool FontBold = false;
+    bool FontItalic = false;
+    bool FontStrikethru = false;
+    bool FontUnderline = false;
+    quint32 ForeColor = 0;
+    float Height = 0;
+    float Width = 0;
+    bool Visible = true;
+
+    friend bool operator==(const TextLine&, const TextLine&) = default;
+};
+
+constexpr int kLineCount = 10;
+
+// The card's outer size is its client size plus this frame allowance, in
+// twips, whatever frame the window manager draws; so label files hold the
+// same numbers on every desktop.
+constexpr int kFrameWidthTwips = 120;
+constexpr int kFrameHeightTwips = 405;
+// The largest client area, in pixels, that a card window can have.
+constexpr int kMaxClientPixels = 32767;
+
+}  // namespace designer
