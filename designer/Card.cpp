@@ -115,8 +115,9 @@ QRectF Card::boxPx(int index) const
 int Card::lineAt(const QPointF& px) const
 {
     for (int i = kLineCount - 1; i >= 0; --i) {
-        const QRectF box = boxPx(i);
-        // The box's right and bottom edges belong to it too.
+        // Edges included, with half a pixel to spare: a line dragged to the
+        // pointer has its corner exactly there, give or take rounding.
+        const QRectF box = boxPx(i).adjusted(-0.5, -0.5, 0.5, 0.5);
         if (lines_[size_t(i)].Visible && px.x() >= box.left() && px.x() <= box.right() && px.y() >= box.top() &&
             px.y() <= box.bottom())
             return i;

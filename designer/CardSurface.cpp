@@ -91,8 +91,9 @@ void CardSurface::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    // The first click of the pair was delivered already; on the bare card
-    // the second one does nothing more.
+    // The first click of the pair was delivered already; the second press
+    // makes no click of its own.
+    pressed_ = -2;
     const int index = card_.lineAt(event->position());
     if (index >= 0 && onLineDoubleClick)
         onLineDoubleClick(index);

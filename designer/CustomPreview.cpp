@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "designer/CardSurface.h"
 #include "ui/Numbers.h"
+#include "ui/TypingLimit.h"
 #include "ui/Units.h"
 
 #include <QEvent>
@@ -119,8 +120,8 @@ void CustomPreview::Form_Resize()
         return;
     const QSize size = controls_->card.clientSize();
     auto& op = forms_.CustomOp.controls();
-    op.Text1->setText(ui::formatSingle(float(ui::pxToMm(size.height()))));
-    op.Text2->setText(ui::formatSingle(float(ui::pxToMm(size.width()))));
+    ui::TypingLimit::setWholeText(op.Text1, ui::formatSingle(float(ui::pxToMm(size.height()))));
+    ui::TypingLimit::setWholeText(op.Text2, ui::formatSingle(float(ui::pxToMm(size.width()))));
 }
 
 }  // namespace designer

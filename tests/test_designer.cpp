@@ -1,0 +1,504 @@
+// The custom card designer: the card on the preview, selecting and dragging
+// lines, the control panel's commands, the colour picker, and what assistive
+// technology sees of the card.
+
+#include "support/Harness.h"
+
+#include "designer/CardSurface.h"
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
+
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+using designer::Card;
+using designer::CardSurface;
+
+namespace {
+
+// The designer as "Custom Label" opens it.
+void open(Harness& h)
+{
+    h.forms->start();
+    h.forms->Tessera.Command7_Click();
+}
+
+Card& card(Harness& h) { return h.forms->CustomPre.card(); }
+CardSurface* surface(Harness& h) { return h.forms->CustomPre.controls().surface; }
+designer::CustomControlControls& panel(Harness& h) { return h.forms->CustomOp.controls(); }
+
+// A point inside line i's box, in card pixels.
+QPoint inside(Harness& h, int i, QPoint offset = {2, 2}) { return card(h).boxPx(i).topLeft().toPoint() + offset; }
+
+// Clicks as the window system delivers them (a double-click is press,
+// release, press, double-click, release).
+QWindow* preview(Harness& h) { return h.forms->CustomPre.window()->windowHandle(); }
+void click(Harness& h, QPoint p, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(preview(h), button, {}, p);
+}
+void doubleClick(Harness& h, QPoint p) { QTest::mouseDClick(preview(h), Qt::LeftButton, {}, p); }
+
+void move(QWidget* w, QPoint p)
+{
+    QMouseEvent event(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// "Add Text" n times.
+void add(Harness& h, int n)
+{
+    for (int i = 0; i < n; ++i)
+        h.forms->CustomOp.Command9_Click();
+}
+
+float mm(double pixels) { return float(ui::pxToMm(pixels)); }
+
+}  // namespace
+
+class DesignerTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { configureTestApplication(); }
+
+    void theDesignerOpensOnAnEmptyGreyCardAndReportsItsSize()
+    {
+        Harness h;
+        open(h);
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(!card(h).line(i).Visible);
+            QCOMPARE(card(h).line(i).Caption, QStringLiteral("Line %1 Text").arg(i + 1));
+            QCOMPARE(card(h).line(i).FontName, QStringLiteral("MS Sans Serif"));
+        }
+        QCOMPARE(card(h).BackColor(), ui::syscolor::ButtonFace);
+        QCOMPARE(card(h).Height(), 2940.0f);
+        QCOMPARE(card(h).Width(), 4005.0f);
+        QCOMPARE(h.forms->CustomPre.window()->size(), QSize(259, 169));
+        QCOMPARE(panel(h).Text1->text(), QStringLiteral("44.71458"));
+        QCOMPARE(panel(h).Text2->text(), QStringLiteral("68.52708"));
+        QCOMPARE(panel(h).Frame3->title(), QStringLiteral("Object Navigation"));
+        QVERIFY(!h.forms->CustomPre.moving);
+        // The preview is no task-bar window and cannot be closed from its frame.
+        QVERIFY(h.forms->CustomPre.window()->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(!h.forms->CustomPre.window()->close());
+        QVERIFY(h.forms->CustomPre.isVisible());
+    }
+
+    void resizingTheWindowReportsEverySizeAndKeepsTheLines()
+    {
+        Harness h;
+        open(h);
+        add(h, 1);
+        h.forms->CustomOp.typ = QStringLiteral("Text line #");
+        h.forms->CustomOp.Command8_Click();
+        h.forms->CustomPre.window()->resize(300, 200);
+        QCOMPARE(panel(h).Text1->text(), QString::number(double(mm(200)), 'g', 7));
+        QCOMPARE(panel(h).Text2->text(), QString::number(double(mm(300)), 'g', 7));
+        QCOMPARE(card(h).Width(), 300.0f * 15 + 120);
+        QCOMPARE(card(h).Height(), 200.0f * 15 + 405);
+        QCOMPARE(card(h).line(0).Left, 1.0f);
+        QCOMPARE(surface(h)->size(), QSize(300, 200));
+        // The card size set by the program resizes the window.
+        card(h).setHeight(2940);
+        QCOMPARE(h.forms->CustomPre.window()->height(), 169);
+        QCOMPARE(panel(h).Text1->text(), QStringLiteral("44.71458"));
+    }
+
+    void clickingSelectsDoubleClickingPicksUpAndTheLineFollowsThePointer()
+    {
+        Harness h;
+        open(h);
+        add(h, 2);
+        card(h).setTop(0, 20);
+        card(h).setLeft(0, 20);
+        CardSurface* s = surface(h);
+
+        click(h, inside(h, 0));
+        auto& op = h.forms->CustomOp;
+        QCOMPARE(op.typ, QStringLiteral("Text line #"));
+        QCOMPARE(op.ind, qint16(0));
+        QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Line 1 Text"));
+        QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #1"));
+        QCOMPARE(panel(h).Frame3->title(), QStringLiteral("Text line #1 Navigation"));
+        QCOMPARE(card(h).framed(), 0);
+        QVERIFY(!h.forms->CustomPre.moving);
+
+        // Line 2 lies at the corner; a double-click picks it up.
+        doubleClick(h, inside(h, 1));
+        QVERIFY(h.forms->CustomPre.moving);
+        QCOMPARE(op.ind, qint16(1));
+        QCOMPARE(card(h).framed(), 1);
+
+        // It follows in every direction, across its own box and line 1's.
+        const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {76, 76}, {80, 80}, {79, 79}, {70, 75}};
+        for (QPoint p : path) {
+            move(s, p);
+            QCOMPARE(card(h).line(1).Left, mm(p.x()));
+            QCOMPARE(card(h).line(1).Top, mm(p.y()));
+        }
+        QCOMPARE(card(h).line(0).Top, 20.0f);
+
+        // The line is under the pointer wherever it goes, so a click lands on
+        // it: it drops there, selected.
+        click(h, {13, 123});
+        QVERIFY(!h.forms->CustomPre.moving);
+        QCOMPARE(card(h).framed(), 1);
+        QCOMPARE(card(h).line(1).Left, mm(13));
+        move(s, {100, 20});
+        QCOMPARE(card(h).line(1).Left, mm(13));
+
+        // A click on the bare card removes the frame and keeps the selection.
+        click(h, {200, 150});
+        QCOMPARE(card(h).framed(), -1);
+        QCOMPARE(op.ind, qint16(1));
+    }
+
+    void aPickedUpLineHiddenByClearLabelGoesOnFollowingInvisibly()
+    {
+        Harness h;
+        open(h);
+        add(h, 1);
+        doubleClick(h, inside(h, 0));
+        QVERIFY(h.forms->CustomPre.moving);
+        h.messages->answers = {6};
+        h.forms->CustomOp.Command13_Click();
+        click(h, {100, 100});
+        QCOMPARE(card(h).framed(), -1);
+        QVERIFY(h.forms->CustomPre.moving);
+        QCOMPARE(card(h).line(0).Left, mm(100));
+        QCOMPARE(card(h).line(0).Top, mm(100));
+        move(surface(h), {50, 60});
+        QCOMPARE(card(h).line(0).Top, mm(60));
+        QVERIFY(!card(h).line(0).Visible);
+    }
+
+    void theHigherLineLiesOnTopAndHiddenLinesTakeNoClicks()
+    {
+        Harness h;
+        open(h);
+        add(h, 3);
+        click(h, inside(h, 0));
+        QCOMPARE(h.forms->CustomOp.ind, qint16(2));
+        card(h).setVisible(2, false);
+        click(h, inside(h, 0));
+        QCOMPARE(h.forms->CustomOp.ind, qint16(1));
+        // A right click selects nothing.
+        card(h).setVisible(2, true);
+        click(h, inside(h, 0), Qt::RightButton);
+        QCOMPARE(h.forms->CustomOp.ind, qint16(1));
+    }
+
+    void arrowsMoveTheSelectedLineByExactlyOneMillimetreOnceALineIsSelected()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        op.Command6_Click();
+        op.Command8_Click();
+        QCOMPARE(card(h).line(0).Top, 0.0f);
+        QCOMPARE(card(h).line(0).Left, 0.0f);
+        add(h, 3);
+        click(h, inside(h, 2));
+        for (int i = 0; i < 3; ++i)
+            op.Command6_Click();
+        QCOMPARE(card(h).line(2).Top, 3.0f);
+        op.Command8_Click();
+        op.Command8_Click();
+        QCOMPARE(card(h).line(2).Left, 2.0f);
+        op.Command7_Click();
+        op.Command7_Click();
+        op.Command7_Click();
+        QCOMPARE(card(h).line(2).Left, -1.0f);
+        for (int i = 0; i < 4; ++i)
+            op.Command5_Click();
+        QCOMPARE(card(h).line(2).Top, -1.0f);
+        // After a click on the bare card the arrows still move that line.
+        click(h, {200, 150});
+        op.Command6_Click();
+        QCOMPARE(card(h).line(2).Top, 0.0f);
+        // A case-different kind moves nothing.
+        op.typ = QStringLiteral("text line #");
+        op.Command6_Click();
+        QCOMPARE(card(h).line(2).Top, 0.0f);
+    }
+
+    void addTextRevealsTenLinesThenRefusesAndCopesWithAnyCount()
+    {
+        Harness h;
+        open(h);
+        h.messages->answers = {6};
+        h.forms->CustomOp.Command13_Click();
+        add(h, 10);
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(card(h).line(i).Visible);
+            QCOMPARE(card(h).line(i).Caption, QStringLiteral("Line %1 text.").arg(i + 1));
+        }
+        QVERIFY(h.messages->calls.size() == 1);
+        add(h, 1);
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[1].text, QStringLiteral("You may only have 10 lines of text per label."));
+        QCOMPARE(h.messages->calls[1].style, 0);
+        QCOMPARE(h.messages->calls[1].title, QStringLiteral("Tessera v1.6"));
+        QCOMPARE(h.forms->CustomOp.txtamt, qint16(10));
+
+        // Counts a label file may hold.
+        h.forms->CustomOp.txtamt = 300;
+        add(h, 1);
+        QCOMPARE(h.messages->calls.size(), 3);
+        QCOMPARE(h.forms->CustomOp.txtamt, qint16(300));
+        h.messages->answers = {6};
+        h.forms->CustomOp.Command13_Click();
+        h.forms->CustomOp.txtamt = -7;
+        add(h, 1);
+        QCOMPARE(h.forms->CustomOp.txtamt, qint16(1));
+        QVERIFY(card(h).line(0).Visible);
+        QVERIFY(!card(h).line(1).Visible);
+    }
+
+    void clearLabelAnsweredNoKeepsAllAndYesResetsButKeepsPictureAndSelection()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        add(h, 2);
+        click(h, inside(h, 0));
+        h.forms->CustomPre.window()->resize(400, 300);
+        card(h).setBackColor(ui::rgb(1, 2, 3));
+        card(h).setPicture(QImage(10, 10, QImage::Format_RGB32));
+        op.cardpc = QStringLiteral("/pictures/back.bmp");
+
+        h.messages->answers = {7};
+        op.Command13_Click();
+        QCOMPARE(h.messages->calls[0].text, QStringLiteral("Are you sure?,this will erase your current label."));
+        QCOMPARE(h.messages->calls[0].title, QStringLiteral("Label Deletion"));
+        QCOMPARE(h.messages->calls[0].style, 4);
+        QCOMPARE(op.txtamt, qint16(2));
+        QCOMPARE(card(h).BackColor(), ui::rgb(1, 2, 3));
+
+        h.messages->answers = {6};
+        op.Command13_Click();
+        QCOMPARE(op.txtamt, qint16(0));
+        QCOMPARE(card(h).Height(), 2940.0f);
+        QCOMPARE(card(h).Width(), 4005.0f);
+        QCOMPARE(panel(h).Text1->text(), QStringLiteral("44.71458"));
+        QCOMPARE(card(h).BackColor(), ui::syscolor::ButtonFace);
+        for (int i = 0; i < 10; ++i) {
+            const designer::TextLine& l = card(h).line(i);
+            QCOMPARE(l.Caption, QStringLiteral("Line %1 text.").arg(i + 1));
+            QCOMPARE(l.FontSize, 10.0f);
+            QCOMPARE(l.Height, 3.44f);
+            QCOMPARE(l.Width, 15.61f);
+            QVERIFY(!l.Visible);
+        }
+        QVERIFY(!card(h).picture().isNull());
+        QCOMPARE(op.cardpc, QStringLiteral("/pictures/back.bmp"));
+        QCOMPARE(op.typ, QStringLiteral("Text line #"));
+        QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #2"));
+
+        // Selecting a line writes its caption back: the cleared box survives.
+        add(h, 2);
+        click(h, inside(h, 0));
+        QCOMPARE(op.ind, qint16(1));
+        QCOMPARE(card(h).line(1).Height, 3.44f);
+        QCOMPARE(card(h).line(1).Width, 15.61f);
+    }
+
+    void typingAndFontsActOnLineZeroBeforeAnySelectionAndFitTheBox()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        const QSizeF before(card(h).line(0).Width, card(h).line(0).Height);
+        panel(h).Text4->setPlainText(QStringLiteral("Hello, world\nsecond line"));
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("Hello, world\r\nsecond line"));
+        QVERIFY(card(h).line(0).Width > before.width());
+        QVERIFY(card(h).line(0).Height > 1.9 * before.height());
+        // A caption with CR LF shows as two lines.
+        op.setText4(card(h).line(0).Caption);
+        QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Hello, world\nsecond line"));
+        QCOMPARE(panel(h).Text4->document()->blockCount(), 2);
+
+        ui::FontChoice font;
+        font.name = QStringLiteral("MS Serif");
+        font.size = 8.25;
+        font.bold = true;
+        font.underline = true;
+        font.color = ui::rgb(0, 0, 255);
+        h.dialogs->fontAnswers.push_back(font);
+        op.Command2_Click();
+        QCOMPARE(h.dialogs->fontFlags, QList<int>{0x103});
+        const designer::TextLine& l = card(h).line(0);
+        QCOMPARE(l.FontName, QStringLiteral("MS Serif"));
+        QCOMPARE(l.FontSize, 8.25f);
+        QVERIFY(l.FontBold && l.FontUnderline && !l.FontItalic && !l.FontStrikethru);
+        QCOMPARE(l.ForeColor, ui::rgb(0, 0, 255));
+        QCOMPARE(panel(h).Text5->text(), QStringLiteral("MS Serif"));
+        QCOMPARE(panel(h).Text6->text(), QStringLiteral("8.25"));
+        QCOMPARE(panel(h).Text3->palette().color(QPalette::Base), QColor(0, 0, 255));
+        // The box fits the new font; a direct size overrides until the next change.
+        const float fitted = l.Width;
+        card(h).setLineWidth(0, 5);
+        card(h).setFontBold(0, true);
+        QCOMPARE(card(h).line(0).Width, 5.0f);
+        card(h).setFontBold(0, false);
+        QVERIFY(card(h).line(0).Width != 5.0f);
+        QVERIFY(fitted > 0);
+
+        // A cancelled dialog changes nothing, and says nothing.
+        op.Command2_Click();
+        QCOMPARE(card(h).line(0).FontName, QStringLiteral("MS Serif"));
+        QVERIFY(h.messages->calls.isEmpty());
+    }
+
+    void backgroundGraphicLoadsOrSaysWhyNot()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        QImage picture(30, 20, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        h.pictures->images.insert(QStringLiteral("/pictures/PHOTO.JPG"), picture);
+        h.dialogs->openAnswers = {QStringLiteral("/pictures/PHOTO.JPG"), QStringLiteral("/pictures/gone.bmp"),
+                                  std::nullopt};
+        op.Command12_Click();
+        QCOMPARE(h.dialogs->filters.last(),
+                 QStringLiteral("Bitmap Files (*.bmp);;Jpeg Files(*.jpg);;Gif Files (*.gif)"));
+        QCOMPARE(op.cardpc, QStringLiteral("/pictures/PHOTO.JPG"));
+        QCOMPARE(card(h).picture().size(), QSize(30, 20));
+        QVERIFY(h.messages->calls.isEmpty());
+
+        op.Command12_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("/pictures/gone.bmp")));
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("File not found")));
+        QCOMPARE(h.messages->calls[0].style, 0);
+        QCOMPARE(op.cardpc, QStringLiteral("/pictures/PHOTO.JPG"));
+        QCOMPARE(card(h).picture().size(), QSize(30, 20));
+
+        op.Command12_Click();  // cancelled
+        QCOMPARE(h.messages->calls.size(), 1);
+
+        // The picture lies at the top-left at its own size, under the lines.
+        h.forms->CustomPre.window()->resize(100, 60);
+        const QImage shot = surface(h)->grab().toImage();
+        QCOMPARE(shot.pixelColor(29, 19), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(31, 19), QColor(0xC0, 0xC0, 0xC0));
+    }
+
+    void colourPickerMixesLiveAndColoursTheCardOnOk()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomOp.Command10_Click();
+        auto& p = h.forms->rgbcolor.controls();
+        QCOMPARE(p.HScroll1->maximum(), 255);
+        QCOMPARE(p.Text2->text(), QStringLiteral("0"));
+        p.HScroll1->setValue(255);
+        p.HScroll2->setValue(128);
+        QCOMPARE(p.Text2->text(), QStringLiteral("255"));
+        QCOMPARE(p.Text3->text(), QStringLiteral("128"));
+        QCOMPARE(p.Text1->palette().color(QPalette::Base), QColor(255, 128, 0));
+        QCOMPARE(card(h).BackColor(), ui::syscolor::ButtonFace);
+        // Typed values are ignored.
+        p.Text4->setText(QStringLiteral("99"));
+        h.forms->rgbcolor.Command1_Click();
+        QCOMPARE(card(h).BackColor(), quint32(0x0080FF));
+        QVERIFY(!h.forms->rgbcolor.isVisible());
+
+        h.forms->CustomOp.Command10_Click();
+        QCOMPARE(h.forms->rgbcolor.controls().HScroll2->value(), 128);
+        // Closed from its frame, it forgets.
+        h.forms->rgbcolor.window()->close();
+        QVERIFY(!h.forms->rgbcolor.exists());
+        h.forms->CustomOp.Command10_Click();
+        QCOMPARE(h.forms->rgbcolor.controls().HScroll1->value(), 0);
+        QCOMPARE(h.forms->rgbcolor.controls().Text2->text(), QStringLiteral("0"));
+    }
+
+    void colourPickerOkAfterAPrintMakesTheCardInvisibly()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomOp.Command10_Click();
+        h.forms->rgbcolor.controls().HScroll3->setValue(255);
+        h.forms->CustomOp.Command1_Click();
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY(!h.forms->CustomPre.exists());
+        QVERIFY(h.forms->rgbcolor.isVisible());
+        h.forms->rgbcolor.Command1_Click();
+        QVERIFY(h.forms->CustomPre.exists());
+        QVERIFY(!h.forms->CustomPre.isVisible());
+        QVERIFY(!h.forms->CustomOp.exists());
+        QCOMPARE(card(h).BackColor(), quint32(0xFF0000));
+        h.forms->Tessera.Command7_Click();
+        QCOMPARE(card(h).BackColor(), quint32(0xFF0000));
+        QVERIFY(!card(h).line(0).Visible);
+    }
+
+    void aSuccessfulPrintStartsTheDesignerAfresh()
+    {
+        Harness h;
+        open(h);
+        add(h, 2);
+        doubleClick(h, inside(h, 1));
+        QVERIFY(h.forms->CustomPre.moving);
+        h.forms->CustomOp.Command1_Click();
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->pages[0].size, QSize(259, 169));
+        QVERIFY(!h.forms->CustomPre.moving);
+        open(h);
+        QCOMPARE(card(h).line(1).Caption, QStringLiteral("Line 2 Text"));
+        QVERIFY(!card(h).line(1).Visible);
+        QCOMPARE(h.forms->CustomOp.typ, QString());
+    }
+
+    void theCardsLinesAreReadableByAssistiveTechnology()
+    {
+        Harness h;
+        open(h);
+        add(h, 2);
+        card(h).setTop(1, 10);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(surface(h));
+        QVERIFY(iface);
+        QCOMPARE(iface->childCount(), 2);
+        QAccessibleInterface* second = iface->child(1);
+        QCOMPARE(second->text(QAccessible::Name), QStringLiteral("Line 2 Text"));
+        QCOMPARE(second->role(), QAccessible::StaticText);
+        const QRect box = card(h).boxPx(1).toAlignedRect();
+        QCOMPARE(second->rect(), QRect(surface(h)->mapToGlobal(box.topLeft()), box.size()));
+        QCOMPARE(iface->indexOfChild(second), 1);
+        QCOMPARE(second->parent(), iface);
+        // The press action selects the line, as a click does.
+        QVERIFY(second->actionInterface());
+        second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(h.forms->CustomOp.ind, qint16(1));
+        // Texts follow the card.
+        card(h).setCaption(1, QStringLiteral("Renamed"));
+        QCOMPARE(iface->child(1)->text(QAccessible::Name), QStringLiteral("Renamed"));
+        card(h).setVisible(0, false);
+        QCOMPARE(iface->childCount(), 1);
+        QCOMPARE(iface->child(0)->text(QAccessible::Name), QStringLiteral("Renamed"));
+        QCOMPARE(iface->childAt(second->rect().center().x(), second->rect().center().y()), iface->child(0));
+        // The arrows and the picker's bars have names.
+        QCOMPARE(QAccessible::queryAccessibleInterface(panel(h).Command5)->text(QAccessible::Name),
+                 QStringLiteral("Move up"));
+        h.forms->CustomOp.Command10_Click();
+        QAccessibleInterface* red = QAccessible::queryAccessibleInterface(h.forms->rgbcolor.controls().HScroll1);
+        QCOMPARE(red->text(QAccessible::Name), QStringLiteral("Red"));
+        h.forms->rgbcolor.controls().HScroll1->setValue(77);
+        QCOMPARE(red->valueInterface()->currentValue().toInt(), 77);
+    }
+};
+
+QTEST_MAIN(DesignerTest)
+#include "test_designer.moc"
