@@ -34,7 +34,8 @@ QByteArray colour(quint32 value) { return integer(qint32(value)); }
 bool encodable(const QString& text)
 {
     QStringEncoder encoder(kCodec);
-    (void)encoder.encode(text);
+    const QByteArray bytes = encoder.encode(text);
+    Q_UNUSED(bytes);
     return !encoder.hasError();
 }
 

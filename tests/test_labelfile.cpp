@@ -1,0 +1,427 @@
+// Label files: the bytes written, the reading rules, saving that never
+// loses a file, and loading that either applies a whole file or changes
+// nothing and says why.
+
+#include "support/Harness.h"
+
+#include "designer/CardSurface.h"
+#include "designer/LabelFile.h"
+#include "ui/SystemColors.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace designer;
+
+namespace {
+
+void open(Harness& h)
+{
+    h.forms->start();
+    h.forms->Tessera.Command7_Click();
+}
+
+Card& card(Harness& h) { return h.forms->CustomPre.card(); }
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// The values of a cleared card with one line added.
+labelfile::CardValues clearedCard()
+{
+    labelfile::CardValues v;
+    v.txtamt = 1;
+    v.Height = 2940;
+    v.Width = 4005;
+    v.BackColor = ui::syscolor::ButtonFace;
+    for (int i = 0; i < kLineCount; ++i) {
+        TextLine& l = v.lines[size_t(i)];
+        l.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
+        l.FontName = QStringLiteral("MS Sans Serif");
+        l.FontSize = 10;
+        l.Height = 3.44f;
+        l.Width = 15.61f;
+        l.Visible = i == 0;
+    }
+    return v;
+}
+
+QByteArray join(const QList<QByteArray>& values)
+{
+    QByteArray out;
+    for (const QByteArray& v : values)
+        out += v + "\r\n";
+    return out;
+}
+
+// The card's stored values, as a save would take them.
+labelfile::CardValues valuesOf(Harness& h)
+{
+    labelfile::CardValues v;
+    v.txtamt = h.forms->CustomOp.txtamt;
+    v.Height = card(h).Height();
+    v.Width = card(h).Width();
+    v.BackColor = card(h).BackColor();
+    v.cardpc = h.forms->CustomOp.cardpc;
+    for (int i = 0; i < kLineCount; ++i)
+        v.lines[size_t(i)] = card(h).line(i);
+    return v;
+}
+
+}  // namespace
+
+class LabelFileTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { configureTestApplication(); }
+
+    void aClearedCardWithOneLineSavesTheKnownFirstEighteenLines()
+    {
+        Harness h;
+        open(h);
+        h.messages->answers = {6};
+        h.forms->CustomOp.Command13_Click();
+        h.forms->CustomOp.Command9_Click();
+        QTemporaryDir dir;
+        h.dialogs->saveAnswers.push_back(dir.filePath(QStringLiteral("card")));
+        h.forms->CustomOp.Command11_Click();
+        QCOMPARE(h.dialogs->filters.last(), QStringLiteral("Tessera Files (*.lab)"));
+        const QByteArray bytes = readAll(dir.filePath(QStringLiteral("card.lab")));
+        const QByteArray first18 = join({" 1 ", " 2940 ", " 4005 ", "-2147483633 ", "", " 0 ", " 0 ", "Line 1 text.",
+                                         "MS Sans Serif", " 10 ", "False", "False", "False", "False", " 0 ", " 3.44 ",
+                                         " 15.61 ", "True"});
+        QCOMPARE(bytes.left(first18.size()), first18);
+        QCOMPARE(bytes.count("\r\n"), 135);
+        QVERIFY(bytes.endsWith("False\r\n"));
+        QCOMPARE(bytes, labelfile::write(clearedCard()));
+        QVERIFY(h.messages->calls.size() == 1);  // only the Clear Label question
+        QCOMPARE(h.forms->CustomOp.controls().CommonDialog1->FileName, dir.filePath(QStringLiteral("card.lab")));
+    }
+
+    void theHandWrittenFileLoadsToTheCardItDescribes()
+    {
+        const QByteArray bytes = readAll(QFINDTESTDATA("data/holiday.lab"));
+        const labelfile::ReadResult r = labelfile::read(bytes);
+        QVERIFY2(r.card, qPrintable(r.failure.why));
+        const labelfile::CardValues& v = *r.card;
+        QCOMPARE(v.txtamt, qint16(3));
+        QCOMPARE(v.Height, 3510.0f);
+        QCOMPARE(v.BackColor, quint32(0xFF8000));
+        QCOMPARE(v.cardpc, QString());
+        QCOMPARE(v.lines[0].Caption, QStringLiteral("Holiday photos, 1998"));
+        QCOMPARE(v.lines[0].Left, 0.75f);
+        QVERIFY(v.lines[0].FontBold && v.lines[0].FontUnderline && !v.lines[0].FontItalic);
+        QCOMPARE(v.lines[1].Top, -1.0f);
+        QCOMPARE(v.lines[1].Caption, QStringLiteral("First\r\nSecond"));
+        QCOMPARE(v.lines[1].FontSize, 8.25f);
+        QCOMPARE(v.lines[1].ForeColor, quint32(0x80000008));
+        QVERIFY(v.lines[1].FontItalic && v.lines[1].FontStrikethru);
+        QVERIFY(!v.lines[3].Visible);
+        // The writer gives back the very same bytes.
+        QCOMPARE(labelfile::write(v), bytes);
+
+        Harness h;
+        open(h);
+        h.dialogs->openAnswers.push_back(QFINDTESTDATA("data/holiday.lab"));
+        h.forms->CustomOp.Command4_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(valuesOf(h), v);
+        QCOMPARE(h.forms->CustomPre.window()->size(), QSize(327, 207));
+        QCOMPARE(h.forms->CustomOp.controls().Text1->text(), QStringLiteral("54.76875"));
+        // Each line ends with its stored box, not one fitted to its text.
+        QCOMPARE(card(h).line(0).Width, 40.25f);
+    }
+
+    void captionsAreEscapedOnWritingAndRestoredOnReading()
+    {
+        labelfile::CardValues v = clearedCard();
+        v.lines[0].Caption = QStringLiteral("one, two\r\nthree");
+        v.lines[1].Caption = QStringLiteral("tilde~ and bar|");
+        v.lines[2].Caption = QStringLiteral("  \"quoted\" trailing  ");
+        v.lines[3].Caption = QStringLiteral("lone\nfeed");
+        const QByteArray bytes = labelfile::write(v);
+        QVERIFY(bytes.contains("\r\none~ two|\nthree\r\n"));
+        const auto r = labelfile::read(bytes);
+        QVERIFY(r.card);
+        QCOMPARE(r.card->lines[0].Caption, QStringLiteral("one, two\r\nthree"));
+        // The format's own changes: "~" and "|" come back as "," and CR,
+        // leading blanks are lost; quotes and trailing blanks stay.
+        QCOMPARE(r.card->lines[1].Caption, QStringLiteral("tilde, and bar\r"));
+        QCOMPARE(r.card->lines[2].Caption, QStringLiteral("\"quoted\" trailing  "));
+        QCOMPARE(r.card->lines[3].Caption, QStringLiteral("lone\nfeed"));
+        // Windows-1252 both ways.
+        v.lines[4].Caption = QStringLiteral("café € 5");
+        QVERIFY(labelfile::write(v).contains("caf\xe9 \x80 5"));
+        QCOMPARE(labelfile::read(labelfile::write(v)).card->lines[4].Caption, QStringLiteral("café € 5"));
+    }
+
+    void theReadingRules()
+    {
+        // Values on one line split at commas; blanks and tabs before a value
+        // are skipped; empty values are 0, false or empty; booleans take any
+        // case or a number; numbers take blanks around them and ".5".
+        QList<QByteArray> values = {" 2 ,\t 2940", "4005", "", "/pics/a b.bmp  "};
+        values += {" .5 ", "-0.25", "x", "MS Sans Serif", "10", "TRUE", "false", "0", "7", "", "3.44", " 15.61", "tRuE"};
+        for (int i = 1; i < kLineCount; ++i)
+            values += {"0", "0", "", "", "1", "", "", "", "", "0", "0", "0", "False"};
+        const auto r = labelfile::read(join(values));
+        QVERIFY2(r.card, qPrintable(r.failure.why));
+        QCOMPARE(r.card->txtamt, qint16(2));
+        QCOMPARE(r.card->Height, 2940.0f);
+        QCOMPARE(r.card->BackColor, quint32(0));
+        QCOMPARE(r.card->cardpc, QStringLiteral("/pics/a b.bmp  "));
+        const TextLine& l = r.card->lines[0];
+        QCOMPARE(l.Top, 0.5f);
+        QCOMPARE(l.Left, -0.25f);
+        QVERIFY(l.FontBold && !l.FontItalic && !l.FontStrikethru && l.FontUnderline && l.Visible);
+        QCOMPARE(r.card->lines[1].FontName, QString());
+
+        // CR alone ends a value too; what follows the 135th value is ignored.
+        QByteArray crOnly = join(values);
+        crOnly.replace("\r\n", "\r");
+        QVERIFY(labelfile::read(crOnly + "extra").card);
+
+        // A writer's ".5" or "0.5" reads the same; ours writes "0.5".
+        labelfile::CardValues v = clearedCard();
+        v.lines[0].Top = 0.5f;
+        v.lines[0].Left = -0.125f;
+        v.lines[1].Top = 123456789.0f;
+        v.lines[1].Left = 0.000012345678f;
+        const QByteArray written = labelfile::write(v);
+        QVERIFY(written.contains("\r\n 0.5 \r\n-0.125 \r\n"));
+        QVERIFY(written.contains("\r\n 123456800 \r\n 0.00001234568 \r\n"));
+    }
+
+    void readFailuresNameTheLineAndTheValue_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("why");
+        const QByteArray good = labelfile::write(clearedCard());
+        const auto with = [&](int line, const QByteArray& value) {
+            QList<QByteArray> values = good.split('\n');
+            values[line - 1] = value + '\r';
+            return values.join('\n');
+        };
+        QTest::newRow("empty") << QByteArray() << 1 << "ends after 0 of its 135 values";
+        QTest::newRow("short") << good.left(good.size() - 7) << 135 << "ends after 134 of its 135 values";
+        QTest::newRow("text for a number") << with(6, "top") << 6 << "\"top\" is not a number (line 1's top)";
+        QTest::newRow("count overflow") << with(1, " 40000 ") << 1 << "is outside -32768 to 32767";
+        QTest::newRow("not a boolean") << with(11, "Yes") << 11 << "\"Yes\" is neither True nor False";
+        QTest::newRow("no colour") << with(4, " 16777216 ") << 4 << "neither an RGB colour nor a system colour";
+        QTest::newRow("unknown system colour") << with(15, "-2147483600 ") << 15 << "neither an RGB colour";
+        QTest::newRow("card too small") << with(2, " 100 ") << 2 << "card size no window can have";
+        QTest::newRow("font size zero") << with(10, " 0 ") << 10 << "is not a font size";
+        QTest::newRow("single overflow") << with(7, " 1e39 ") << 7 << "is too large";
+        QTest::newRow("negative box") << with(16, "-3 ") << 16 << "is a negative size";
+        // A picture path with a comma moves every later value by one.
+        QTest::newRow("comma in path") << with(5, "/pics/a,b.bmp") << 5 << "\"b.bmp\" is not a number";
+    }
+    void readFailuresNameTheLineAndTheValue()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, line);
+        QFETCH(QString, why);
+        const auto r = labelfile::read(bytes);
+        QVERIFY(!r.card);
+        QCOMPARE(r.failure.line, line);
+        QVERIFY2(r.failure.why.contains(why), qPrintable(r.failure.why));
+    }
+
+    void aBadFileChangesNothingAndSaysWhere()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomOp.Command9_Click();
+        card(h).setBackColor(ui::rgb(9, 9, 9));
+        const labelfile::CardValues before = valuesOf(h);
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("bad.lab"));
+        QList<QByteArray> values = labelfile::write(clearedCard()).split('\n');
+        values[19] = "oops\r";
+        writeAll(bad, values.join('\n'));
+        const QString missing = dir.filePath(QStringLiteral("missing.lab"));
+        h.dialogs->openAnswers = {bad, missing, dir.path(), std::nullopt};
+        for (int i = 0; i < 4; ++i)
+            h.forms->CustomOp.Command4_Click();
+        QCOMPARE(h.messages->calls.size(), 3);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("The label file \"%1\" could not be loaded: line 20: \"oops\" is not a number "
+                                "(line 2's left).")
+                     .arg(bad));
+        QCOMPARE(h.messages->calls[0].style, 0);
+        QVERIFY(h.messages->calls[1].text.contains(missing));
+        QVERIFY(h.messages->calls[2].text.contains(dir.path()));
+        QCOMPARE(valuesOf(h), before);
+    }
+
+    void aMissingPictureLoadsTheRestAndKeepsItsPath()
+    {
+        Harness h;
+        open(h);
+        card(h).setPicture(QImage(5, 5, QImage::Format_RGB32));
+        labelfile::CardValues v = clearedCard();
+        v.cardpc = QStringLiteral("/media/cdrom/back.bmp");
+        v.lines[0].Caption = QStringLiteral("From the file");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("pic.lab"));
+        writeAll(path, labelfile::write(v));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("/media/cdrom/back.bmp")));
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("File not found")));
+        QVERIFY(card(h).picture().isNull());
+        QCOMPARE(h.forms->CustomOp.cardpc, QStringLiteral("/media/cdrom/back.bmp"));
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("From the file"));
+
+        // With the picture there it loads; an empty path removes it again.
+        h.pictures->images.insert(v.cardpc, QImage(7, 3, QImage::Format_RGB32));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(card(h).picture().size(), QSize(7, 3));
+        writeAll(path, labelfile::write(clearedCard()));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QVERIFY(card(h).picture().isNull());
+        QCOMPARE(h.forms->CustomOp.cardpc, QString());
+        QCOMPARE(h.messages->calls.size(), 1);
+    }
+
+    void saveNamesOverwritesAndNeverLosesAFile()
+    {
+        Harness h;
+        open(h);
+        QTemporaryDir dir;
+        const auto save = [&](const QString& name) {
+            h.dialogs->saveAnswers.push_back(name);
+            h.forms->CustomOp.Command11_Click();
+        };
+        save(dir.filePath(QStringLiteral("card.LAB")));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.LAB.lab"))));
+        save(dir.filePath(QStringLiteral("card.lab")));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.lab"))));
+        h.forms->CustomOp.Command9_Click();
+        save(dir.filePath(QStringLiteral("card.lab")));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))).left(4), QByteArray(" 1 \r"));
+        QVERIFY(h.messages->calls.isEmpty());
+        // Cancel writes nothing and says nothing.
+        h.forms->CustomOp.Command11_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+
+        // Failures leave an earlier file byte-identical and say why.
+        const QByteArray kept = readAll(dir.filePath(QStringLiteral("card.lab")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.lab")));
+        writeAll(dir.filePath(QStringLiteral("plain")), "not a folder");
+        save(dir.filePath(QStringLiteral("folder.lab")));
+        save(dir.filePath(QStringLiteral("missing/card.lab")));
+        save(dir.filePath(QStringLiteral("plain/card.lab")));
+        QCOMPARE(h.messages->calls.size(), 3);
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("that is a folder")));
+        for (const auto& call : h.messages->calls) {
+            QVERIFY(call.text.startsWith(QStringLiteral("The label could not be saved as \"")));
+            QCOMPARE(call.style, 0);
+        }
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))), kept);
+    }
+
+    void whatTheFormatCannotHoldIsAskedAboutFirst()
+    {
+        Harness h;
+        open(h);
+        card(h).setFontName(0, QStringLiteral("Weird, Font"));
+        card(h).setCaption(1, QStringLiteral("Łódź"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.lab"));
+        h.messages->answers = {7};
+        h.dialogs->saveAnswers.push_back(path);
+        h.forms->CustomOp.Command11_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].style, 4);
+        QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("Weird, Font")));
+        QVERIFY2(h.messages->calls[0].text.contains(QStringLiteral("\"?\"")), qPrintable(h.messages->calls[0].text));
+        QVERIFY(!QFile::exists(path));
+        h.messages->answers = {6};
+        h.dialogs->saveAnswers.push_back(path);
+        h.forms->CustomOp.Command11_Click();
+        QVERIFY(readAll(path).contains("\r\n?\xf3""d?\r\n"));
+        // The format's own rules ask nothing.
+        QCOMPARE(labelfile::problems(clearedCard()), QStringList());
+        labelfile::CardValues v = clearedCard();
+        v.lines[0].Caption = QStringLiteral("  a~b|c");
+        QCOMPARE(labelfile::problems(v), QStringList());
+    }
+
+    void randomCardsComeBackAsTheyWereSaved()
+    {
+        QRandomGenerator random(20261208);
+        const auto text = [&](bool caption) {
+            static const QString alphabet = QStringLiteral("abcXYZ09 .-_/éü€\"'()");
+            QString s;
+            const int n = random.bounded(0, 20);
+            for (int i = 0; i < n; ++i)
+                s += alphabet[random.bounded(int(alphabet.size()))];
+            if (caption && random.bounded(3) == 0)
+                s += QStringLiteral(", more\r\nnext");
+            while (s.startsWith(QLatin1Char(' ')))
+                s.remove(0, 1);
+            return s;
+        };
+        const auto real = [&](double lo, double hi) { return float(lo + random.generateDouble() * (hi - lo)); };
+        for (int round = 0; round < 300; ++round) {
+            labelfile::CardValues v;
+            v.txtamt = qint16(random.bounded(-32768, 32768));
+            v.Height = real(405, 20000);
+            v.Width = real(120, 20000);
+            v.BackColor = random.bounded(2) ? random.bounded(0x1000000) : 0x80000000u + random.bounded(25);
+            v.cardpc = text(false);
+            for (TextLine& l : v.lines) {
+                l.Top = real(-500, 500);
+                l.Left = real(-1, 1);
+                l.Caption = text(true);
+                l.FontName = text(false);
+                l.FontSize = real(0.5, 300);
+                l.FontBold = random.bounded(2);
+                l.FontItalic = random.bounded(2);
+                l.FontStrikethru = random.bounded(2);
+                l.FontUnderline = random.bounded(2);
+                l.ForeColor = random.bounded(0x1000000);
+                l.Height = real(0, 100);
+                l.Width = real(0, 300);
+                l.Visible = random.bounded(2);
+            }
+            auto r = labelfile::read(labelfile::write(v));
+            QVERIFY2(r.card, qPrintable(r.failure.why));
+            const auto same = [](float a, float b) { return qAbs(a - b) <= qMax(qAbs(a), qAbs(b)) * 1e-6f; };
+            QVERIFY(same(r.card->Height, v.Height) && same(r.card->Width, v.Width));
+            for (int i = 0; i < kLineCount; ++i) {
+                TextLine a = r.card->lines[size_t(i)], b = v.lines[size_t(i)];
+                QVERIFY(same(a.Top, b.Top) && same(a.Left, b.Left) && same(a.FontSize, b.FontSize));
+                QVERIFY(same(a.Height, b.Height) && same(a.Width, b.Width));
+                a.Top = b.Top, a.Left = b.Left, a.FontSize = b.FontSize, a.Height = b.Height, a.Width = b.Width;
+                QCOMPARE(a, b);
+            }
+            r.card->lines = v.lines;
+            r.card->Height = v.Height;
+            r.card->Width = v.Width;
+            QCOMPARE(*r.card, v);
+        }
+    }
+};
+
+QTEST_MAIN(LabelFileTest)
+#include "test_labelfile.moc"
