@@ -3,8 +3,9 @@ BUILD    ?= build
 TYPE     ?= RelWithDebInfo
 SANITIZE ?= OFF
 JOBS     ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -24,5 +25,8 @@ test: build
 bench: build
 	@sh bench/run-all $(BUILD)
 
+fuzz: deps
+	@sh fuzz/run $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

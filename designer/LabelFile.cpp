@@ -2,13 +2,15 @@
 
 #include "ui/Numbers.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <QHash>
 
 #include <cfloat>
+#include <array>
+#include <charconv>
+#include <limits>
 #include <cmath>
-#include <functional>
+#include <cstring>
 
 namespace designer::labelfile {
 
@@ -31,26 +33,67 @@ QByteArray single(float value) { return number(ui::formatSingle(value)); }
 QByteArray boolean(bool value) { return value ? QByteArrayLiteral("True") : QByteArrayLiteral("False"); }
 QByteArray colour(quint32 value) { return integer(qint32(value)); }
 
+// Windows-1252, as the system's converter (ICU) defines it, taken once into
+// a table: a label file holds many short texts, and opening a converter for
+// each one would cost more than reading the file.
+struct Codepage {
+    std::array<char16_t, 256> toUnicode{};
+    QHash<char16_t, char> fromUnicode;
+
+    Codepage()
+    {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        const QString decoded = QStringDecoder(kCodec).decode(all);
+        Q_ASSERT(decoded.size() == 256);
+        for (int i = 0; i < 256 && i < decoded.size(); ++i) {
+            toUnicode[size_t(i)] = decoded[i].unicode();
+            fromUnicode.insert(decoded[i].unicode(), char(i));
+        }
+    }
+    static const Codepage& get()
+    {
+        static const Codepage codepage;
+        return codepage;
+    }
+};
+
 bool encodable(const QString& text)
 {
-    QStringEncoder encoder(kCodec);
-    const QByteArray bytes = encoder.encode(text);
-    Q_UNUSED(bytes);
-    return !encoder.hasError();
+    const Codepage& cp = Codepage::get();
+    for (QChar c : text) {
+        if (!cp.fromUnicode.contains(c.unicode()))
+            return false;
+    }
+    return true;
 }
 
+// Characters that cannot be held are written as "?" (one for a surrogate pair).
 QByteArray text(const QString& value)
 {
-    if (encodable(value))
-        return QStringEncoder(kCodec).encode(value);
-    // Character by character, so that each one that cannot be held is "?".
+    const Codepage& cp = Codepage::get();
     QByteArray out;
-    for (qsizetype i = 0; i < value.size();) {
-        const qsizetype width = value[i].isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
-        const QString ch = value.mid(i, width);
-        out += encodable(ch) ? QStringEncoder(kCodec).encode(ch) : QByteArray("?");
-        i += width;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const auto found = cp.fromUnicode.constFind(value[i].unicode());
+        if (found != cp.fromUnicode.constEnd()) {
+            out += *found;
+            continue;
+        }
+        out += '?';
+        if (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+            ++i;
     }
+    return out;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    const Codepage& cp = Codepage::get();
+    QString out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(cp.toUnicode[uchar(bytes[i])]);
     return out;
 }
 
@@ -78,11 +121,17 @@ std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
         while (pos < size && isBlank(data[pos]))
             ++pos;
         const qsizetype start = pos;
-        while (pos < size && data[pos] != ',' && data[pos] != '\r') {
-            if (data[pos] == '\n')
-                ++line;
-            ++pos;
+        const char* begin = data.constData() + pos;
+        const char* end = data.constData() + size;
+        const char* comma = static_cast<const char*>(std::memchr(begin, ',', size_t(end - begin)));
+        const char* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t((comma ? comma : end) - begin)));
+        const char* stop = cr ? cr : comma ? comma : end;
+        // A lone LF belongs to the value, but still counts as a line of the file.
+        for (const char* lf = begin; (lf = static_cast<const char*>(std::memchr(lf, '\n', size_t(stop - lf))));) {
+            ++line;
+            ++lf;
         }
+        pos = stop - data.constData();
         values.append(Raw{data.mid(start, pos - start), startLine});
         if (pos < size && data[pos] == ',') {
             ++pos;
@@ -98,7 +147,7 @@ std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
 
 QString shown(const QByteArray& raw)
 {
-    QString s = QStringDecoder(kCodec).decode(raw);
+    QString s = decode(raw);
     if (s.size() > 40)
         s = s.left(40) + QStringLiteral("...");
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -114,14 +163,21 @@ std::optional<double> toNumber(const QByteArray& raw)
         --b;
     if (a == b)
         return 0.0;
-    static const QRegularExpression pattern(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-    const QString text = QString::fromLatin1(raw.mid(a, b - a));
-    if (!pattern.match(text).hasMatch())
+    // Decimal digits with an optional point, sign and exponent; no words
+    // such as "inf", no hexadecimal.
+    const char* first = raw.constData() + a;
+    const char* last = raw.constData() + b;
+    if (*first == '+' && last - first > 1 && first[1] != '-')
+        ++first;
+    const char lead = *first == '-' && last - first > 1 ? first[1] : *first;
+    if (!(lead == '.' || (lead >= '0' && lead <= '9')))
         return std::nullopt;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok && !std::isinf(value))
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
         return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<double>::infinity();
     return value;
 }
 
@@ -131,8 +187,12 @@ public:
     explicit Reader(const QList<Raw>& values) : values_(values) {}
 
     std::optional<Failure> failure;
+    int lineIndex = -1;  // the text line being read; -1 for the card's values
 
-    bool integer16(const QString& what, qint16& out)
+    using Check = QString (*)(float);
+    using What = const char*;
+
+    bool integer16(What what, qint16& out)
     {
         const auto n = numeric(what);
         if (!n)
@@ -144,7 +204,7 @@ public:
         return true;
     }
 
-    bool single(const QString& what, float& out, const std::function<QString(float)>& check = {})
+    bool single(What what, float& out, Check check = nullptr)
     {
         const auto n = numeric(what);
         if (!n)
@@ -160,7 +220,7 @@ public:
         return true;
     }
 
-    bool colour(const QString& what, quint32& out)
+    bool colour(What what, quint32& out)
     {
         const auto n = numeric(what);
         if (!n)
@@ -177,7 +237,7 @@ public:
         return true;
     }
 
-    bool boolean(const QString& what, bool& out)
+    bool boolean(What what, bool& out)
     {
         const QByteArray raw = next();
         const QByteArray word = raw.trimmed().toLower();
@@ -194,7 +254,7 @@ public:
 
     bool text(QString& out)
     {
-        out = QStringDecoder(kCodec).decode(next());
+        out = decode(next());
         return true;
     }
 
@@ -205,7 +265,7 @@ private:
         return values_[index_++].bytes;
     }
 
-    std::optional<double> numeric(const QString& what)
+    std::optional<double> numeric(What what)
     {
         const QByteArray raw = next();
         const auto n = toNumber(raw);
@@ -214,11 +274,12 @@ private:
         return n;
     }
 
-    bool fail(const QString& what, const QString& why, bool withValue = true)
+    bool fail(What what, const QString& why, bool withValue = true)
     {
         const QString value = withValue ? shown(values_[current_].bytes) + QLatin1Char(' ') : QString();
-        failure = Failure{values_[current_].line, int(current_) + 1,
-                          QStringLiteral("%1 (%2)").arg(value + why, what)};
+        const QString field = lineIndex < 0 ? QString::fromLatin1(what)
+                                            : QStringLiteral("line %1's %2").arg(lineIndex + 1).arg(QLatin1String(what));
+        failure = Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field)};
         return false;
     }
 
@@ -332,22 +393,21 @@ ReadResult read(const QByteArray& bytes)
 
     CardValues card;
     Reader r(values);
-    const auto height = [](float v) { return cardSizeCheck(v, kFrameHeightTwips); };
-    const auto width = [](float v) { return cardSizeCheck(v, kFrameWidthTwips); };
-    bool ok = r.integer16(QStringLiteral("the number of lines"), card.txtamt) &&
-              r.single(QStringLiteral("the card height"), card.Height, height) &&
-              r.single(QStringLiteral("the card width"), card.Width, width) &&
-              r.colour(QStringLiteral("the background colour"), card.BackColor) && r.text(card.cardpc);
+    const Reader::Check height = [](float v) { return cardSizeCheck(v, kFrameHeightTwips); };
+    const Reader::Check width = [](float v) { return cardSizeCheck(v, kFrameWidthTwips); };
+    bool ok = r.integer16("the number of lines", card.txtamt) && r.single("the card height", card.Height, height) &&
+              r.single("the card width", card.Width, width) && r.colour("the background colour", card.BackColor) &&
+              r.text(card.cardpc);
     for (int i = 0; ok && i < kLineCount; ++i) {
         TextLine& l = card.lines[size_t(i)];
-        const auto what = [i](const char* field) { return QStringLiteral("line %1's %2").arg(i + 1).arg(QLatin1String(field)); };
+        r.lineIndex = i;
         QString stored;
-        ok = r.single(what("top"), l.Top) && r.single(what("left"), l.Left) && r.text(stored) &&
-             r.text(l.FontName) && r.single(what("font size"), l.FontSize, fontSizeCheck) &&
-             r.boolean(what("bold"), l.FontBold) && r.boolean(what("italic"), l.FontItalic) &&
-             r.boolean(what("strikethrough"), l.FontStrikethru) && r.boolean(what("underline"), l.FontUnderline) &&
-             r.colour(what("text colour"), l.ForeColor) && r.single(what("height"), l.Height, boxSizeCheck) &&
-             r.single(what("width"), l.Width, boxSizeCheck) && r.boolean(what("visibility"), l.Visible);
+        ok = r.single("top", l.Top) && r.single("left", l.Left) && r.text(stored) && r.text(l.FontName) &&
+             r.single("font size", l.FontSize, fontSizeCheck) && r.boolean("bold", l.FontBold) &&
+             r.boolean("italic", l.FontItalic) && r.boolean("strikethrough", l.FontStrikethru) &&
+             r.boolean("underline", l.FontUnderline) && r.colour("text colour", l.ForeColor) &&
+             r.single("height", l.Height, boxSizeCheck) && r.single("width", l.Width, boxSizeCheck) &&
+             r.boolean("visibility", l.Visible);
         l.Caption = unescapeCaption(stored);
     }
     if (!ok)
