@@ -5,9 +5,12 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "ui/SystemColors.h"
+#include "ui/Units.h"
 #include "wizard/PrintManager.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
@@ -18,6 +21,24 @@ namespace {
 QString outputFolder() { return qEnvironmentVariable("TESSERA_CUPS_OUT"); }
 
 QStringList jobFiles() { return QDir(outputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files); }
+
+// The job file that was not there before, once it is complete; empty if none comes.
+QString waitForNewJob(const QStringList& before)
+{
+    QString job;
+    QElapsedTimer timer;
+    timer.start();
+    while (job.isEmpty() && timer.elapsed() < 20000) {
+        for (const QString& name : jobFiles())
+            if (!before.contains(name))
+                job = QDir(outputFolder()).filePath(name);
+        if (job.isEmpty())
+            QTest::qWait(50);
+    }
+    if (job.isEmpty() || !pdfprobe::waitForFile(job, 20))
+        return {};
+    return job;
+}
 
 }  // namespace
 
@@ -61,17 +82,8 @@ private Q_SLOTS:
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
 
-        QString job;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                const QStringList now = jobFiles();
-                for (const QString& name : now)
-                    if (!before.contains(name))
-                        job = QDir(outputFolder()).filePath(name);
-                return !job.isEmpty();
-            }(),
-            20000);
-        QVERIFY(pdfprobe::waitForFile(job, 20));
+        const QString job = waitForNewJob(before);
+        QVERIFY(!job.isEmpty());
         QCOMPARE(pdfprobe::pageCount(job), 1);
         QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Label1")));
 
@@ -83,6 +95,37 @@ private Q_SLOTS:
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job));
         qInfo("%s: printed outline %.2f x %.2f mm, designed %.2f x %.2f mm", qPrintable(form), ink.width(),
               ink.height(), expected.width(), expected.height());
+        QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
+        QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
+    }
+
+    void aCustomCardPrintsAtTheSizeOfItsWindow()
+    {
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        h.forms->Tessera.Command7_Click();
+        designer::Card& card = h.forms->CustomPre.card();
+        card.setBackColor(ui::rgb(0, 0, 96));
+        h.forms->CustomOp.Command9_Click();
+        card.setCaption(0, QStringLiteral("Printed card"));
+        card.setTop(0, 10);
+        card.setLeft(0, 10);
+        card.setForeColor(0, ui::rgb(255, 255, 255));
+        // The user dragged the window bigger.
+        h.forms->CustomPre.window()->resize(320, 190);
+        h.forms->CustomOp.Command1_Click();
+        const QStringList before = jobFiles();
+        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+        const QString job = waitForNewJob(before);
+        QVERIFY(!job.isEmpty());
+        QCOMPARE(pdfprobe::pageCount(job), 1);
+        QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Printed card")));
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job));
+        const QSizeF expected(ui::pxToMm(320), ui::pxToMm(190));
+        qInfo("custom card: printed %.2f x %.2f mm, window %.2f x %.2f mm", ink.width(), ink.height(),
+              expected.width(), expected.height());
         QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
         QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
     }

@@ -149,6 +149,33 @@ private Q_SLOTS:
         good.fill(Qt::red);
         QVERIFY(good.save(dir.filePath(QStringLiteral("good.bmp"))));
         QCOMPARE(pictures.load(dir.filePath(QStringLiteral("good.bmp"))).size(), QSize(8, 4));
+
+        // Pictures cut short are refused, not drawn in part; upper-case
+        // extensions load as well as lower-case ones.
+        QImage photo(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        for (const char* name : {"PHOTO.JPG", "photo.bmp"}) {
+            const QString path = dir.filePath(QLatin1String(name));
+            QVERIFY(photo.save(path));
+            QCOMPARE(pictures.load(path).size(), QSize(400, 300));
+            QFile full(path);
+            QVERIFY(full.open(QIODevice::ReadOnly));
+            const QByteArray bytes = full.readAll();
+            full.close();
+            const QString cut = dir.filePath(QStringLiteral("cut-") + QLatin1String(name));
+            QFile part(cut);
+            QVERIFY(part.open(QIODevice::WriteOnly));
+            part.write(bytes.left(bytes.size() * 2 / 3));
+            part.close();
+            QCOMPARE(number(cut), 481);
+            try {
+                pictures.load(cut);
+            } catch (const ui::Error& e) {
+                QVERIFY2(e.description.contains(QStringLiteral("cut short")), qPrintable(e.description));
+            }
+        }
     }
 
     void messageBoxTitleDefaultsToTheApplicationTitle()
