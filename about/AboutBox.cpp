@@ -44,8 +44,12 @@ void AboutBox::build(QWidget* client)
     c.lblDescription = ui::makeLabel(client, kDescription, 1080, 1080, 3885, 690, true);
     c.lblDescription->setFont(ui::designFont(ui::fontname::Condensed, 9.75, true));
     black(c.lblDescription);
+    // An etched separator: the grey line's row on top, the white line's
+    // lower row showing beneath it (the white line lies one pixel lower and
+    // the grey one is drawn over it).
+    c.Line1_0 = new ui::Rule(client, 120, 2880 + ui::kTwipsPerPixel, 5669, 2880 + ui::kTwipsPerPixel,
+                             ui::color(ui::rgb(255, 255, 255)), 2);
     c.Line1_1 = new ui::Rule(client, 90, 2880, 5654, 2880, ui::color(ui::rgb(128, 128, 128)), 1);
-    c.Line1_0 = new ui::Rule(client, 120, 2880, 5669, 2880, ui::color(ui::rgb(255, 255, 255)), 2);
     c.lblDisclaimer = ui::makeLabel(client, kCredit, 240, 3000, 3870, 825, true);
     black(c.lblDisclaimer);
 

@@ -95,6 +95,7 @@ void ContentSelection::Form_Load()
     shownDrive_ = driveOf(current);
     const QByteArray root = shownDrive_ >= 0 ? c.drives[shownDrive_].root : QByteArray("/");
     c.Drive1->setCurrentIndex(shownDrive_);
+    listedDrive_ = shownDrive_;
     driveDirectories.insert(root, current);
     c.Dir1->setPathQuietly(root, current);
     showFiles();
@@ -117,8 +118,13 @@ void ContentSelection::pickDrive(int index)
     auto& c = controls();
     if (index < 0 || index >= c.drives.size())
         return;
+    // The list reacts only to a change of drive: picking again the drive it
+    // shows, even one that just failed, does nothing.
+    if (index == listedDrive_)
+        return;
+    listedDrive_ = index;
     c.Drive1->setCurrentIndex(index);
-    // Picking the drive already open changes nothing.
+    // Going back to the drive that is open needs no new listing.
     if (index != shownDrive_)
         Drive1_Change();
 }

@@ -66,6 +66,7 @@ private:
     void showFiles();
     Forms& forms_;
     int shownDrive_ = -1;
+    int listedDrive_ = -1;  // the drive the drive list shows, which may have failed
 };
 
 }  // namespace templates

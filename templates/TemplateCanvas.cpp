@@ -56,12 +56,59 @@ void TemplateCanvas::setContentText(int index, const QString& text)
         return;
     content_[index] = text;
     update(toPx(design_.contentFields[index]));
+    ui::notifyItemText(this, index);
 }
 
 void TemplateCanvas::setDiskNameText(int index, const QString& text)
 {
     diskName_[index] = text;
     update();
+    ui::notifyItemText(this, design_.fieldCount() + (index == 1 ? 0 : 1));
+}
+
+int TemplateCanvas::itemCount() const
+{
+    return design_.fieldCount() + 1 + (design_.diskName0 ? 1 : 0) + (design_.credit ? 1 : 0);
+}
+
+TemplateCanvas::Item TemplateCanvas::itemKind(int item) const
+{
+    const int n = design_.fieldCount();
+    if (item < n)
+        return Item::Content;
+    if (item == n)
+        return Item::DiskName1;
+    if (item == n + 1 && design_.diskName0)
+        return Item::DiskName0;
+    return Item::Credit;
+}
+
+QString TemplateCanvas::itemText(int item) const
+{
+    switch (itemKind(item)) {
+    case Item::Content: return content_.value(item);
+    case Item::DiskName1: return diskName_[1];
+    case Item::DiskName0: return diskName_[0];
+    case Item::Credit: return kCreditText;
+    }
+    return {};
+}
+
+QRect TemplateCanvas::itemRect(int item) const
+{
+    switch (itemKind(item)) {
+    case Item::Content: return toPx(design_.contentFields[item]);
+    case Item::DiskName1: return toPx(design_.diskName1);
+    case Item::DiskName0: return toPx(*design_.diskName0);
+    case Item::Credit: return design_.credit ? toPx(*design_.credit) : QRect();
+    }
+    return {};
+}
+
+void TemplateCanvas::pressItem(int item)
+{
+    if (itemPressable(item) && onContentClick)
+        onContentClick(item);
 }
 
 int TemplateCanvas::contentFieldAt(const QPoint& point) const

@@ -237,6 +237,14 @@ private Q_SLOTS:
         QCOMPARE(h.forms->opncontents.contents(), before);
         QCOMPARE(h.forms->opncontents.controls().Drive1->currentIndex(), 1);
         QCOMPARE(h.forms->opncontents.controls().Dir1->path(), root + "/sub");
+        // Picking the failed drive again is no change of drive: no second message.
+        h.forms->opncontents.pickDrive(1);
+        QCOMPARE(h.messages->calls.size(), 1);
+        // Back to the open drive and out again: a change each time.
+        h.forms->opncontents.pickDrive(0);
+        QCOMPARE(h.forms->opncontents.controls().Dir1->path(), root + "/sub");
+        h.forms->opncontents.pickDrive(1);
+        QCOMPARE(h.messages->calls.size(), 2);
     }
 
     void eachDriveKeepsItsOwnCurrentDirectory()

@@ -383,6 +383,13 @@ private Q_SLOTS:
         QCOMPARE(c.lblTitle->font().pointSizeF(), 15.75);
         QCOMPARE(c.picIcon->pixmap().size(), QSize(32, 32));
         QVERIFY(h.forms->frmAbout.window()->windowFlags().testFlag(Qt::Tool));  // not in the task bar
+        // The separator is etched: grey on its upper row, white below.
+        const QImage shot = h.forms->frmAbout.client()->grab().toImage();
+        const int row = 2880 / 15;
+        for (int x : {20, 200, 360}) {
+            QCOMPARE(shot.pixelColor(x, row), QColor(128, 128, 128));
+            QCOMPARE(shot.pixelColor(x, row + 1), QColor(255, 255, 255));
+        }
     }
 
     void aboutBoxClosesOnEnterAndEscape_data()
@@ -397,7 +404,7 @@ private Q_SLOTS:
         Harness h;
         h.forms->Tessera.Command8_Click();
         QWidget* w = h.forms->frmAbout.window();
-        QVERIFY(QTest::qWaitForWindowActive(w) || true);
+        QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(h.forms->frmAbout.controls().cmdOK, Qt::Key(key));
         QVERIFY(!h.forms->frmAbout.exists());
         Harness::flush();

@@ -6,6 +6,9 @@
 #include "templates/TemplateDesign.h"
 #include "ui/Units.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
@@ -242,6 +245,49 @@ private Q_SLOTS:
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
         QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrstuv"));
+        // A paste keeps its first characters, as far as the limit allows.
+        edit->setText(QStringLiteral("Disk 1 of 3"));
+        edit->setCursorPosition(5);
+        QGuiApplication::clipboard()->setText(QStringLiteral("0123456789ABCDEFGHIJ"));
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("Disk 0123456789A1 of 3"));
+        QCOMPARE(edit->text().size(), 22);
+        QCOMPARE(edit->cursorPosition(), 16);
+    }
+
+    void templatesAreReadableByAssistiveTechnology()
+    {
+        Harness h;
+        h.forms->Tessera.disktype = QStringLiteral("ZIPS");
+        h.forms->ZipSleve.show();
+        h.forms->ZipSleve.Label1(3).setCaption(QStringLiteral("[PHOTOS]"));
+        h.forms->ZipSleve.Label1(4).setCaption(QString());
+        h.forms->ZipSleve.setDiskName(QStringLiteral("Backup 7"));
+        auto* canvas = h.forms->ZipSleve.controls().canvas;
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(canvas);
+        QVERIFY(iface);
+        // 26 content fields, both disk-name fields and the credit.
+        QCOMPARE(iface->childCount(), 26 + 2 + 1);
+        QAccessibleInterface* field = iface->child(3);
+        QCOMPARE(field->role(), QAccessible::StaticText);
+        QCOMPARE(field->text(QAccessible::Name), QStringLiteral("[PHOTOS]"));
+        QCOMPARE(iface->child(4)->text(QAccessible::Name), QString());
+        const QRect r = canvas->itemRect(3);
+        QCOMPARE(field->rect(), QRect(canvas->mapToGlobal(r.topLeft()), r.size()));
+        QCOMPARE(iface->child(26)->text(QAccessible::Name), QStringLiteral("Backup 7"));
+        QCOMPARE(iface->child(27)->text(QAccessible::Name), QStringLiteral("Backup 7"));
+        QCOMPARE(iface->child(28)->text(QAccessible::Name), templates::kCreditText);
+        QVERIFY(!iface->child(26)->actionInterface());
+        // Pressing a field does what a click does; texts follow the fields.
+        field->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(h.forms->Tessera.newtxt, qint16(3));
+        QCOMPARE(h.forms->frmchangecap.controls().Text1->text(), QStringLiteral("[PHOTOS]"));
+        h.forms->ZipSleve.Label1(3).setCaption(QStringLiteral("[MUSIC]"));
+        QCOMPARE(field->text(QAccessible::Name), QStringLiteral("[MUSIC]"));
+        QCOMPARE(iface->childAt(field->rect().center().x(), field->rect().center().y()), field);
+        // The floppy label has one disk-name field.
+        h.forms->DiskLabel.show();
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.forms->DiskLabel.controls().canvas)->childCount(), 20 + 1 + 1);
     }
 
     void nextWritesTheWholeNameIntoBothSleeveFields()
@@ -255,8 +301,10 @@ private Q_SLOTS:
         QCOMPARE(h.forms->ZipSleve.Label2(0).caption(), name);
         QCOMPARE(h.forms->ZipSleve.Label2(1).caption(), name);
         QCOMPARE(h.visible(), (QStringList{"ZipSleve", "frmchangecap"}));
-        QCOMPARE(QApplication::activeWindow() ? QApplication::activeWindow()->objectName() : QStringLiteral("ZipSleve"),
-                 QStringLiteral("ZipSleve"));
+        // The template is the form in front: shown last, and the active window.
+        QCOMPARE(h.log.filter(QStringLiteral("show ")).last(), QStringLiteral("show ZipSleve"));
+        QVERIFY(QTest::qWaitForWindowActive(h.forms->ZipSleve.window()));
+        QCOMPARE(QApplication::activeWindow(), h.forms->ZipSleve.window());
     }
 
     void aShrunkenWindowKeepsTheWholeLabel()
