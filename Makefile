@@ -16,8 +16,11 @@ build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) -DTESSERA_SANITIZE=$(SANITIZE) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# When Tessera cannot start (no display, say) its own one-line message is
+# all the user needs: make is stopped with SIGINT, which ends it non-zero
+# without adding an "Error 1" line of its own.
 run: build
-	@$(BUILD)/tessera
+	@$(BUILD)/tessera || kill -INT $$PPID
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -16,14 +16,43 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <cups/cups.h>
+
 namespace {
 
 QString outputFolder() { return qEnvironmentVariable("TESSERA_CUPS_OUT"); }
 
 QStringList jobFiles() { return QDir(outputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files); }
 
-// The job file that was not there before, once it is complete; empty if none comes.
-QString waitForNewJob(const QStringList& before)
+// Why the spooler failed a job of the queue, from its log; empty while no
+// job has failed.
+QString spoolerTrouble(const char* queue)
+{
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, CUPS_WHICHJOBS_ALL);
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        if (jobs[i].state == IPP_JSTATE_ABORTED || jobs[i].state == IPP_JSTATE_STOPPED)
+            failed = jobs[i].id;
+    }
+    cupsFreeJobs(count, jobs);
+    if (!failed)
+        return {};
+    QFile log(QDir(outputFolder()).filePath(QStringLiteral("../log/error_log")));
+    QStringList why;
+    if (log.open(QIODevice::ReadOnly)) {
+        const QByteArray tag = "[Job " + QByteArray::number(failed) + "]";
+        // Its warnings and errors, not the debug history logged with them.
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (line.contains(tag) && (line.startsWith("E ") || line.startsWith("W ")))
+                why.append(QString::fromUtf8(line.mid(line.indexOf(tag) + tag.size()).trimmed()));
+    }
+    return QStringLiteral("the spooler failed job %1: %2").arg(failed).arg(why.join(QStringLiteral("; ")));
+}
+
+// The job file that was not there before, once it is complete. A job the
+// spooler fails ends the wait at once, with the spooler's reason.
+QString waitForNewJob(const QStringList& before, QString& trouble)
 {
     QString job;
     QElapsedTimer timer;
@@ -32,11 +61,21 @@ QString waitForNewJob(const QStringList& before)
         for (const QString& name : jobFiles())
             if (!before.contains(name))
                 job = QDir(outputFolder()).filePath(name);
-        if (job.isEmpty())
-            QTest::qWait(50);
+        if (!job.isEmpty())
+            break;
+        trouble = spoolerTrouble("TesseraPDF");
+        if (!trouble.isEmpty())
+            return {};
+        QTest::qWait(50);
     }
-    if (job.isEmpty() || !pdfprobe::waitForFile(job, 20))
+    if (job.isEmpty()) {
+        trouble = QStringLiteral("no job arrived within 20 s");
         return {};
+    }
+    if (!pdfprobe::waitForFile(job, 20)) {
+        trouble = QStringLiteral("the job file stayed incomplete");
+        return {};
+    }
     return job;
 }
 
@@ -82,8 +121,9 @@ private Q_SLOTS:
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
 
-        const QString job = waitForNewJob(before);
-        QVERIFY(!job.isEmpty());
+        QString trouble;
+        const QString job = waitForNewJob(before, trouble);
+        QVERIFY2(!job.isEmpty(), qPrintable(trouble));
         QCOMPARE(pdfprobe::pageCount(job), 1);
         QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Label1")));
 
@@ -118,8 +158,9 @@ private Q_SLOTS:
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
-        const QString job = waitForNewJob(before);
-        QVERIFY(!job.isEmpty());
+        QString trouble;
+        const QString job = waitForNewJob(before, trouble);
+        QVERIFY2(!job.isEmpty(), qPrintable(trouble));
         QCOMPARE(pdfprobe::pageCount(job), 1);
         QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Printed card")));
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job));
