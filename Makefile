@@ -3,9 +3,10 @@ BUILD    ?= build
 TYPE     ?= RelWithDebInfo
 SANITIZE ?= OFF
 JOBS     ?= $(shell nproc)
+PREFIX   ?= /usr/local
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz install clean
 
 all: build
 
@@ -27,6 +28,10 @@ test: build
 
 bench: build
 	@sh bench/run-all $(BUILD)
+
+# Installs into PREFIX (under DESTDIR when set, for packaging).
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 fuzz: deps
 	@sh fuzz/run $(FUZZ_SECONDS)

@@ -53,3 +53,11 @@ templates::LabelTemplate* Forms::templateOfJob()
 }
 
 void Forms::start() { Tessera.show(); }
+
+void Forms::openLabelFile(const QString& path)
+{
+    Tessera.Command7_Click();
+    // As if chosen in the designer's file dialog.
+    CustomOp.controls().CommonDialog1->FileName = path;
+    CustomOp.loadLabel(path);
+}

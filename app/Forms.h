@@ -49,4 +49,7 @@ public:
 
     // Shows the main menu: the program's start.
     void start();
+    // Opens the card designer from the main menu and loads a label file, as
+    // "Custom Label" and then "Load Custom Label" do.
+    void openLabelFile(const QString& path);
 };

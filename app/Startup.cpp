@@ -45,4 +45,13 @@ void configureApplication(QApplication& app)
     app.setFont(ui::defaultFont());
 }
 
-QString defaultHelpFile() { return QApplication::applicationDirPath() + QStringLiteral("/help/TESSERA16.qhc"); }
+QString defaultHelpFile()
+{
+    // Beside the program in a build; under share/tessera once installed.
+    const QString dir = QApplication::applicationDirPath();
+    const QString built = dir + QStringLiteral("/help/TESSERA16.qhc");
+    const QString installed = dir + QStringLiteral("/../share/tessera/help/TESSERA16.qhc");
+    if (!QFileInfo::exists(built) && QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    return built;
+}

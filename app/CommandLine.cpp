@@ -1,0 +1,44 @@
+#include "app/CommandLine.h"
+
+#include "ui/AppInfo.h"
+
+CommandLine CommandLine::parse(const QStringList& arguments)
+{
+    CommandLine line;
+    bool options = true;
+    QStringList files;
+    for (const QString& argument : arguments) {
+        if (options && argument == QLatin1String("--")) {
+            options = false;
+        } else if (options && (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
+            return {Action::Help, {}, {}};
+        } else if (options && (argument == QLatin1String("-v") || argument == QLatin1String("--version"))) {
+            return {Action::Version, {}, {}};
+        } else if (options && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            return {Action::Error, {},
+                    QStringLiteral("tessera: unknown option '%1' (try 'tessera --help')").arg(argument)};
+        } else {
+            files.append(argument);
+        }
+    }
+    if (files.size() > 1)
+        return {Action::Error, {}, QStringLiteral("tessera: one label file at a time, not %1").arg(files.size())};
+    line.file = files.value(0);
+    return line;
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "Usage: tessera [FILE.lab]\n"
+        "Designs and prints labels for floppy disks, Zip disks and CDs, and free-form cards.\n"
+        "With a label file, opens the card designer and loads it.\n"
+        "\n"
+        "  -h, --help     show this text and exit\n"
+        "  -v, --version  show the version and exit\n");
+}
+
+QString CommandLine::version()
+{
+    return QStringLiteral("Tessera %1.%2.%3\n").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision);
+}
