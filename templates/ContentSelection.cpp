@@ -4,11 +4,13 @@
 #include "app/Help.h"
 #include "templates/ContentsList.h"
 #include "templates/DirectoryList.h"
+#include "templates/ImageDrives.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
 #include "ui/MessageBox.h"
 #include "ui/Units.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListView>
@@ -29,6 +31,9 @@ QListView* makeList(QWidget* parent, QStringListModel* model, int left, int top,
 }
 }  // namespace
 
+ContentSelectionControls::ContentSelectionControls() = default;
+ContentSelectionControls::~ContentSelectionControls() = default;
+
 ContentSelection::ContentSelection(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("opncontents"),
                ui::WindowDesign{QStringLiteral("Content Selection"), 4575, 4425, false, 1200, 1770,
@@ -43,7 +48,8 @@ void ContentSelection::build(QWidget* client)
     c.Label1 = ui::makeLabel(client, QStringLiteral("Label1"), 120, 120, 4335, 255);
     c.Drive1 = new QComboBox(client);
     c.Drive1->setGeometry(ui::pxRect(120, 480, 1935, 315));
-    c.Dir1 = new DirectoryList(forms_.context.files(), client);
+    c.files = std::make_unique<ImageDrives>(forms_.context.files());
+    c.Dir1 = new DirectoryList(*c.files, client);
     c.Dir1->setGeometry(ui::pxRect(120, 840, 1935, 3015));
     c.List1Model = new QStringListModel(client);
     c.List1 = makeList(client, c.List1Model, 2160, 480, 2295, 3405);
@@ -88,6 +94,7 @@ void ContentSelection::Form_Load()
     c.drives = forms_.context.files().drives();
     for (const ui::Drive& drive : c.drives)
         c.Drive1->addItem(drive.label);
+    c.Drive1->addItem(kImageItem);
 
     // The lists start at the process's current directory; the contents list
     // stays empty until the open directory first changes.
@@ -116,7 +123,11 @@ QStringList ContentSelection::contents() { return controls().List1Model->stringL
 void ContentSelection::pickDrive(int index)
 {
     auto& c = controls();
-    if (index < 0 || index >= c.drives.size())
+    if (index == c.drives.size()) {
+        pickImage();
+        return;
+    }
+    if (index < 0 || index > c.drives.size())
         return;
     // The list reacts only to a change of drive: picking again the drive it
     // shows, even one that just failed, does nothing.
@@ -133,19 +144,56 @@ void ContentSelection::Drive1_Change()
 {
     auto& c = controls();
     const int index = c.Drive1->currentIndex();
-    if (index < 0)
+    if (index < 0 || index >= c.drives.size())
         return;
     const ui::Drive& drive = c.drives[index];
     try {
-        forms_.context.files().checkDrive(drive);
+        c.files->checkDrive(drive);
     } catch (const ui::Error& error) {
         // The directory list stays where it was; the drive list keeps the pick.
-        forms_.context.messages().show(window(), QStringLiteral("An error has occured:") + error.description +
-                                                     QStringLiteral(",Error No.") + QString::number(error.number));
+        driveMessage(error);
         return;
     }
     shownDrive_ = index;
     c.Dir1->setPath(drive.root, driveDirectories.value(drive.root, drive.root));
+}
+
+void ContentSelection::driveMessage(const ui::Error& error)
+{
+    forms_.context.messages().show(window(), QStringLiteral("An error has occured:") + error.description +
+                                                 QStringLiteral(",Error No.") + QString::number(error.number));
+}
+
+void ContentSelection::pickImage()
+{
+    auto& c = controls();
+    // Whatever comes of it, the list shows a drive, not the command.
+    c.Drive1->setCurrentIndex(listedDrive_);
+    const auto chosen = forms_.context.dialogs().openFile(window(), kImageFilter, imageFile_);
+    if (!chosen)
+        return;
+    imageFile_ = *chosen;
+    const QByteArray root = ImageDrives::rootOf(*chosen);
+    for (int i = 0; i < c.drives.size(); ++i) {
+        if (c.drives[i].root == root) {
+            pickDrive(i);
+            return;
+        }
+    }
+    std::shared_ptr<const ui::DiskImage> image;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        image = ui::DiskImage::open(*chosen);
+    } catch (const ui::Error& error) {
+        QApplication::restoreOverrideCursor();
+        driveMessage(error);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    const ui::Drive drive = c.files->add(std::move(image));
+    c.drives.append(drive);
+    c.Drive1->insertItem(int(c.drives.size()) - 1, drive.label);
+    pickDrive(int(c.drives.size()) - 1);
 }
 
 void ContentSelection::Dir1_Change()

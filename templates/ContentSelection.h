@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ui/Error.h"
 #include "ui/FileSystem.h"
 #include "ui/FormWith.h"
 
 #include <QHash>
 #include <QStringList>
+#include <memory>
 
 class Forms;
 class QComboBox;
@@ -16,8 +18,12 @@ class QStringListModel;
 namespace templates {
 
 class DirectoryList;
+class ImageDrives;
 
 struct ContentSelectionControls {
+    ContentSelectionControls();
+    ~ContentSelectionControls();
+    std::unique_ptr<ImageDrives> files;  // the drives and the images opened here
     QLabel* Label1 = nullptr;
     QComboBox* Drive1 = nullptr;
     DirectoryList* Dir1 = nullptr;
@@ -29,7 +35,7 @@ struct ContentSelectionControls {
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
-    QList<ui::Drive> drives;
+    QList<ui::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
 };
 
 // Fills the job's template from a directory listing.
@@ -37,6 +43,9 @@ class ContentSelection final : public ui::FormWith<ContentSelectionControls> {
 public:
     explicit ContentSelection(Forms& forms);
 
+    static inline const QString kImageItem = QStringLiteral("Disk image...");
+    static inline const QString kImageFilter =
+        QStringLiteral("Disk images (*.img *.ima *.flp *.vfd *.dsk *.iso);;All files (*)");
     static inline const QString kInstruction =
         QStringLiteral("Please select a drive or directory folder that you wish to print.");
 
@@ -62,11 +71,15 @@ protected:
 
 private:
     int driveOf(const QByteArray& path) const;
+    // "Disk image...": opens an image file as a drive of its own.
+    void pickImage();
+    void driveMessage(const ui::Error& error);
     // File1 lists the files of the directory Dir1 has open.
     void showFiles();
     Forms& forms_;
     int shownDrive_ = -1;
     int listedDrive_ = -1;  // the drive the drive list shows, which may have failed
+    QString imageFile_;     // the image file chosen last
 };
 
 }  // namespace templates

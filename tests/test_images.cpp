@@ -1,0 +1,291 @@
+// Disk images as drives: images are made here with the file-system tools
+// (nothing binary is stored), opened through "Disk image...", and listed as
+// a directory would be.
+
+#include "support/Harness.h"
+
+#include "templates/DirectoryList.h"
+#include "ui/DiskImage.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Runs a shell script in `dir`; returns its error output when it fails.
+QString sh(const QString& dir, const QString& script)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return QStringLiteral("failed: %1\n%2").arg(script, QString::fromLocal8Bit(p.readAllStandardError()));
+    return {};
+}
+
+// A tree with long names, a nested folder, and hidden entries.
+const char* const kTree =
+    "rm -rf tree && mkdir -p 'tree/Long Folder Name/Deeper' tree/SUB && "
+    "echo a > 'tree/A rather long file name.txt' && echo b > tree/SHORT.TXT && "
+    "echo c > 'tree/Long Folder Name/inner file.doc' && echo d > tree/SUB/Z.BIN && "
+    "echo e > 'tree/Long Folder Name/Deeper/bottom.txt' && echo f > tree/.hidden";
+
+const QStringList kRootContents = {"[LONG FOLDER NAME]", "[SUB]", "A rather long file name.txt", "SHORT.TXT"};
+
+struct Made {
+    QString name;
+    QString script;  // makes `name` from ./tree
+    QString format;
+};
+
+QList<Made> images()
+{
+    QList<Made> made = {
+        {"floppy.img",
+         "mkfs.fat -C floppy.img 1440 >/dev/null && mcopy -s -i floppy.img tree/* ::/ && "
+         "echo s > SECRET.TXT && mcopy -i floppy.img SECRET.TXT ::/ && mattrib -i floppy.img +h ::/SECRET.TXT",
+         "FAT"},
+        // A Zip disk: its file system on partition 4, as Zip disks come formatted.
+        {"zip100.img",
+         "truncate -s 100M zip100.img && printf 'label: dos\\n4 : start=32, size=196576, type=6\\n' | "
+         "sfdisk -q zip100.img && mkfs.fat -F 16 --offset 32 zip100.img 98288 >/dev/null && "
+         "mcopy -s -i zip100.img@@16384 tree/* ::/",
+         "FAT"},
+        {"fat16.img", "mkfs.fat -F 16 -C fat16.img 20480 >/dev/null && mcopy -s -i fat16.img tree/* ::/", "FAT"},
+        {"joliet.iso", "xorriso -as mkisofs -quiet --norock -J -V JOLIET -o joliet.iso tree 2>/dev/null", "ISO 9660"},
+        {"rockridge.iso", "xorriso -as mkisofs -quiet -R -V RR -o rockridge.iso tree 2>/dev/null", "ISO 9660"},
+    };
+    for (Made& m : made)
+        m.script = QStringLiteral("rm -f '%1' && ").arg(m.name) + m.script;
+    return made;
+}
+
+void openImage(Harness& h, const QString& path)
+{
+    auto& c = h.forms->opncontents.controls();
+    h.dialogs->openAnswers.push_back(path);
+    h.forms->opncontents.pickDrive(int(c.drives.size()));  // "Disk image..."
+}
+
+QStringList driveItems(Harness& h)
+{
+    QStringList items;
+    QComboBox* box = h.forms->opncontents.controls().Drive1;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+}  // namespace
+
+class ImagesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        configureTestApplication();
+        QVERIFY(dir_.isValid());
+        const QString failed = sh(dir_.path(), QString::fromLatin1(kTree));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+
+    void eachFormatListsLikeADirectory_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("format");
+        for (const Made& m : images())
+            QTest::newRow(qPrintable(m.name)) << m.name << m.script << m.format;
+    }
+    void eachFormatListsLikeADirectory()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, script);
+        QFETCH(QString, format);
+        const QString failed = sh(dir_.path(), script);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const QString path = dir_.filePath(name);
+
+        const auto image = ui::DiskImage::open(path);
+        QCOMPARE(image->format(), format);
+
+        Harness h;
+        h.files->driveList = {{"/", QStringLiteral("/"), true}};
+        h.forms->opncontents.show();
+        openImage(h, path);
+        QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+        QCOMPARE(h.dialogs->filters.last(),
+                 QStringLiteral("Disk images (*.img *.ima *.flp *.vfd *.dsk *.iso);;All files (*)"));
+        auto& c = h.forms->opncontents.controls();
+        QCOMPARE(driveItems(h), (QStringList{"/", name, "Disk image..."}));
+        QCOMPARE(c.Drive1->currentIndex(), 1);
+        const QByteArray root = QFile::encodeName(path);
+        QCOMPARE(c.Dir1->path(), root);
+        // Long names, folders first in brackets, hidden entries left out.
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+
+        // Folders open inside the image.
+        const int sub = c.Dir1->model()->rowCount() - 2;  // "Long Folder Name", then "SUB"
+        c.Dir1->openRow(sub);
+        QCOMPARE(c.Dir1->path(), root + "/Long Folder Name");
+        QCOMPARE(h.forms->opncontents.contents(), (QStringList{"[DEEPER]", "inner file.doc"}));
+        c.Dir1->openRow(c.Dir1->model()->rowCount() - 1);
+        QCOMPARE(h.forms->opncontents.contents(), QStringList{"bottom.txt"});
+
+        // "Update" fills the template as from a directory.
+        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->opncontents.Command1_Click();
+        QCOMPARE(h.forms->DiskLabel.Label1(0).caption(), QStringLiteral("bottom.txt"));
+        QCOMPARE(h.forms->DiskLabel.Label1(1).caption(), QString());
+    }
+
+    void imagesStayAsDrivesEachWithItsOwnFolder()
+    {
+        for (const Made& m : images().mid(0, 4)) {
+            const QString failed = sh(dir_.path(), m.script);
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        }
+        Harness h;
+        QTemporaryDir real;
+        const QByteArray realRoot = QFile::encodeName(real.path());
+        h.files->driveList = {{realRoot, real.path(), true}};
+        h.files->current = realRoot;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        openImage(h, dir_.filePath(QStringLiteral("floppy.img")));
+        c.Dir1->openRow(c.Dir1->model()->rowCount() - 1);  // SUB
+        openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
+        QCOMPARE(driveItems(h), (QStringList{real.path(), "floppy.img", "joliet.iso", "Disk image..."}));
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        h.forms->opncontents.pickDrive(1);
+        QCOMPARE(h.forms->opncontents.contents(), QStringList{"Z.BIN"});
+        // Choosing an open image again goes to its drive.
+        openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
+        QCOMPARE(c.Drive1->currentIndex(), 2);
+        QCOMPARE(driveItems(h).size(), 4);
+        // Cancelling the dialog changes nothing.
+        h.forms->opncontents.pickDrive(int(c.drives.size()));
+        QCOMPARE(c.Drive1->currentIndex(), 2);
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        QVERIFY(h.messages->calls.isEmpty());
+        // Gone with the form.
+        h.forms->opncontents.unload();
+        Harness::flush();
+        h.forms->opncontents.show();
+        QCOMPARE(driveItems(h), (QStringList{real.path(), "Disk image..."}));
+    }
+
+    void whatCannotBeOpenedIsNoDriveAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("not an image") << "echo 'just text' > bad.img" << 68 << "not a disk image";
+        QTest::newRow("an archive") << "rm -f bad.img bad.zip && 7zz a -tzip bad.zip tree >/dev/null && mv bad.zip bad.img"
+                                    << 68 << "not a disk image";
+        QTest::newRow("empty") << ": > bad.img" << 68 << "the file is empty";
+        QTest::newRow("truncated floppy")
+            << "mkfs.fat -C full.img 1440 >/dev/null && mcopy -s -i full.img tree/* ::/ && head -c 700000 full.img "
+               "> bad.img && rm full.img"
+            << 68 << "damaged or cut short";
+        QTest::newRow("truncated CD")
+            << "truncate -s 3M pad.bin && mkdir -p big && mv pad.bin big/ && xorriso -as mkisofs -quiet -J -o full.iso "
+               "big 2>/dev/null && head -c 1000000 full.iso > bad.img && rm -rf full.iso big"
+            << 68 << "cut short";
+        QTest::newRow("2 GB of zeros") << "rm -f bad.img && truncate -s 2G bad.img" << 68 << "not a disk image";
+        // A folder whose entry points back at its parent's cluster.
+        QTest::newRow("looping directory")
+            << "rm -f bad.img && mkfs.fat -C bad.img 1440 >/dev/null && mmd -i bad.img ::/A && mmd -i bad.img ::/A/B && "
+               "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
+            << 68 << "not a disk image";
+        QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
+    }
+    void whatCannotBeOpenedIsNoDriveAndChangesNothing()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, number);
+        QFETCH(QString, why);
+        const QString failed = sh(dir_.path(), script);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        Harness h;
+        QTemporaryDir real;
+        QVERIFY(QDir(real.path()).mkdir(QStringLiteral("kept")));
+        const QByteArray realRoot = QFile::encodeName(real.path());
+        h.files->driveList = {{realRoot, real.path(), true}};
+        h.files->current = realRoot;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        c.Dir1->openRow(1);
+        const QStringList before = h.forms->opncontents.contents();
+        openImage(h, dir_.filePath(QStringLiteral("bad.img")));
+        QCOMPARE(h.messages->calls.size(), 1);
+        const QString text = h.messages->calls[0].text;
+        QVERIFY2(text.startsWith(QStringLiteral("An error has occured:")), qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral(",Error No.%1").arg(number)), qPrintable(text));
+        QVERIFY2(text.contains(why), qPrintable(text));
+        QCOMPARE(driveItems(h), (QStringList{real.path(), "Disk image..."}));
+        QCOMPARE(c.Drive1->currentIndex(), 0);
+        QCOMPARE(c.Dir1->path(), realRoot + "/kept");
+        QCOMPARE(h.forms->opncontents.contents(), before);
+    }
+
+    void aFolderOfMoreThan32767EntriesOverflowsAsADirectoryDoes()
+    {
+        const QString failed =
+            sh(dir_.path(), QStringLiteral("rm -rf many && mkdir -p many/crowd && cd many/crowd && "
+                                           "seq 1 32800 | sed 's/^/f/' | xargs touch && cd ../.. && "
+                                           "xorriso -as mkisofs -quiet -J -R -o many.iso many 2>/dev/null"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        Harness h;
+        h.forms->opncontents.show();
+        openImage(h, dir_.filePath(QStringLiteral("many.iso")));
+        QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+        auto& c = h.forms->opncontents.controls();
+        c.Dir1->openRow(c.Dir1->model()->rowCount() - 1);
+        QCOMPARE(h.messages->calls.size(), 1);
+        QVERIFY(h.messages->calls[0].text.endsWith(QStringLiteral("Error No.6")));
+        QCOMPARE(h.forms->opncontents.contents().size(), 32767);
+    }
+
+    void anEmptyUdfImageOpensEmpty()
+    {
+        const QString failed =
+            sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && mkudffs -l UDFDISK udf.img "
+                                           ">/dev/null 2>&1"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
+        QCOMPARE(image->format(), QStringLiteral("UDF"));
+        QCOMPARE(image->list({}).files.size(), 0);
+    }
+
+    void theTreeIsBuiltFromPathsAlone()
+    {
+        // Folders a path implies, hidden folders with what they hold, and
+        // duplicates (a name seen twice) are handled without a reader.
+        const auto image = ui::DiskImage::fromEntries(
+            QStringLiteral("x.img"), QStringLiteral("FAT"),
+            {{"a/b/c.txt", false, false}, {"a", true, false}, {"HID", true, true}, {"HID/in.txt", false, false},
+             {"a/b/c.txt", false, false}, {"top.txt", false, true}, {".dot/x", false, false}, {"z.txt", false, false}});
+        QCOMPARE(image->list({}).directories.size(), 1);
+        QCOMPARE(image->list({}).files.size(), 1);
+        QCOMPARE(image->list("a").directories.value(0).name, QByteArray("b"));
+        QCOMPARE(image->list("a/b").files.size(), 1);
+        try {
+            image->list("nowhere");
+            QFAIL("an unknown folder listed");
+        } catch (const ui::Error& e) {
+            QCOMPARE(e.number, 76);
+        }
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_MAIN(ImagesTest)
+#include "test_images.moc"

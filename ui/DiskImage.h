@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ui/FileSystem.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+namespace ui {
+
+// The directory tree of a disk image file, read without mounting, writing
+// or extracting anything: ISO 9660 CD images (with Joliet and Rock Ridge
+// names) through libarchive; FAT floppy and hard-disk images (long names
+// included), Zip disks with their partition table, and UDF through
+// 7-Zip's lister. Only directory records are read, never file data.
+class DiskImage {
+public:
+    // At most this many entries in one image, so that memory stays bounded.
+    static constexpr int kMaxEntries = 1000000;
+
+    // Reads the image's directories. Raises Error 53 for a missing file,
+    // 75 for one that cannot be read, and 68 (Device unavailable) with the
+    // reason for anything that is no readable disk image: not an image, empty,
+    // cut short, damaged, looping, or too large.
+    static std::shared_ptr<const DiskImage> open(const QString& path);
+
+    // The subdirectories and files of a folder ("" is the root, "A/B" a
+    // folder inside), sorted and without hidden entries. Raises Error 76 for
+    // a folder the image does not have.
+    Listing list(const QByteArray& folder) const;
+
+    const QString& path() const { return path_; }
+    // "ISO 9660", "FAT", ...
+    const QString& format() const { return format_; }
+
+    // One entry as a reader found it: its path inside the image, with "/"
+    // between folders, and whether it is a folder or hidden.
+    struct Entry {
+        QByteArray path;
+        bool folder = false;
+        bool hidden = false;
+    };
+    // Builds the tree from a reader's entries (folders a path implies are
+    // made as needed). Public for tests.
+    static std::shared_ptr<const DiskImage> fromEntries(const QString& path, const QString& format,
+                                                         const QList<Entry>& entries);
+
+private:
+    QString path_;
+    QString format_;
+    QHash<QByteArray, Listing> folders_;
+};
+
+}  // namespace ui
