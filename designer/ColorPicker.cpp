@@ -11,15 +11,6 @@
 
 namespace designer {
 
-namespace {
-void setBase(QLineEdit* edit, quint32 value)
-{
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, ui::color(value));
-    edit->setPalette(palette);
-}
-}  // namespace
-
 ColorPicker::ColorPicker(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("rgbcolor"),
                ui::WindowDesign{QStringLiteral("Select Color"), 3360, 1500, false, 2625, 2025, ui::Frame::Sizable}),
@@ -47,7 +38,7 @@ void ColorPicker::build(QWidget* client)
         e->setGeometry(ui::pxRect(left, top, width, height));
         e->setAccessibleName(name);
         if (background != 0xFFFFFFFFu)
-            setBase(e, background);
+            ui::setBaseColor(e, background);
         return e;
     };
     c.HScroll1 = bar(120, 1, QStringLiteral("Red"));
@@ -71,7 +62,7 @@ void ColorPicker::Form_Load()
     c.Text2->setText(QString::number(c.HScroll1->value()));
     c.Text3->setText(QString::number(c.HScroll2->value()));
     c.Text4->setText(QString::number(c.HScroll3->value()));
-    setBase(c.Text1, mixed());
+    ui::setBaseColor(c.Text1, mixed());
 }
 
 quint32 ColorPicker::mixed()
@@ -86,7 +77,7 @@ void ColorPicker::refresh(int bar)
     QScrollBar* const bars[] = {c.HScroll1, c.HScroll2, c.HScroll3};
     QLineEdit* const boxes[] = {c.Text2, c.Text3, c.Text4};
     boxes[bar - 1]->setText(QString::number(bars[bar - 1]->value()));
-    setBase(c.Text1, mixed());
+    ui::setBaseColor(c.Text1, mixed());
 }
 
 void ColorPicker::Command1_Click()

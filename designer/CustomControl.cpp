@@ -67,13 +67,6 @@ QLineEdit* makeEdit(QWidget* parent, int left, int top, int width, int height, c
     return edit;
 }
 
-void setSwatch(QLineEdit* edit, quint32 value)
-{
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, ui::color(value));
-    edit->setPalette(palette);
-}
-
 // The multi-line box shows a caption's CR LF (or lone CR) as a line break.
 QString captionToText4(const QString& caption)
 {
@@ -227,7 +220,7 @@ void CustomControl::Command2_Click()
     auto& c = controls();
     c.Text5->setText(font.name);
     c.Text6->setText(ui::formatSingle(float(font.size)));
-    setSwatch(c.Text3, font.color);
+    ui::setBaseColor(c.Text3, font.color);
 }
 
 void CustomControl::Command3_Click()
@@ -272,15 +265,10 @@ void CustomControl::Command10_Click() { forms_.rgbcolor.show(); }
 
 void CustomControl::Command12_Click()
 {
-    ui::CommonDialog& dialog = *controls().CommonDialog1;
-    try {
-        dialog.CancelError = true;
-        dialog.Filter = kPictureFilter;
-        dialog.ShowOpen();
-    } catch (const ui::Error&) {
+    controls().CommonDialog1->CancelError = true;
+    if (!chooseFile(&ui::CommonDialog::ShowOpen, kPictureFilter))
         return;
-    }
-    const QString path = dialog.FileName;
+    const QString path = controls().CommonDialog1->FileName;
     try {
         card().setPicture(forms_.context.pictures().load(path));
         cardpc = path;
@@ -321,16 +309,22 @@ void CustomControl::Command13_Click()
 
 // Label files ---------------------------------------------------------------
 
-void CustomControl::Command11_Click()
+bool CustomControl::chooseFile(bool (ui::CommonDialog::*show)(), const QString& filter)
 {
     ui::CommonDialog& dialog = *controls().CommonDialog1;
     try {
-        dialog.Filter = kLabelFilter;
-        if (!dialog.ShowSave())
-            return;
+        dialog.Filter = filter;
+        return (dialog.*show)();
     } catch (const ui::Error&) {
-        return;
+        return false;
     }
+}
+
+void CustomControl::Command11_Click()
+{
+    if (!chooseFile(&ui::CommonDialog::ShowSave, kLabelFilter))
+        return;
+    ui::CommonDialog& dialog = *controls().CommonDialog1;
     QString path = dialog.FileName;
     if (!path.endsWith(QLatin1String(".lab")))
         path += QLatin1String(".lab");
@@ -379,15 +373,8 @@ void CustomControl::saveLabel(QString path)
 
 void CustomControl::Command4_Click()
 {
-    ui::CommonDialog& dialog = *controls().CommonDialog1;
-    try {
-        dialog.Filter = kLabelFilter;
-        if (!dialog.ShowOpen())
-            return;
-    } catch (const ui::Error&) {
-        return;
-    }
-    loadLabel(dialog.FileName);
+    if (chooseFile(&ui::CommonDialog::ShowOpen, kLabelFilter))
+        loadLabel(controls().CommonDialog1->FileName);
 }
 
 void CustomControl::loadLabel(const QString& path)

@@ -96,6 +96,8 @@ private:
     // Moves the selected line by `step` mm, across (`left`) or down.
     void nudge(bool left, float step);
     void saveLabel(QString path);
+    // Shows the panel's file dialog with a filter; false when cancelled.
+    bool chooseFile(bool (ui::CommonDialog::*show)(), const QString& filter);
 
     Forms& forms_;
 };

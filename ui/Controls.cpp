@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include "ui/SystemColors.h"
 #include "ui/Units.h"
 
 #include <QLabel>
@@ -39,6 +40,13 @@ QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top,
     button->setGeometry(pxRect(left, top, width, height));
     button->setAutoDefault(false);
     return button;
+}
+
+void setBaseColor(QWidget* widget, quint32 value)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, color(value));
+    widget->setPalette(palette);
 }
 
 void onClick(QAbstractButton* button, std::function<void()> handler)

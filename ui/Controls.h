@@ -21,6 +21,10 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int w
 void fitText(QLabel* label);
 QPushButton* makeButton(QWidget* parent, const QString& text, int left, int top, int width, int height);
 
+// Sets the background of a text box (or any widget with a base colour) to a
+// colour value.
+void setBaseColor(QWidget* widget, quint32 value);
+
 // Runs `handler` on every click of `button`, for as long as the button lives.
 void onClick(QAbstractButton* button, std::function<void()> handler);
 
