@@ -154,6 +154,23 @@ void Card::setLineHeight(int index, float mm) { setField(index, &TextLine::Heigh
 void Card::setLineWidth(int index, float mm) { setField(index, &TextLine::Width, mm, false); }
 void Card::setVisible(int index, bool on) { setField(index, &TextLine::Visible, on, false); }
 
+void Card::assignLine(int index, const TextLine& l)
+{
+    setTop(index, l.Top);
+    setLeft(index, l.Left);
+    setCaption(index, l.Caption);
+    setFontName(index, l.FontName);
+    setFontSize(index, l.FontSize);
+    setFontBold(index, l.FontBold);
+    setFontItalic(index, l.FontItalic);
+    setFontStrikethru(index, l.FontStrikethru);
+    setFontUnderline(index, l.FontUnderline);
+    setForeColor(index, l.ForeColor);
+    setLineHeight(index, l.Height);
+    setLineWidth(index, l.Width);
+    setVisible(index, l.Visible);
+}
+
 void Card::setFramed(int index)
 {
     if (framed_ == index)

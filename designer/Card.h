@@ -59,6 +59,9 @@ public:
     void setLineHeight(int index, float mm);
     void setLineWidth(int index, float mm);
     void setVisible(int index, bool on);
+    // Sets all thirteen fields in their stored order, so the box size, set
+    // after the caption and font, is the one given.
+    void assignLine(int index, const TextLine& line);
 
     // The line with the single-frame border, or -1.
     int framed() const { return framed_; }

@@ -291,19 +291,14 @@ void CustomControl::Command13_Click()
     c.setWidth(4005);
     c.setBackColor(ui::syscolor::ButtonFace);
     for (int i = 0; i < kLineCount; ++i) {
-        c.setTop(i, 0);
-        c.setLeft(i, 0);
-        c.setCaption(i, QStringLiteral("Line %1 text.").arg(i + 1));
-        c.setFontName(i, ui::fontname::SansSerif);
-        c.setFontSize(i, 10);
-        c.setFontBold(i, false);
-        c.setFontItalic(i, false);
-        c.setFontStrikethru(i, false);
-        c.setFontUnderline(i, false);
-        c.setForeColor(i, 0);
-        c.setLineHeight(i, 3.44f);
-        c.setLineWidth(i, 15.61f);
-        c.setVisible(i, false);
+        TextLine cleared;
+        cleared.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
+        cleared.FontName = ui::fontname::SansSerif;
+        cleared.FontSize = 10;
+        cleared.Height = 3.44f;
+        cleared.Width = 15.61f;
+        cleared.Visible = false;
+        c.assignLine(i, cleared);
     }
 }
 
@@ -420,22 +415,8 @@ void CustomControl::loadLabel(const QString& path)
     // A picture that could not be loaded keeps its path, so a later save
     // does not lose it.
     cardpc = values.cardpc;
-    for (int i = 0; i < kLineCount; ++i) {
-        const TextLine& l = values.lines[size_t(i)];
-        c.setTop(i, l.Top);
-        c.setLeft(i, l.Left);
-        c.setCaption(i, l.Caption);
-        c.setFontName(i, l.FontName);
-        c.setFontSize(i, l.FontSize);
-        c.setFontBold(i, l.FontBold);
-        c.setFontItalic(i, l.FontItalic);
-        c.setFontStrikethru(i, l.FontStrikethru);
-        c.setFontUnderline(i, l.FontUnderline);
-        c.setForeColor(i, l.ForeColor);
-        c.setLineHeight(i, l.Height);
-        c.setLineWidth(i, l.Width);
-        c.setVisible(i, l.Visible);
-    }
+    for (int i = 0; i < kLineCount; ++i)
+        c.assignLine(i, values.lines[size_t(i)]);
     if (!pictureProblem.isEmpty())
         messages.show(window(),
                       QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
