@@ -65,8 +65,7 @@ void AboutBox::build(QWidget* client)
 void AboutBox::Form_Load()
 {
     window()->setWindowTitle(QStringLiteral("About ") + ui::AppInfo::title);
-    controls().lblVersion->setText(
-        QStringLiteral("Version %1.%2.%3").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision));
+    controls().lblVersion->setText(QStringLiteral("Version ") + ui::AppInfo::version());
     controls().lblTitle->setText(ui::AppInfo::title);
 }
 

@@ -15,8 +15,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         } else if (options && (argument == QLatin1String("-v") || argument == QLatin1String("--version"))) {
             return {Action::Version, {}, {}};
         } else if (options && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            return {Action::Error, {},
-                    QStringLiteral("tessera: unknown option '%1' (try 'tessera --help')").arg(argument)};
+            return {
+                Action::Error, {}, QStringLiteral("tessera: unknown option '%1' (try 'tessera --help')").arg(argument)};
         } else {
             files.append(argument);
         }
@@ -38,7 +38,4 @@ QString CommandLine::usage()
         "  -v, --version  show the version and exit\n");
 }
 
-QString CommandLine::version()
-{
-    return QStringLiteral("Tessera %1.%2.%3\n").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision);
-}
+QString CommandLine::version() { return QStringLiteral("Tessera ") + ui::AppInfo::version() + QLatin1Char('\n'); }

@@ -33,8 +33,7 @@ void configureApplication(QApplication& app)
     Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("Tessera"));
     // No display name: Qt would append it to every native window title.
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(ui::AppInfo::major).arg(ui::AppInfo::minor).arg(ui::AppInfo::revision));
+    QApplication::setApplicationVersion(ui::AppInfo::version());
     QApplication::setQuitOnLastWindowClosed(false);
     QIcon icon;
     icon.addFile(QStringLiteral(":/images/tessera.png"));

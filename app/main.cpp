@@ -16,9 +16,7 @@ int main(int argc, char** argv)
     switch (command.action) {
     case CommandLine::Action::Help: std::fputs(CommandLine::usage().toLocal8Bit().constData(), stdout); return 0;
     case CommandLine::Action::Version: std::fputs(CommandLine::version().toLocal8Bit().constData(), stdout); return 0;
-    case CommandLine::Action::Error:
-        std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData());
-        return 2;
+    case CommandLine::Action::Error: std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData()); return 2;
     case CommandLine::Action::Run: break;
     }
 

@@ -49,8 +49,7 @@ double drag(Harness& h)
         preview.Label1_DblClick(0);
         for (int i = 0; i < 400; ++i) {
             const QPointF p(20 + (i * 7) % 700, 20 + (i * 5) % 500);
-            QMouseEvent move(QEvent::MouseMove, p, surface->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
-                             Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, p, surface->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(surface, &move);
             QApplication::processEvents();
         }
@@ -96,7 +95,8 @@ int main(int argc, char** argv)
 
     PaintCounter counter;
     pictured.forms->CustomPre.controls().surface->installEventFilter(&counter);
-    const auto result = bench::alternate(9, [&] { return drag(plain); }, [&] { return drag(pictured); });
+    const auto result = bench::alternate(
+        9, [&] { return drag(plain); }, [&] { return drag(pictured); });
     std::printf("drag: %d paints of the pictured card over %d drags of 400 moves\n", counter.paints, 10);
     std::printf("drag: peak memory %ld MB before the picture, %ld MB with the 12-megapixel picture loaded\n",
                 before / 1024, after / 1024);

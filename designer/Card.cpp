@@ -91,17 +91,16 @@ QSizeF Card::fittedSize(const QString& caption, const QFont& font)
     return QSizeF(ui::pxToMm(std::ceil(width)), ui::pxToMm(std::ceil(height)));
 }
 
-QFont Card::font(int index) const
+QFont Card::fontOf(const TextLine& l)
 {
-    const TextLine& l = line(index);
     return ui::designFont(l.FontName, l.FontSize, l.FontBold, l.FontItalic, l.FontUnderline, l.FontStrikethru);
 }
 
+QFont Card::font(int index) const { return fontOf(line(index)); }
+
 void Card::fit(TextLine& line)
 {
-    const QFont f = ui::designFont(line.FontName, line.FontSize, line.FontBold, line.FontItalic, line.FontUnderline,
-                                   line.FontStrikethru);
-    const QSizeF size = fittedSize(line.Caption, f);
+    const QSizeF size = fittedSize(line.Caption, fontOf(line));
     line.Height = float(size.height());
     line.Width = float(size.width());
 }

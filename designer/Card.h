@@ -90,6 +90,7 @@ private:
     template <typename T>
     void setField(int index, T TextLine::*field, T value, bool fit);
     void fit(TextLine& line);
+    static QFont fontOf(const TextLine& line);
 
     float height_ = kDesignHeight;
     float width_ = kDesignWidth;

@@ -14,6 +14,8 @@ CardSurface::CardSurface(Card& card, QWidget* parent) : QWidget(parent), card_(c
     setObjectName(QStringLiteral("card"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    for (int i = 0; i < kLineCount; ++i)
+        shown_.set(size_t(i), card_.line(i).Visible);
     connect(&card_, &Card::lineChanged, this, &CardSurface::lineChanged);
     connect(&card_, &Card::backgroundChanged, this, [this] {
         picture_ = card_.picture().isNull() ? QPixmap() : QPixmap::fromImage(card_.picture());
@@ -33,7 +35,11 @@ void CardSurface::lineChanged(int index, const QRectF& before)
     update(dirty(card_.boxPx(index)));
     ui::notifyItemText(this, index);
     ui::notifyItemMoved(this, index);
-    ui::notifyItemsShownChanged(this);
+    const bool shown = card_.line(index).Visible;
+    if (shown_.test(size_t(index)) != shown) {
+        shown_.set(size_t(index), shown);
+        ui::notifyItemsShownChanged(this);
+    }
 }
 
 void CardSurface::paintEvent(QPaintEvent* event)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "designer/TextLine.h"
 #include "ui/PaintedItems.h"
 
 #include <QPixmap>
 #include <QWidget>
+#include <bitset>
 #include <functional>
 
 namespace designer {
@@ -43,8 +45,9 @@ private:
     static QRect dirty(const QRectF& box);
 
     Card& card_;
-    QPixmap picture_;  // the card's picture, ready for the screen
-    int pressed_ = -2;  // line pressed, -1 the bare card, -2 nothing
+    QPixmap picture_;                // the card's picture, ready for the screen
+    int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
+    std::bitset<kLineCount> shown_;  // as assistive technology was last told
 };
 
 }  // namespace designer

@@ -59,10 +59,9 @@ void ColorPicker::Form_Load()
         b->setMinimum(0);
         b->setMaximum(255);
     }
-    c.Text2->setText(QString::number(c.HScroll1->value()));
-    c.Text3->setText(QString::number(c.HScroll2->value()));
-    c.Text4->setText(QString::number(c.HScroll3->value()));
-    ui::setBaseColor(c.Text1, mixed());
+    // Each value box, and the swatch, from the bars' values.
+    for (int bar = 1; bar <= 3; ++bar)
+        refresh(bar);
 }
 
 quint32 ColorPicker::mixed()

@@ -10,13 +10,13 @@ class QScrollBar;
 namespace designer {
 
 struct ColorPickerControls {
-    QScrollBar* HScroll1 = nullptr;  // red
-    QScrollBar* HScroll2 = nullptr;  // green
-    QScrollBar* HScroll3 = nullptr;  // blue
-    QLineEdit* Text1 = nullptr;      // the swatch
-    QLineEdit* Text2 = nullptr;      // red value
-    QLineEdit* Text3 = nullptr;      // green value
-    QLineEdit* Text4 = nullptr;      // blue value
+    QScrollBar* HScroll1 = nullptr;   // red
+    QScrollBar* HScroll2 = nullptr;   // green
+    QScrollBar* HScroll3 = nullptr;   // blue
+    QLineEdit* Text1 = nullptr;       // the swatch
+    QLineEdit* Text2 = nullptr;       // red value
+    QLineEdit* Text3 = nullptr;       // green value
+    QLineEdit* Text4 = nullptr;       // blue value
     QPushButton* Command1 = nullptr;  // "OK"
 };
 

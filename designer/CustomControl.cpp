@@ -112,8 +112,8 @@ void CustomControl::build(QWidget* client)
     new ui::TypingLimit(c.Text2, 6);
     ui::TypingLimit::setWholeText(c.Text2, QStringLiteral("4000"));
     c.Label3_1 = ui::makeLabel(c.Frame1, QStringLiteral("mm"), 1920, 720, 495, 255);
-    c.Command12 = button(c.Frame1, QStringLiteral("Background Graphic"), 120, 1080, 2535, 255,
-                         &CustomControl::Command12_Click);
+    c.Command12 =
+        button(c.Frame1, QStringLiteral("Background Graphic"), 120, 1080, 2535, 255, &CustomControl::Command12_Click);
     c.Command10 =
         button(c.Frame1, QStringLiteral("Background Color"), 120, 1440, 2535, 255, &CustomControl::Command10_Click);
     c.Command9 = button(c.Frame1, QStringLiteral("Add Text"), 120, 1800, 2535, 255, &CustomControl::Command9_Click);
@@ -121,7 +121,8 @@ void CustomControl::build(QWidget* client)
         button(c.Frame1, QStringLiteral("Load Custom Label"), 120, 2160, 2535, 255, &CustomControl::Command4_Click);
     c.Command11 =
         button(c.Frame1, QStringLiteral("Save Custom Label"), 120, 2520, 2535, 255, &CustomControl::Command11_Click);
-    c.Command13 = button(c.Frame1, QStringLiteral("Clear Label"), 120, 2880, 2535, 255, &CustomControl::Command13_Click);
+    c.Command13 =
+        button(c.Frame1, QStringLiteral("Clear Label"), 120, 2880, 2535, 255, &CustomControl::Command13_Click);
 
     c.Frame3 = frame(QStringLiteral("Object Navigation"), 120, 3360, 2775, 1455);
     const auto arrow = [&](int left, int top, int angle, const QString& name, void (CustomControl::*handler)()) {

@@ -43,9 +43,9 @@ struct CustomControlControls {
     QLabel* Label5 = nullptr;
     QLineEdit* Text6 = nullptr;
     QLabel* Label6 = nullptr;
-    QLineEdit* Text3 = nullptr;        // text colour swatch
-    QPushButton* Command3 = nullptr;   // "<<Back"
-    QPushButton* Command1 = nullptr;   // "Print Card"
+    QLineEdit* Text3 = nullptr;       // text colour swatch
+    QPushButton* Command3 = nullptr;  // "<<Back"
+    QPushButton* Command1 = nullptr;  // "Print Card"
     std::optional<ui::CommonDialog> CommonDialog1;
 };
 

@@ -17,8 +17,7 @@ namespace {
 // Runs a function on every resize and show of a widget.
 class ResizeWatcher final : public QObject {
 public:
-    ResizeWatcher(QWidget* widget, std::function<void()> onResize)
-        : QObject(widget), onResize_(std::move(onResize))
+    ResizeWatcher(QWidget* widget, std::function<void()> onResize) : QObject(widget), onResize_(std::move(onResize))
     {
         widget->installEventFilter(this);
     }
@@ -69,9 +68,8 @@ void CustomPreview::applyCardSize()
     const QSize size = c.card.clientSize();
     if (window()->size() != size)
         window()->resize(size);
-    c.surface->setGeometry(QRect(QPoint(0, 0), size));
     // A hidden window hears of its new size only when shown again.
-    Form_Resize();
+    cardResized();
 }
 
 void CustomPreview::windowResized()
@@ -79,6 +77,11 @@ void CustomPreview::windowResized()
     if (!controls_)
         return;
     controls_->card.followClientSize(window()->size());
+    cardResized();
+}
+
+void CustomPreview::cardResized()
+{
     controls_->surface->setGeometry(QRect(QPoint(0, 0), controls_->card.clientSize()));
     Form_Resize();
 }
@@ -88,11 +91,11 @@ void CustomPreview::Label1_Click(int Index)
     CustomControl& op = forms_.CustomOp;
     if (moving)
         moving = false;
-    op.typ = QStringLiteral("Text line #");
+    op.typ = CustomControl::kSelectedLine;
     op.ind = qint16(Index);
     op.setText4(card().line(Index).Caption);
     op.controls().Frame3->setTitle(op.typ + QString::number(Index + 1) + QStringLiteral(" Navigation"));
-    op.controls().Label4->setText(QStringLiteral("Text line #") + QString::number(Index + 1));
+    op.controls().Label4->setText(CustomControl::kSelectedLine + QString::number(Index + 1));
     card().setFramed(Index);
 }
 

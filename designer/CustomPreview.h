@@ -42,6 +42,8 @@ private:
     void applyCardSize();
     // The card follows a window the user resized.
     void windowResized();
+    // The surface and the panel's size boxes follow the card.
+    void cardResized();
 
     Forms& forms_;
 };

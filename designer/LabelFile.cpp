@@ -115,8 +115,9 @@ std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
     const qsizetype size = data.size();
     while (values.size() < kValueCount) {
         if (pos >= size)
-            return Failure{line, int(values.size()) + 1,
-                           QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount)};
+            return Failure{
+                line, int(values.size()) + 1,
+                QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount)};
         const int startLine = line;
         while (pos < size && isBlank(data[pos]))
             ++pos;
@@ -277,8 +278,9 @@ private:
     bool fail(What what, const QString& why, bool withValue = true)
     {
         const QString value = withValue ? shown(values_[current_].bytes) + QLatin1Char(' ') : QString();
-        const QString field = lineIndex < 0 ? QString::fromLatin1(what)
-                                            : QStringLiteral("line %1's %2").arg(lineIndex + 1).arg(QLatin1String(what));
+        const QString field = lineIndex < 0
+                                  ? QString::fromLatin1(what)
+                                  : QStringLiteral("line %1's %2").arg(lineIndex + 1).arg(QLatin1String(what));
         failure = Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field)};
         return false;
     }

@@ -20,6 +20,14 @@
 namespace templates {
 
 namespace {
+// The wait cursor while an image is read.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 QListView* makeList(QWidget* parent, QStringListModel* model, int left, int top, int width, int height)
 {
     auto* view = new QListView(parent);
@@ -181,15 +189,13 @@ void ContentSelection::pickImage()
         }
     }
     std::shared_ptr<const ui::DiskImage> image;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        const BusyCursor busy;
         image = ui::DiskImage::open(*chosen);
     } catch (const ui::Error& error) {
-        QApplication::restoreOverrideCursor();
         driveMessage(error);
         return;
     }
-    QApplication::restoreOverrideCursor();
     const ui::Drive drive = c.files->add(std::move(image));
     c.drives.append(drive);
     c.Drive1->insertItem(int(c.drives.size()) - 1, drive.label);

@@ -5,7 +5,10 @@
 
 namespace templates {
 
-QByteArray ImageDrives::rootOf(const QString& imagePath) { return QFile::encodeName(QFileInfo(imagePath).absoluteFilePath()); }
+QByteArray ImageDrives::rootOf(const QString& imagePath)
+{
+    return QFile::encodeName(QFileInfo(imagePath).absoluteFilePath());
+}
 
 ui::Drive ImageDrives::add(std::shared_ptr<const ui::DiskImage> image)
 {

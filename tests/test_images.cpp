@@ -186,8 +186,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("why");
         QTest::newRow("not an image") << "echo 'just text' > bad.img" << 68 << "not a disk image";
-        QTest::newRow("an archive") << "rm -f bad.img bad.zip && 7zz a -tzip bad.zip tree >/dev/null && mv bad.zip bad.img"
-                                    << 68 << "not a disk image";
+        QTest::newRow("an archive")
+            << "rm -f bad.img bad.zip && 7zz a -tzip bad.zip tree >/dev/null && mv bad.zip bad.img" << 68
+            << "not a disk image";
         QTest::newRow("empty") << ": > bad.img" << 68 << "the file is empty";
         QTest::newRow("truncated floppy")
             << "mkfs.fat -C full.img 1440 >/dev/null && mcopy -s -i full.img tree/* ::/ && head -c 700000 full.img "
@@ -200,7 +201,8 @@ private Q_SLOTS:
         QTest::newRow("2 GB of zeros") << "rm -f bad.img && truncate -s 2G bad.img" << 68 << "not a disk image";
         // A folder whose entry points back at its parent's cluster.
         QTest::newRow("looping directory")
-            << "rm -f bad.img && mkfs.fat -C bad.img 1440 >/dev/null && mmd -i bad.img ::/A && mmd -i bad.img ::/A/B && "
+            << "rm -f bad.img && mkfs.fat -C bad.img 1440 >/dev/null && mmd -i bad.img ::/A && mmd -i bad.img ::/A/B "
+               "&& "
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
             << 68 << "not a disk image";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
@@ -267,10 +269,15 @@ private Q_SLOTS:
     {
         // Folders a path implies, hidden folders with what they hold, and
         // duplicates (a name seen twice) are handled without a reader.
-        const auto image = ui::DiskImage::fromEntries(
-            QStringLiteral("x.img"), QStringLiteral("FAT"),
-            {{"a/b/c.txt", false, false}, {"a", true, false}, {"HID", true, true}, {"HID/in.txt", false, false},
-             {"a/b/c.txt", false, false}, {"top.txt", false, true}, {".dot/x", false, false}, {"z.txt", false, false}});
+        const auto image = ui::DiskImage::fromEntries(QStringLiteral("x.img"), QStringLiteral("FAT"),
+                                                      {{"a/b/c.txt", false, false},
+                                                       {"a", true, false},
+                                                       {"HID", true, true},
+                                                       {"HID/in.txt", false, false},
+                                                       {"a/b/c.txt", false, false},
+                                                       {"top.txt", false, true},
+                                                       {".dot/x", false, false},
+                                                       {"z.txt", false, false}});
         QCOMPARE(image->list({}).directories.size(), 1);
         QCOMPARE(image->list({}).files.size(), 1);
         QCOMPARE(image->list("a").directories.value(0).name, QByteArray("b"));

@@ -101,9 +101,9 @@ private Q_SLOTS:
         h.forms->CustomOp.Command11_Click();
         QCOMPARE(h.dialogs->filters.last(), QStringLiteral("Tessera Files (*.lab)"));
         const QByteArray bytes = readAll(dir.filePath(QStringLiteral("card.lab")));
-        const QByteArray first18 = join({" 1 ", " 2940 ", " 4005 ", "-2147483633 ", "", " 0 ", " 0 ", "Line 1 text.",
-                                         "MS Sans Serif", " 10 ", "False", "False", "False", "False", " 0 ", " 3.44 ",
-                                         " 15.61 ", "True"});
+        const QByteArray first18 =
+            join({" 1 ", " 2940 ", " 4005 ", "-2147483633 ", "", " 0 ", " 0 ", "Line 1 text.", "MS Sans Serif", " 10 ",
+                  "False", "False", "False", "False", " 0 ", " 3.44 ", " 15.61 ", "True"});
         QCOMPARE(bytes.left(first18.size()), first18);
         QCOMPARE(bytes.count("\r\n"), 135);
         QVERIFY(bytes.endsWith("False\r\n"));
@@ -175,7 +175,8 @@ private Q_SLOTS:
         // are skipped; empty values are 0, false or empty; booleans take any
         // case or a number; numbers take blanks around them and ".5".
         QList<QByteArray> values = {" 2 ,\t 2940", "4005", "", "/pics/a b.bmp  "};
-        values += {" .5 ", "-0.25", "x", "MS Sans Serif", "10", "TRUE", "false", "0", "7", "", "3.44", " 15.61", "tRuE"};
+        values +=
+            {" .5 ", "-0.25", "x", "MS Sans Serif", "10", "TRUE", "false", "0", "7", "", "3.44", " 15.61", "tRuE"};
         for (int i = 1; i < kLineCount; ++i)
             values += {"0", "0", "", "", "1", "", "", "", "", "0", "0", "0", "False"};
         const auto r = labelfile::read(join(values));
@@ -358,7 +359,9 @@ private Q_SLOTS:
         h.messages->answers = {6};
         h.dialogs->saveAnswers.push_back(path);
         h.forms->CustomOp.Command11_Click();
-        QVERIFY(readAll(path).contains("\r\n?\xf3""d?\r\n"));
+        QVERIFY(
+            readAll(path).contains("\r\n?\xf3"
+                                   "d?\r\n"));
         // The format's own rules ask nothing.
         QCOMPARE(labelfile::problems(clearedCard()), QStringList());
         labelfile::CardValues v = clearedCard();

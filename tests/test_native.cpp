@@ -44,19 +44,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Tessera") << "Tessera" << "Tessera V1.3";
-        QTest::newRow("diskop") << "diskop" << "Disk Options";
-        QTest::newRow("opncontents") << "opncontents" << "Content Selection";
-        QTest::newRow("DiskLabel") << "DiskLabel" << "1.44 Floppy Label";
-        QTest::newRow("ZipLabel") << "ZipLabel" << "Zip Disk Label";
-        QTest::newRow("ZipSleve") << "ZipSleve" << "Zip Disk Sleeve";
-        QTest::newRow("CDSleve") << "CDSleve" << "CD Rom Sleeve";
-        QTest::newRow("frmchangecap") << "frmchangecap" << "Change Text";
-        QTest::newRow("readytoprint") << "readytoprint" << "Print Manager";
-        QTest::newRow("CustomOp") << "CustomOp" << "Custom Label Control";
-        QTest::newRow("CustomPre") << "CustomPre" << "Custom Label Preview";
-        QTest::newRow("rgbcolor") << "rgbcolor" << "Select Color";
-        QTest::newRow("frmAbout") << "frmAbout" << "About Tessera v1.6";
+        QTest::newRow("Tessera") << "Tessera"
+                                 << "Tessera V1.3";
+        QTest::newRow("diskop") << "diskop"
+                                << "Disk Options";
+        QTest::newRow("opncontents") << "opncontents"
+                                     << "Content Selection";
+        QTest::newRow("DiskLabel") << "DiskLabel"
+                                   << "1.44 Floppy Label";
+        QTest::newRow("ZipLabel") << "ZipLabel"
+                                  << "Zip Disk Label";
+        QTest::newRow("ZipSleve") << "ZipSleve"
+                                  << "Zip Disk Sleeve";
+        QTest::newRow("CDSleve") << "CDSleve"
+                                 << "CD Rom Sleeve";
+        QTest::newRow("frmchangecap") << "frmchangecap"
+                                      << "Change Text";
+        QTest::newRow("readytoprint") << "readytoprint"
+                                      << "Print Manager";
+        QTest::newRow("CustomOp") << "CustomOp"
+                                  << "Custom Label Control";
+        QTest::newRow("CustomPre") << "CustomPre"
+                                   << "Custom Label Preview";
+        QTest::newRow("rgbcolor") << "rgbcolor"
+                                  << "Select Color";
+        QTest::newRow("frmAbout") << "frmAbout"
+                                  << "About Tessera v1.6";
     }
     void everyWindowTitleIsItsCaption()
     {

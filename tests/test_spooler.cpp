@@ -165,8 +165,8 @@ private Q_SLOTS:
         QVERIFY(pdfprobe::text(job).contains(QStringLiteral("Printed card")));
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job));
         const QSizeF expected(ui::pxToMm(320), ui::pxToMm(190));
-        qInfo("custom card: printed %.2f x %.2f mm, window %.2f x %.2f mm", ink.width(), ink.height(),
-              expected.width(), expected.height());
+        qInfo("custom card: printed %.2f x %.2f mm, window %.2f x %.2f mm", ink.width(), ink.height(), expected.width(),
+              expected.height());
         QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
         QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
     }

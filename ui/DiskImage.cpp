@@ -25,8 +25,8 @@ constexpr int kListingTimeoutMs = 60000;
 
 Error unreadable(const QString& why)
 {
-    return Error::of(Error::DeviceUnavailable, standardDescription(Error::DeviceUnavailable) + QStringLiteral(" (") +
-                                                   why + QLatin1Char(')'));
+    return Error::of(Error::DeviceUnavailable,
+                     standardDescription(Error::DeviceUnavailable) + QStringLiteral(" (") + why + QLatin1Char(')'));
 }
 
 Error tooManyEntries()
@@ -55,7 +55,9 @@ bool isoCutShort(const QString& path)
     if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * 2048))
         return false;
     const QByteArray pvd = file.read(2048);
-    if (pvd.size() < 136 || !pvd.startsWith(QByteArray("\x01" "CD001", 6)))
+    if (pvd.size() < 136 || !pvd.startsWith(QByteArray("\x01"
+                                                       "CD001",
+                                                       6)))
         return false;
     const auto le = [&pvd](int at, int bytes) {
         quint64 v = 0;
@@ -63,7 +65,7 @@ bool isoCutShort(const QString& path)
             v = v << 8 | uchar(pvd[at + i]);
         return v;
     };
-    const quint64 blocks = le(80, 4);     // volume space size
+    const quint64 blocks = le(80, 4);      // volume space size
     const quint64 blockSize = le(128, 2);  // logical block size
     return quint64(file.size()) < blocks * blockSize;
 }
@@ -129,8 +131,8 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
     QProcess lister;
     lister.setProgram(program);
     // -p-: never ask for a password; the listing comes out in UTF-8.
-    lister.setArguments({QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"), QStringLiteral("-p-"),
-                         QStringLiteral("--"), path});
+    lister.setArguments({QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"),
+                         QStringLiteral("-p-"), QStringLiteral("--"), path});
     lister.setStandardInputFile(QProcess::nullDevice());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
@@ -148,7 +150,8 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
         if (out.size() > kMaxListingBytes || timer.elapsed() > kListingTimeoutMs) {
             lister.kill();
             lister.waitForFinished();
-            throw out.size() > kMaxListingBytes ? tooManyEntries() : unreadable(QStringLiteral("reading it took too long"));
+            throw out.size() > kMaxListingBytes ? tooManyEntries()
+                                                : unreadable(QStringLiteral("reading it took too long"));
         }
     }
     out += lister.readAllStandardOutput();
@@ -225,7 +228,7 @@ std::shared_ptr<const DiskImage> DiskImage::open(const QString& path)
 }
 
 std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, const QString& format,
-                                                         const QList<Entry>& entries)
+                                                        const QList<Entry>& entries)
 {
     auto image = std::make_shared<DiskImage>();
     image->path_ = path;

@@ -43,7 +43,7 @@ public:
     // Builds the tree from a reader's entries (folders a path implies are
     // made as needed). Public for tests.
     static std::shared_ptr<const DiskImage> fromEntries(const QString& path, const QString& format,
-                                                         const QList<Entry>& entries);
+                                                        const QList<Entry>& entries);
 
 private:
     QString path_;

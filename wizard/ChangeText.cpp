@@ -39,10 +39,7 @@ void ChangeText::build(QWidget* client)
     c.Text1->setFocus();
 }
 
-void ChangeText::setText1(const QString& text)
-{
-    ui::TypingLimit::setWholeText(controls().Text1, text);
-}
+void ChangeText::setText1(const QString& text) { ui::TypingLimit::setWholeText(controls().Text1, text); }
 
 void ChangeText::Command1_Click()
 {
