@@ -192,11 +192,14 @@ private Q_SLOTS:
         QCOMPARE(h.forms->CDSleve.Label1(4).caption(), QStringLiteral("do not lose me"));
         QCOMPARE(jobFiles(), before);
 
-        // Retried on a working printer, the same job prints.
+        // Retried on a working printer, the same job prints. Its file is
+        // awaited here, so that it cannot arrive during a later test.
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.visible(), QStringList{"Tessera"});
+        QString trouble;
+        QVERIFY2(!waitForNewJob(before, trouble).isEmpty(), qPrintable(trouble));
     }
 
     void aQueueRemovedAfterItWasChosenIsAPrinterError()
