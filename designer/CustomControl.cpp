@@ -5,6 +5,7 @@
 #include "designer/LabelFile.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
+#include "ui/FileSystem.h"
 #include "ui/Fonts.h"
 #include "ui/MessageBox.h"
 #include "ui/Numbers.h"
@@ -14,7 +15,6 @@
 #include "ui/Units.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +22,6 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace designer {
 
@@ -348,23 +347,9 @@ void CustomControl::saveLabel(QString path)
             return;
     }
 
-    const auto failed = [&](const QString& why) {
+    if (const QString why = ui::replaceFile(path, labelfile::write(values)); !why.isEmpty())
         messages.show(window(), QStringLiteral("The label could not be saved as \"%1\": %2.").arg(path, why),
                       ui::MessageBox::OkOnly);
-    };
-    if (QFileInfo(path).isDir())
-        return failed(QStringLiteral("that is a folder"));
-    // Written beside the old file and renamed over it, so a failure never
-    // costs the file it was replacing.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    const QByteArray bytes = labelfile::write(values);
-    if (file.write(bytes) != bytes.size())
-        return failed(file.errorString());
-    if (!file.commit())
-        return failed(file.errorString());
 }
 
 void CustomControl::Command4_Click()

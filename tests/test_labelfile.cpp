@@ -6,6 +6,7 @@
 
 #include "designer/CardSurface.h"
 #include "designer/LabelFile.h"
+#include "ui/FileSystem.h"
 #include "ui/SystemColors.h"
 
 #include <QFile>
@@ -13,6 +14,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace designer;
 
@@ -338,6 +343,55 @@ private Q_SLOTS:
             QCOMPARE(call.style, 0);
         }
         QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))), kept);
+    }
+
+    // A folder that takes no new file, holding a label file that may be
+    // written: the file is written in place, and a file that may not be
+    // written stays as it was. Permission bits bind only a user who is not
+    // root, so the saves run in a child process as "nobody".
+    void aFolderThatTakesNoNewFileStillSavesItsWritableFile()
+    {
+        using P = QFileDevice;
+        QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+        QVERIFY(dir.isValid());
+        const P::Permissions all = P::ReadOwner | P::ReadGroup | P::ReadOther;
+        const P::Permissions enter = P::ExeOwner | P::ExeGroup | P::ExeOther;
+        const P::Permissions write = P::WriteOwner | P::WriteGroup | P::WriteOther;
+        const QString folder = dir.filePath(QStringLiteral("locked"));
+        const QString writable = folder + QStringLiteral("/card.lab");
+        const QString readOnly = folder + QStringLiteral("/kept.lab");
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        writeAll(writable, "old");
+        writeAll(readOnly, "old");
+        QVERIFY(QFile::setPermissions(writable, all | write));
+        QVERIFY(QFile::setPermissions(readOnly, all));
+        QVERIFY(QFile::setPermissions(folder, all | enter));
+        QVERIFY(QFile::setPermissions(dir.path(), all | enter | P::WriteOwner));
+
+        enum : int { Saved, CannotDropRoot, FolderTookANewFile, NotWrittenInPlace, ReadOnlyWritten };
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            const uid_t nobody = 65534;
+            if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
+                                   setresuid(nobody, nobody, nobody) != 0))
+                _exit(CannotDropRoot);
+            if (QFile probe(folder + QStringLiteral("/probe")); probe.open(QIODevice::WriteOnly))
+                _exit(FolderTookANewFile);
+            if (!ui::replaceFile(writable, "new").isEmpty())
+                _exit(NotWrittenInPlace);
+            if (ui::replaceFile(readOnly, "new").isEmpty())
+                _exit(ReadOnlyWritten);
+            _exit(Saved);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), int(Saved));
+        QCOMPARE(readAll(writable), QByteArray("new"));
+        QCOMPARE(readAll(readOnly), QByteArray("old"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), (QStringList{"card.lab", "kept.lab"}));
+        QVERIFY(QFile::setPermissions(folder, all | enter | P::WriteOwner));
     }
 
     void whatTheFormatCannotHoldIsAskedAboutFirst()

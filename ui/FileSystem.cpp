@@ -3,6 +3,8 @@
 #include "ui/Error.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <vector>
@@ -78,6 +80,17 @@ QString displayName(const QByteArray& name)
     if (!utf8.hasError())
         return decoded;
     return QString::fromLatin1(name);
+}
+
+QString replaceFile(const QString& path, const QByteArray& bytes)
+{
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("that is a folder");
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return {};
 }
 
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name)

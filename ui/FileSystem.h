@@ -63,6 +63,12 @@ void sortEntries(QList<DirEntry>& entries);
 // bytes that are not valid UTF-8.
 QString displayName(const QByteArray& name);
 
+// Writes `bytes` to `path` so that a failure never costs the file it was
+// replacing: into a new file beside it, renamed over the old one. When the
+// folder takes no new file but the file itself is writable, it is written in
+// place. Returns why it failed, or an empty text.
+QString replaceFile(const QString& path, const QByteArray& bytes);
+
 // Path helpers on stored bytes.
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name);
 QByteArray parentPath(const QByteArray& path);
