@@ -1,10 +1,14 @@
 // Label stock: reading product files (the installed database among them),
-// leaving out what is not sound, the user's own products, searching and the
-// cells of a sheet.
+// leaving out what is not sound, the user's own products, searching, sheet
+// geometry, fitting a design, printer calibration and the cells of a print.
 
+#include "stock/Calibration.h"
+#include "stock/PrintRun.h"
 #include "stock/ProductDatabase.h"
+#include "stock/SheetGeometry.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -196,6 +200,38 @@ private Q_SLOTS:
         QCOMPARE(oval->shape.kind, LabelShape::Ellipse);
         QCOMPARE(oval->shape.size, QSizeF(72, 36));
         QCOMPARE(oval->shape.yWaste, 7.2);
+    }
+
+    void labelShapes()
+    {
+        const QPainterPath square = labelPath(sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"))->shape);
+        QVERIFY(square.contains(QPointF(99, 99)));
+        QVERIFY(square.contains(QPointF(197, 99)));
+        QVERIFY(!square.contains(QPointF(0.5, 0.5)));  // the rounded corner
+
+        const QPainterPath oval = labelPath(sheets_.find(QStringLiteral("Acme"), QStringLiteral("E-3"))->shape);
+        QVERIFY(oval.contains(QPointF(36, 18)));
+        QVERIFY(!oval.contains(QPointF(4, 4)));
+
+        const LabelShape cd = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-2"))->shape;
+        QCOMPARE(cd.size, QSizeF(117 * kMm, 117 * kMm));
+        const QPainterPath disc = labelPath(cd);
+        const QPointF centre(58.5 * kMm, 58.5 * kMm);
+        QVERIFY(!disc.contains(centre));                         // the hole
+        QVERIFY(!disc.contains(centre + QPointF(20 * kMm, 0)));  // still the hole
+        QVERIFY(disc.contains(centre + QPointF(21 * kMm, 0)));   // printable ring
+        QVERIFY(disc.contains(centre + QPointF(0, -58 * kMm)));  // near its edge
+        QVERIFY(!disc.contains(QPointF(5 * kMm, 5 * kMm)));      // outside the disc
+
+        const LabelShape clippedShape = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-clipped"))->shape;
+        QCOMPARE(clippedShape.size, QSizeF(105 * kMm, 117 * kMm));
+        const QPainterPath clipped = labelPath(clippedShape);
+        const QPointF middle(52.5 * kMm, 58.5 * kMm);
+        QVERIFY(!clipped.contains(middle));
+        QVERIFY(clipped.contains(middle + QPointF(0, 57 * kMm)));  // full height
+        QVERIFY(clipped.contains(middle + QPointF(52 * kMm, 0)));  // up to the cut
+        QVERIFY(!clipped.contains(middle + QPointF(53 * kMm, 0)));
+        QVERIFY(clipped.boundingRect().width() <= 105 * kMm + 0.01);
     }
 
     void search()
@@ -409,6 +445,81 @@ private Q_SLOTS:
         QVERIFY(db.vendorUrl(QStringLiteral("Avery")).startsWith(QLatin1String("http")));
     }
 
+    void fitting()
+    {
+        const QSizeF label(198, 198);  // 69.85 mm square
+        const Placement shrunk = place(QSizeF(100, 50), label, Fit::ShrinkToFit);
+        QVERIFY(shrunk.larger);
+        QCOMPARE(shrunk.scale, 198 / (100 * kMm));
+        QCOMPARE(shrunk.rect.width(), 198.0);
+        QCOMPARE(shrunk.rect.center(), QPointF(99, 99));
+        QVERIFY(qAbs(shrunk.percent() - 69.85) < 0.001);
+
+        const Placement actual = place(QSizeF(100, 50), label, Fit::ActualSize);
+        QVERIFY(actual.larger);
+        QCOMPARE(actual.scale, 1.0);
+        QCOMPARE(actual.rect.size(), QSizeF(100 * kMm, 50 * kMm));
+        QCOMPARE(actual.rect.center(), QPointF(99, 99));
+
+        // A smaller design is centred at its own size either way: never enlarged.
+        for (const Fit fit : {Fit::ShrinkToFit, Fit::ActualSize}) {
+            const Placement small = place(QSizeF(50, 30), label, fit);
+            QVERIFY(!small.larger);
+            QCOMPARE(small.percent(), 100.0);
+            QCOMPARE(small.rect, QRectF(99 - 25 * kMm, 99 - 15 * kMm, 50 * kMm, 30 * kMm));
+        }
+    }
+
+    void calibration()
+    {
+        Calibration c{-10, 10, 95, 105};
+        QVERIFY(c.problem().isEmpty());
+        for (const Calibration& wrong :
+             {Calibration{10.01, 0, 100, 100}, Calibration{0, -10.5, 100, 100}, Calibration{0, 0, 94.9, 100},
+              Calibration{0, 0, 100, 105.1}, Calibration{qQNaN(), 0, 100, 100}})
+            QVERIFY(!wrong.problem().isEmpty());
+
+        // Scaled about the paper's top-left corner, then moved.
+        c = Calibration{2, -1, 102, 98};
+        QCOMPARE(c.transform().map(QPointF(0, 0)), QPointF(2 * kMm, -1 * kMm));
+        QCOMPARE(c.transform().map(QPointF(612, 792)), QPointF(612 * 1.02 + 2 * kMm, 792 * 0.98 - 1 * kMm));
+
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        const QString office = QStringLiteral("Office/Laser 2");
+        QVERIFY(saveCalibration(settings, office, c));
+        QVERIFY(!saveCalibration(settings, QStringLiteral("Other"), Calibration{11, 0, 100, 100}));
+        QCOMPARE(loadCalibration(settings, office), c);
+        QCOMPARE(loadCalibration(settings, QStringLiteral("Other")), Calibration{});
+        QCOMPARE(loadCalibration(settings, QStringLiteral("Office")), Calibration{});
+        // Values that are not sound in the settings file read as none.
+        settings.setValue(QStringLiteral("stock/calibration/Office%2FLaser%202/across"), 200);
+        QCOMPARE(loadCalibration(settings, office), Calibration{});
+    }
+
+    void printCells()
+    {
+        const auto run = planPrint(9, 4, 11);
+        QVERIFY(run);
+        QCOMPARE(run->pages, (QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}}));
+        QCOMPARE(run->usedAfter, (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(run->nextCell, 6);
+
+        const auto fewer = planPrint(9, 4, 3);
+        QCOMPARE(fewer->pages, (QList<QList<int>>{{4, 5, 6}}));
+        QCOMPARE(fewer->usedAfter, (QList<int>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(fewer->nextCell, 7);
+
+        const auto full = planPrint(9, 4, 6);
+        QCOMPARE(full->pages.size(), 1);
+        QCOMPARE(full->usedAfter.size(), 9);
+        QCOMPARE(full->nextCell, 1);
+
+        QVERIFY(!planPrint(9, 0, 1));
+        QVERIFY(!planPrint(9, 10, 1));
+        QVERIFY(!planPrint(9, 1, 0));
+        QVERIFY(!planPrint(9, 1, kMaxCopies + 1));
+    }
 };
 
 QTEST_GUILESS_MAIN(StockTest)
