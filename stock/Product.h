@@ -23,8 +23,6 @@ struct LabelShape {
     double hole = 0;    // Cd: radius of the centre hole
     double xWaste = 0;  // how far printing may bleed past the label
     double yWaste = 0;
-
-    friend bool operator==(const LabelShape&, const LabelShape&) = default;
 };
 
 // A grid of equal labels: nx across, ny down, the first one's top-left at

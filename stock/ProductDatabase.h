@@ -15,8 +15,11 @@ namespace stock {
 class ProductDatabase {
 public:
     // Folders in order of precedence: a product in an earlier folder wins
-    // over one of the same brand and part in a later folder. The paper sizes,
-    // categories and vendors come from the first system folder that has them.
+    // over one of the same brand and part in a later folder (a second one in
+    // the same folder is left out). A product sold under another part number
+    // ("equiv") is a copy of the product it names, through other such
+    // products if need be, with `sameAs` set. The paper sizes, categories and
+    // vendors come from the first system folder that has them.
     struct Sources {
         QStringList userFolders;
         QStringList systemFolders;
