@@ -1,0 +1,38 @@
+// The label-product reader on arbitrary bytes: it must return products and
+// reasons, never crash, hang or leak; and every product it keeps must be
+// sound: labels of a positive size, 1 to 100 across and down, all on the
+// paper but for the millimetre allowed.
+
+#include "stock/ProductReader.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const stock::PaperSizes papers{{QStringLiteral("A4"), QSizeF(595.28, 841.89)},
+                                          {QStringLiteral("US-Letter"), QSizeF(612, 792)}};
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const stock::FileContents contents = stock::readProducts(bytes, QStringLiteral("fuzz"), papers);
+    for (const stock::Rejection& r : contents.rejected)
+        if (r.reason.isEmpty())
+            std::abort();
+    for (const stock::Product& p : contents.products) {
+        const QSizeF label = p.shape.size;
+        if (!(label.width() > 0 && label.height() > 0 && p.paper.width() > 0 && p.paper.height() > 0))
+            std::abort();
+        const QRectF paper = QRectF(QPointF(0, 0), p.paper).adjusted(-3, -3, 3, 3);  // 1 mm and a little
+        const QList<stock::Cell> cells = stock::cells(p);
+        if (cells.isEmpty() || cells.size() != p.cellCount() || cells.size() > stock::kMaxCells)
+            std::abort();
+        for (const stock::Layout& l : p.layouts)
+            if (l.nx < 1 || l.nx > stock::kMaxAcross || l.ny < 1 || l.ny > stock::kMaxAcross)
+                std::abort();
+        for (const stock::Cell& c : cells)
+            if (!paper.contains(c.rect))
+                std::abort();
+    }
+    QList<stock::Rejection> rejected;
+    (void)stock::readPaperSizes(bytes, QStringLiteral("fuzz"), rejected);
+    return 0;
+}

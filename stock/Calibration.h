@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QTransform>
+
+class QSettings;
+
+namespace stock {
+
+// A printer's correction for label sheets: it scales the page about the
+// paper's top-left corner, then moves it right and down.
+struct Calibration {
+    static constexpr double kMaxOffsetMm = 10;
+    static constexpr double kMinScalePercent = 95;
+    static constexpr double kMaxScalePercent = 105;
+
+    double rightMm = 0;
+    double downMm = 0;
+    double acrossPercent = 100;
+    double downPercent = 100;
+
+    // Why these values are refused, or an empty string when they are sound:
+    // offsets within +-10 mm, scales from 95 % to 105 %.
+    QString problem() const;
+
+    // Maps a point on the page (points from the paper's top-left corner) to
+    // where the printer must be told to draw it.
+    QTransform transform() const;
+
+    friend bool operator==(const Calibration&, const Calibration&) = default;
+};
+
+// Each printer's calibration in the settings, under its name. A printer
+// with none stored, or with values that are not sound, has the identity.
+Calibration loadCalibration(QSettings& settings, const QString& printer);
+// Refuses values that are not sound, and then stores nothing.
+bool saveCalibration(QSettings& settings, const QString& printer, const Calibration& calibration);
+
+}  // namespace stock

@@ -1,0 +1,24 @@
+#include "stock/PrintRun.h"
+
+namespace stock {
+
+std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int copies)
+{
+    if (cellsPerSheet < 1 || firstCell < 1 || firstCell > cellsPerSheet || copies < 1 || copies > kMaxCopies)
+        return std::nullopt;
+    PrintRun run;
+    int cell = firstCell;
+    for (int i = 0; i < copies; ++i) {
+        if (i == 0 || cell == 1)
+            run.pages.append(QList<int>());
+        run.pages.last().append(cell);
+        cell = cell % cellsPerSheet + 1;
+    }
+    const int last = run.pages.last().last();
+    for (int c = 1; c <= last; ++c)
+        run.usedAfter.append(c);
+    run.nextCell = cell;
+    return run;
+}
+
+}  // namespace stock

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+// Label stock: sheets (or rolls) of die-cut labels as the label-product
+// database describes them. Every length is in points (1/72 inch) and every
+// position is counted from the paper's physical top-left corner.
+namespace stock {
+
+// The shape of one label. Its bounding box is `size`: a round label and an
+// unclipped CD label are 2 x radius square; a clipped CD label is narrower or
+// shorter than its disc, which stays centred in the box.
+struct LabelShape {
+    enum Kind { Rectangle, Round, Ellipse, Cd };
+    Kind kind = Rectangle;
+    QSizeF size;
+    double corner = 0;  // Rectangle: radius of its rounded corners
+    double radius = 0;  // Round, Cd: radius of the disc
+    double hole = 0;    // Cd: radius of the centre hole
+    double xWaste = 0;  // how far printing may bleed past the label
+    double yWaste = 0;
+};
+
+// A grid of equal labels: nx across, ny down, the first one's top-left at
+// (x0, y0), the next ones dx and dy further on.
+struct Layout {
+    int nx = 1;
+    int ny = 1;
+    double x0 = 0;
+    double y0 = 0;
+    double dx = 0;
+    double dy = 0;
+
+    friend bool operator==(const Layout&, const Layout&) = default;
+};
+
+struct Product {
+    QString brand;
+    QString part;
+    QString description;
+    QString paperId;  // an id of the paper sizes, or "Other" for a size of its own
+    QSizeF paper;
+    QStringList categories;  // category ids, "media" among them for diskette, Zip and CD stock
+    QString productUrl;
+    bool mirrored = false;  // printed mirror-inverted (film applied from its back)
+    LabelShape shape;
+    QList<Layout> layouts;
+    QString sameAs;  // for a product sold under another part number: that part, else empty
+    QString file;    // where it was read
+    qint64 line = 0;
+
+    QString name() const { return brand + QLatin1Char(' ') + part; }
+    bool isMedia() const { return categories.contains(QLatin1String("media")); }
+    int cellCount() const;
+};
+
+// One label on a sheet. Numbers run layout by layout; within a layout row by
+// row from the top, each row left to right. Layout, row and column count
+// from 1 ("row 2, column 1").
+struct Cell {
+    int number = 0;
+    int layout = 0;
+    int row = 0;
+    int column = 0;
+    QRectF rect;  // the label's bounding box on the page
+};
+
+QList<Cell> cells(const Product& product);
+
+}  // namespace stock
+
+Q_DECLARE_TYPEINFO(stock::Layout, Q_PRIMITIVE_TYPE);
+Q_DECLARE_TYPEINFO(stock::Product, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(stock::Cell, Q_PRIMITIVE_TYPE);

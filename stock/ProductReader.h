@@ -1,0 +1,73 @@
+#pragma once
+
+#include "stock/Product.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <optional>
+
+// The reader of the label-product database's XML files. It is pure: bytes
+// in, products and the reasons for what was left out back. It keeps
+// QXmlStreamReader's defaults: no external entity is ever resolved and
+// entity expansion stays limited.
+namespace stock {
+
+// A file larger than this is not read.
+constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
+// Labels may overhang the paper by up to 1 mm (some products in the database
+// do, by a fraction of a millimetre, and print well).
+constexpr double kOverhangAllowed = 72 / 25.4;
+constexpr int kMaxAcross = 100;   // labels in a layout's row or column
+constexpr int kMaxCells = 10000;  // labels on a sheet
+
+// A length: a number and one of the units "pt", "in", "mm", "cm", "pc", or
+// none for points; blanks around either are allowed. In points, or nothing
+// for anything else, including lengths beyond 35 metres.
+std::optional<double> parseLength(QStringView text);
+
+// Something left out, and why. A product has its brand and part; a whole
+// file, or the rest of one, has neither.
+struct Rejection {
+    QString file;
+    qint64 line = 0;
+    QString brand;
+    QString part;
+    QString reason;
+
+    // "file:line: Brand Part: reason"
+    QString text() const;
+};
+
+// A product sold under another part number of the same brand.
+struct Alias {
+    QString brand;
+    QString part;
+    QString sameAs;
+    QString file;
+    qint64 line = 0;
+};
+
+struct FileContents {
+    QList<Product> products;
+    QList<Alias> aliases;
+    QList<Rejection> rejected;
+};
+
+// Paper size ids ("A4", "US-Letter") and their sizes.
+using PaperSizes = QHash<QString, QSizeF>;
+
+// A product file: a list of products ("Glabels-templates") or a single
+// "Template". Element names are matched without their namespace. A product
+// that is not sound is left out with its reason; XML that is not well-formed
+// ends the file there, keeping the products before it.
+FileContents readProducts(const QByteArray& xml, const QString& file, const PaperSizes& papers);
+
+// The paper sizes file. Sizes that are not sound are left out with a reason.
+PaperSizes readPaperSizes(const QByteArray& xml, const QString& file, QList<Rejection>& rejected);
+
+// Two attributes of every `element` of a simple list (categories: id and
+// name; vendors: name and url), as a map from the first to the second. The
+// second may also be spelled with a leading "_" (a text to translate).
+QHash<QString, QString> readPairs(const QByteArray& xml, QLatin1String element, QLatin1String key, QLatin1String value);
+
+}  // namespace stock

@@ -1,0 +1,50 @@
+#include "stock/SheetGeometry.h"
+
+#include <algorithm>
+
+namespace stock {
+
+QPainterPath labelPath(const LabelShape& shape)
+{
+    const QRectF box(QPointF(0, 0), shape.size);
+    QPainterPath path;
+    switch (shape.kind) {
+    case LabelShape::Rectangle: {
+        const double corner = std::min({shape.corner, box.width() / 2, box.height() / 2});
+        path.addRoundedRect(box, corner, corner);
+        break;
+    }
+    case LabelShape::Round:
+    case LabelShape::Ellipse: path.addEllipse(box); break;
+    case LabelShape::Cd: {
+        const QPointF centre = box.center();
+        path.addEllipse(centre, shape.radius, shape.radius);
+        if (box.width() < 2 * shape.radius || box.height() < 2 * shape.radius) {
+            QPainterPath cut;
+            cut.addRect(box);
+            path = path.intersected(cut);
+        }
+        QPainterPath hole;
+        hole.addEllipse(centre, shape.hole, shape.hole);
+        path = path.subtracted(hole);
+        break;
+    }
+    }
+    return path;
+}
+
+Placement place(QSizeF designMm, QSizeF label, Fit fit)
+{
+    constexpr double kPointsPerMm = 72 / 25.4;
+    const QSizeF design = designMm * kPointsPerMm;
+    Placement p;
+    // A hundredth of a point is no real overhang.
+    p.larger = design.width() > label.width() + 0.01 || design.height() > label.height() + 0.01;
+    if (fit == Fit::ShrinkToFit && p.larger)
+        p.scale = std::min(label.width() / design.width(), label.height() / design.height());
+    const QSizeF size = design * p.scale;
+    p.rect = QRectF(QPointF((label.width() - size.width()) / 2, (label.height() - size.height()) / 2), size);
+    return p;
+}
+
+}  // namespace stock

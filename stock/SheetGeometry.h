@@ -1,0 +1,32 @@
+#pragma once
+
+#include "stock/Product.h"
+
+#include <QPainterPath>
+
+// Where a design goes on a label, and the label's outline for clipping.
+namespace stock {
+
+// The label's outline in its cell's own coordinates (points, the cell's
+// top-left at 0,0): a rectangle with its rounded corners, a disc, an ellipse,
+// or a CD label: a disc (cut to the cell when clipped) less its centre hole.
+QPainterPath labelPath(const LabelShape& shape);
+
+enum class Fit {
+    ShrinkToFit,  // scaled down uniformly until it fits the label; never enlarged
+    ActualSize,   // printed at 100 %, centred; the caller clips it to the label
+};
+
+struct Placement {
+    QRectF rect;          // the design's printed image in the cell's coordinates, centred
+    double scale = 1;     // 1 is actual size
+    bool larger = false;  // the design at actual size is wider or taller than the label
+
+    double percent() const { return scale * 100; }
+};
+
+// A design of `designMm` (width x height in millimetres) on a label of
+// `label` (points).
+Placement place(QSizeF designMm, QSizeF label, Fit fit);
+
+}  // namespace stock

@@ -1,0 +1,526 @@
+// Label stock: reading product files (the installed database among them),
+// leaving out what is not sound, the user's own products, searching, sheet
+// geometry, fitting a design, printer calibration and the cells of a print.
+
+#include "stock/Calibration.h"
+#include "stock/PrintRun.h"
+#include "stock/ProductDatabase.h"
+#include "stock/SheetGeometry.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace stock;
+
+namespace {
+
+constexpr double kIn = 72;
+constexpr double kMm = 72 / 25.4;
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+// A product file holding `templates`.
+QByteArray products(const QByteArray& templates, const QByteArray& top = "<Glabels-templates>")
+{
+    return "<?xml version=\"1.0\"?>\n" + top + "\n" + templates + "</Glabels-templates>\n";
+}
+
+// A rectangular product on A4: 100 x 50 mm labels at x0 mm.
+QByteArray a4(const QByteArray& brand, const QByteArray& part, const QByteArray& x0 = "10mm")
+{
+    return "<Template brand=\"" + brand + "\" part=\"" + part + "\" size=\"A4\" _description=\"Test\">" +
+           "<Label-rectangle id=\"0\" width=\"100mm\" height=\"50mm\"><Layout nx=\"1\" ny=\"1\" x0=\"" + x0 +
+           "\" y0=\"10mm\"/></Label-rectangle></Template>\n";
+}
+
+// A system folder with paper sizes, and the products of `files`.
+void systemFolder(const QString& folder, const QMap<QString, QByteArray>& files)
+{
+    write(folder + QStringLiteral("/paper-sizes.xml"),
+          "<Glabels-paper-sizes>"
+          "<Paper-size id=\"A4\" _name=\"A4\" pwg_size=\"iso_a4\" width=\"210mm\" height=\"297mm\"/>"
+          "<Paper-size id=\"US-Letter\" _name=\"US Letter\" pwg_size=\"na_letter\" width=\"8.5in\" height=\"11in\"/>"
+          "</Glabels-paper-sizes>");
+    for (auto it = files.begin(); it != files.end(); ++it)
+        write(folder + QLatin1Char('/') + it.key(), it.value());
+}
+
+const QByteArray kSheets = products(R"(
+  <Template brand="Avery" part="5196" size="US-Letter" _description="Diskette Labels">
+    <Meta category="label"/>
+    <Meta category="media"/>
+    <Label-rectangle id="0" width="2.75in" height="2.75in" round="0.0625in">
+      <Markup-margin size="0.0625in"/>
+      <Layout nx="3" ny="3" x0="0.125in" y0="0.5in" dx="2.75in" dy="3in"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Avery" part="5096" equiv="5196"/>
+  <Template brand="Avery" part="7664" size="A4" _description="Diskette Labels">
+    <Meta category="media"/>
+    <Label-rectangle id="0" width="70mm" height="70mm" round="2.5mm" x_waste="1mm" y_waste="2mm">
+      <Layout nx="2" ny="4" x0="20mm" y0="6mm" dx="100mm" dy="72mm"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Acme" part="CD-2" size="A4" _description="CD Labels">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="58.5mm" hole="20.5mm" waste="1mm">
+      <Layout nx="1" ny="2" x0="46.5mm" y0="21.5mm" dy="137mm"/>
+    </Label-cd>
+  </Template>
+  <Template brand="Acme" part="CD-clipped" size="A4" _description="Clipped CD Labels">
+    <Label-cd id="0" radius="58.5mm" width="105mm" hole="20.5mm">
+      <Layout nx="1" ny="1" x0="50mm" y0="20mm"/>
+    </Label-cd>
+  </Template>
+  <Template brand="Acme" part="Zip 100" size="US-Letter" _description="Zip disk labels">
+    <Meta category="media"/>
+    <Label-rectangle id="0" width="2in" height="2.5in">
+      <Layout nx="2" ny="1" x0="1in" y0="1in" dx="3in"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Acme" part="Zip 20" equiv="Zip 100"/>
+)");
+
+// The older style: a namespace, "description", "waste", paper of its own,
+// units of every kind, two layouts.
+const QByteArray kNamespaced = products(R"(
+  <Template brand="Acme" part="R-12" size="Other" width="100mm" height="150mm" description="Round stickers">
+    <Meta category="round-label"/>
+    <Meta product_url="http://example.com/r12"/>
+    <Meta print="mirrored"/>
+    <Label-round id="0" radius="2cm" waste="9">
+      <Markup-circle x0="2cm" y0="2cm" radius="1.5cm"/>
+      <Layout nx="2" ny="1" x0="5mm" y0="5mm" dx="45mm"/>
+      <Layout nx="1" ny="2" x0="5mm" y0=" 60 mm" dy="45mm"/>
+    </Label-round>
+  </Template>
+  <Template brand="Acme" part="E-3" size="A4" description="Ovals">
+    <Label-ellipse id="0" width="6pc" height="36" waste="0.1in">
+      <Layout nx="1" ny="1" x0="1cm" y0="1cm"/>
+    </Label-ellipse>
+  </Template>
+)",
+                                        "<Glabels-templates xmlns=\"http://glabels.org/xmlns/3.0/\">");
+
+QStringList names(const QList<const Product*>& found)
+{
+    QStringList out;
+    for (const Product* p : found)
+        out.append(p ? p->name() : plainPaperText());
+    return out;
+}
+
+const Rejection* rejection(const ProductDatabase& db, const QString& brand, const QString& part)
+{
+    for (const Rejection& r : db.rejected())
+        if (r.brand == brand && r.part == part)
+            return &r;
+    return nullptr;
+}
+
+}  // namespace
+
+class StockTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    ProductDatabase sheets_;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        const QString folder = dir_.filePath(QStringLiteral("system"));
+        systemFolder(folder, {{QStringLiteral("sheets-templates.xml"), kSheets},
+                              {QStringLiteral("ns-templates.xml"), kNamespaced}});
+        sheets_ = ProductDatabase::load({{}, {folder}});
+        QVERIFY(sheets_.installed());
+        QCOMPARE(int(sheets_.rejected().size()), 0);
+    }
+
+    void sheetGeometry()
+    {
+        const Product* avery = sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(avery);
+        QCOMPARE(avery->paper, QSizeF(612, 792));
+        const QList<Cell> letter = cells(*avery);
+        QCOMPARE(letter.size(), 9);
+        QCOMPARE(letter[0].rect, QRectF(9, 36, 198, 198));
+        // Row by row, left to right: cell 4 starts the second row.
+        QCOMPARE((QList<int>{letter[3].number, letter[3].layout, letter[3].row, letter[3].column}),
+                 (QList<int>{4, 1, 2, 1}));
+        QCOMPARE(letter[3].rect.topLeft(), QPointF(9, 36 + 216));
+        QCOMPARE(letter[8].rect, QRectF(9 + 2 * 198, 36 + 2 * 216, 198, 198));
+
+        const Product* alias = sheets_.find(QStringLiteral("Avery"), QStringLiteral("5096"));
+        QVERIFY(alias);
+        QCOMPARE(alias->sameAs, QStringLiteral("5196"));
+        QCOMPARE(alias->layouts, avery->layouts);
+        QCOMPARE(alias->description, avery->description);
+
+        const Product* a4 = sheets_.find(QStringLiteral("Avery"), QStringLiteral("7664"));
+        QVERIFY(a4);
+        QCOMPARE(a4->paper.width(), 210 * kMm);
+        QCOMPARE(a4->paper.height(), 297 * kMm);
+        const QList<Cell> grid = cells(*a4);
+        QCOMPARE(grid.size(), 8);
+        QCOMPARE((QList<int>{grid[2].row, grid[2].column}), (QList<int>{2, 1}));
+        QCOMPARE(grid[7].rect.topLeft(), QPointF(120 * kMm, 222 * kMm));
+        QCOMPARE(a4->shape.xWaste, 1 * kMm);
+        QCOMPARE(a4->shape.yWaste, 2 * kMm);
+
+        const Product* round = sheets_.find(QStringLiteral("Acme"), QStringLiteral("R-12"));
+        QVERIFY(round);
+        QCOMPARE(round->description, QStringLiteral("Round stickers"));
+        QCOMPARE(round->paperId, QStringLiteral("Other"));
+        QCOMPARE(round->paper, QSizeF(100 * kMm, 150 * kMm));
+        QCOMPARE(round->shape.kind, LabelShape::Round);
+        QCOMPARE(round->shape.size, QSizeF(4 * kIn / 2.54, 4 * kIn / 2.54));
+        QCOMPARE(round->shape.xWaste, 9.0);
+        QCOMPARE(round->productUrl, QStringLiteral("http://example.com/r12"));
+        QVERIFY(round->mirrored);
+        const QList<Cell> two = cells(*round);
+        QCOMPARE(two.size(), 4);
+        QCOMPARE(two[1].rect.topLeft(), QPointF(50 * kMm, 5 * kMm));
+        QCOMPARE((QList<int>{two[2].layout, two[2].row, two[2].column}), (QList<int>{2, 1, 1}));
+        QCOMPARE(two[3].rect.topLeft(), QPointF(5 * kMm, 105 * kMm));
+
+        const Product* oval = sheets_.find(QStringLiteral("Acme"), QStringLiteral("E-3"));
+        QVERIFY(oval);
+        QCOMPARE(oval->shape.kind, LabelShape::Ellipse);
+        QCOMPARE(oval->shape.size, QSizeF(72, 36));
+        QCOMPARE(oval->shape.yWaste, 7.2);
+    }
+
+    void labelShapes()
+    {
+        const QPainterPath square = labelPath(sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"))->shape);
+        QVERIFY(square.contains(QPointF(99, 99)));
+        QVERIFY(square.contains(QPointF(197, 99)));
+        QVERIFY(!square.contains(QPointF(0.5, 0.5)));  // the rounded corner
+
+        const QPainterPath oval = labelPath(sheets_.find(QStringLiteral("Acme"), QStringLiteral("E-3"))->shape);
+        QVERIFY(oval.contains(QPointF(36, 18)));
+        QVERIFY(!oval.contains(QPointF(4, 4)));
+
+        const LabelShape cd = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-2"))->shape;
+        QCOMPARE(cd.size, QSizeF(117 * kMm, 117 * kMm));
+        const QPainterPath disc = labelPath(cd);
+        const QPointF centre(58.5 * kMm, 58.5 * kMm);
+        QVERIFY(!disc.contains(centre));                         // the hole
+        QVERIFY(!disc.contains(centre + QPointF(20 * kMm, 0)));  // still the hole
+        QVERIFY(disc.contains(centre + QPointF(21 * kMm, 0)));   // printable ring
+        QVERIFY(disc.contains(centre + QPointF(0, -58 * kMm)));  // near its edge
+        QVERIFY(!disc.contains(QPointF(5 * kMm, 5 * kMm)));      // outside the disc
+
+        const LabelShape clippedShape = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-clipped"))->shape;
+        QCOMPARE(clippedShape.size, QSizeF(105 * kMm, 117 * kMm));
+        const QPainterPath clipped = labelPath(clippedShape);
+        const QPointF middle(52.5 * kMm, 58.5 * kMm);
+        QVERIFY(!clipped.contains(middle));
+        QVERIFY(clipped.contains(middle + QPointF(0, 57 * kMm)));  // full height
+        QVERIFY(clipped.contains(middle + QPointF(52 * kMm, 0)));  // up to the cut
+        QVERIFY(!clipped.contains(middle + QPointF(53 * kMm, 0)));
+        QVERIFY(clipped.boundingRect().width() <= 105 * kMm + 0.01);
+    }
+
+    void search()
+    {
+        QCOMPARE(names(sheets_.search(QStringLiteral("5196"))),
+                 (QStringList{plainPaperText(), QStringLiteral("Avery 5196")}));
+        QCOMPARE(names(sheets_.search(QStringLiteral("  avery   DISKETTE "))),
+                 (QStringList{plainPaperText(), QStringLiteral("Avery 5096"), QStringLiteral("Avery 5196"),
+                              QStringLiteral("Avery 7664")}));
+        // Numbers in their numeric order.
+        QCOMPARE(names(sheets_.search(QStringLiteral("zip"))),
+                 (QStringList{plainPaperText(), QStringLiteral("Acme Zip 20"), QStringLiteral("Acme Zip 100")}));
+        // Media first, then the rest, each by brand and part.
+        QCOMPARE(names(sheets_.search(QStringLiteral("acme"))),
+                 (QStringList{plainPaperText(), QStringLiteral("Acme CD-2"), QStringLiteral("Acme Zip 20"),
+                              QStringLiteral("Acme Zip 100"), QStringLiteral("Acme CD-clipped"),
+                              QStringLiteral("Acme E-3"), QStringLiteral("Acme R-12")}));
+        QCOMPARE(int(sheets_.search(QString()).size()), 1 + int(sheets_.products().size()));
+        QCOMPARE(names(sheets_.search(QStringLiteral("avery cd"))), QStringList{plainPaperText()});
+
+        // Without the database, plain paper is all there is, and the hint says how to get it.
+        const ProductDatabase none = ProductDatabase::load({{}, {dir_.filePath(QStringLiteral("absent"))}});
+        QVERIFY(!none.installed());
+        QCOMPARE(names(none.search(QString())), QStringList{plainPaperText()});
+        QVERIFY(missingDatabaseHint().contains(QLatin1String("apt install glabels-data")));
+    }
+
+    void badInputsAreLeftOutWithTheirReasons()
+    {
+        const QString folder = dir_.filePath(QStringLiteral("bad"));
+        const QByteArray rect = R"(<Label-rectangle id="0" width="50mm" height="50mm">)";
+        const QByteArray one = R"(<Layout nx="1" ny="1" x0="10mm" y0="10mm"/>)";
+        const auto bad = [&](const QByteArray& part, const QByteArray& label, const QByteArray& layout,
+                             const QByteArray& size = "A4") {
+            return "<Template brand=\"Bad\" part=\"" + part + "\" size=\"" + size + "\">" + label + layout +
+                   "</Label-rectangle></Template>\n";
+        };
+        const QByteArray list = products(
+            a4("Good", "first") + bad("unit", R"(<Label-rectangle id="0" width="2furlong" height="5mm">)", one) +
+            bad("bare-unit", R"(<Label-rectangle id="0" width="5mm" height="5mm" round="in">)", one) +
+            bad("zero", R"(<Label-rectangle id="0" width="5mm" height="0mm">)", one) +
+            bad("negative", R"(<Label-rectangle id="0" width="-5mm" height="5mm">)", one) +
+            bad("nx-0", rect, R"(<Layout nx="0" ny="1"/>)") +
+            bad("ny-101", rect, R"(<Layout nx="1" ny="101" dy="1mm"/>)") +
+            bad("stacked", rect, R"(<Layout nx="2" ny="1"/>)") + bad("paper", rect, one, "A99") +
+            bad("no-layout", rect, {}) + "<Template brand=\"Bad\" part=\"no-shape\" size=\"A4\"/>\n" +
+            R"(<Template brand="Bad" part="hole" size="A4"><Label-cd id="0" radius="2cm" hole="2cm">)" + one +
+            "</Label-cd></Template>\n" +
+            // A millimetre's overhang is allowed; more is not.
+            a4("Good", "overhang-0.9", "110.9mm") + a4("Bad", "overhang-1.1", "111.1mm") +
+            R"(<Template brand="Bad" part="itself" equiv="itself"/>
+               <Template brand="Bad" part="nothing" equiv="4608"/>
+               <Template brand="Bad" part="loop-a" equiv="loop-b"/>
+               <Template brand="Bad" part="loop-b" equiv="loop-a"/>
+               <Template brand="Bad" part="to-left-out" equiv="unit"/>
+               <Template brand="Good" part="alias" equiv="first"/>)" +
+            a4("Good", "first") + a4("Good", "last"));
+        const QByteArray bomb =
+            "<?xml version=\"1.0\"?><!DOCTYPE Glabels-templates [<!ENTITY a \"aaaaaaaaaa\">"
+            "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+            "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+            "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
+            "<Glabels-templates><Template brand=\"Bad\" part=\"bomb\" size=\"A4\" _description=\"&g;\">"
+            "<Label-rectangle id=\"0\" width=\"5mm\" height=\"5mm\"><Layout nx=\"1\" ny=\"1\"/></Label-rectangle>"
+            "</Template></Glabels-templates>";
+        const QString secret = dir_.filePath(QStringLiteral("secret.txt"));
+        write(secret, "THE SECRET");
+        const QByteArray external = "<?xml version=\"1.0\"?><!DOCTYPE Glabels-templates [<!ENTITY s SYSTEM \"file://" +
+                                    secret.toUtf8() + "\">]><Glabels-templates>" + a4("Good", "external") +
+                                    "<Template brand=\"Bad\" part=\"external\" size=\"A4\" _description=\"&s;\">"
+                                    "<Label-rectangle id=\"0\" width=\"5mm\" height=\"5mm\"><Layout nx=\"1\" ny=\"1\"/>"
+                                    "</Label-rectangle><Meta category=\"&s;\"/>&s;</Template></Glabels-templates>";
+        systemFolder(folder,
+                     {{QStringLiteral("list-templates.xml"), list},
+                      {QStringLiteral("broken-templates.xml"),
+                       products(a4("Good", "before-break") +
+                                R"(<Template brand="Bad" part="broken" size="A4"><Label-rectangle></Template>)" +
+                                a4("Bad", "after-break"))},
+                      {QStringLiteral("bomb-templates.xml"), bomb},
+                      {QStringLiteral("external-templates.xml"), external},
+                      {QStringLiteral("html-templates.xml"), "<html><Template/></html>"},
+                      {QStringLiteral("huge-templates.xml"),
+                       products(a4("Bad", "huge") + "<!--" + QByteArray(kMaxFileSize, 'x') + "-->")}});
+        const QString pipe = folder + QStringLiteral("/pipe-templates.xml");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+        const ProductDatabase db = ProductDatabase::load({{}, {folder}});
+        QStringList kept;
+        for (const Product& p : db.products())
+            kept.append(p.name());
+        QCOMPARE(kept, (QStringList{QStringLiteral("Good alias"), QStringLiteral("Good before-break"),
+                                    QStringLiteral("Good external"), QStringLiteral("Good first"),
+                                    QStringLiteral("Good last"), QStringLiteral("Good overhang-0.9")}));
+        for (const Product& p : db.products())
+            QVERIFY(!p.description.contains(QLatin1String("SECRET")) &&
+                    !p.categories.join(QLatin1Char(' ')).contains(QLatin1String("SECRET")));
+
+        const QList<std::pair<const char*, const char*>> reasons = {
+            {"unit", "width=\"2furlong\" of Label-rectangle is not a length in pt, in, mm, cm or pc"},
+            {"bare-unit", "round=\"in\" of Label-rectangle is not a length"},
+            {"zero", "height=\"0mm\" of Label-rectangle is not above zero"},
+            {"negative", "width=\"-5mm\" of Label-rectangle is not above zero"},
+            {"nx-0", "nx=\"0\" of Layout is not a whole number from 1 to 100"},
+            {"ny-101", "ny=\"101\" of Layout is not a whole number from 1 to 100"},
+            {"stacked", "they would lie on one another"},
+            {"paper", "paper size \"A99\" is unknown"},
+            {"no-layout", "has no Layout"},
+            {"no-shape", "has no label shape"},
+            {"hole", "the hole of Label-cd is not smaller than the disc"},
+            {"overhang-1.1", "its labels leave the paper by 1.1 mm"},
+            {"itself", "is the same as itself"},
+            {"nothing", "is the same as Bad 4608, which does not exist"},
+            {"loop-a", "is the same as Bad loop-b, which leads to no product"},
+            {"to-left-out", "is the same as Bad unit, which is left out"},
+            {"broken", "the XML is not well-formed here"},
+        };
+        for (const auto& [part, reason] : reasons) {
+            const Rejection* r = rejection(db, QStringLiteral("Bad"), QLatin1String(part));
+            QVERIFY2(r, part);
+            QVERIFY2(r->reason.contains(QLatin1String(reason)), qPrintable(r->text()));
+        }
+        QVERIFY(rejection(db, QStringLiteral("Good"), QStringLiteral("first"))->reason.contains(u"defined again"));
+        const auto fileRejected = [&](const char* file, const char* reason) {
+            for (const Rejection& r : db.rejected())
+                if (r.file.endsWith(QLatin1String(file)) && r.reason.contains(QLatin1String(reason)))
+                    return true;
+            return false;
+        };
+        QVERIFY(fileRejected("bomb-templates.xml", "the XML is not well-formed here"));
+        QVERIFY(fileRejected("huge-templates.xml", "is larger than 4 MB"));
+        QVERIFY(fileRejected("pipe-templates.xml", "cannot be read"));
+        QVERIFY(fileRejected("html-templates.xml", "holds no label products"));
+    }
+
+    void userProductsWinOverTheSystems()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            if (oldConfig.isNull())
+                qunsetenv("XDG_CONFIG_HOME");
+            else
+                qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+        const QStringList user = ProductDatabase::Sources::standard().userFolders;
+        QCOMPARE(user, (QStringList{home.filePath(QStringLiteral("config/libglabels/templates")),
+                                    home.filePath(QStringLiteral(".glabels"))}));
+        const auto mine = [](const QByteArray& description) {
+            return "<Template brand=\"Avery\" part=\"5196\" size=\"US-Letter\" _description=\"" + description +
+                   "\"><Label-rectangle id=\"0\" width=\"1in\" height=\"1in\"><Layout nx=\"1\" ny=\"1\"/>"
+                   "</Label-rectangle></Template>";
+        };
+        write(user[0] + QStringLiteral("/mine.template"), "<?xml version=\"1.0\"?>\n" + mine("Mine"));
+        write(user[1] + QStringLiteral("/old-templates.xml"), products(mine("Older") + a4("Acme", "Old")));
+        const QString system = home.filePath(QStringLiteral("system"));
+        systemFolder(system, {{QStringLiteral("sheets-templates.xml"), kSheets}});
+
+        const ProductDatabase db = ProductDatabase::load({user, {system}});
+        QCOMPARE(int(db.rejected().size()), 0);
+        QCOMPARE(db.find(QStringLiteral("Avery"), QStringLiteral("5196"))->description, QStringLiteral("Mine"));
+        QVERIFY(db.find(QStringLiteral("Acme"), QStringLiteral("Old")));
+        // The system's alias takes the user's product.
+        const Product* alias = db.find(QStringLiteral("Avery"), QStringLiteral("5096"));
+        QCOMPARE(alias->description, QStringLiteral("Mine"));
+        QCOMPARE(alias->shape.size, QSizeF(72, 72));
+    }
+
+    // Reads the database installed on this machine and lists what it leaves out.
+    void installedDatabase()
+    {
+        ProductDatabase::Sources sources;
+        sources.systemFolders = ProductDatabase::Sources::standard().systemFolders;
+        if (sources.systemFolders.isEmpty())
+            QSKIP("The label-product database is not installed (Debian package glabels-data)");
+        const ProductDatabase db = ProductDatabase::load(sources);
+        QVERIFY(db.installed());
+        // What is left out, and why, is logged as it is read.
+        int aliases = 0, media = 0;
+        for (const Product& p : db.products()) {
+            aliases += !p.sameAs.isEmpty();
+            media += p.isMedia() && p.sameAs.isEmpty();
+        }
+        qInfo("%lld products, %d of them under another part number; %d media products", qint64(db.products().size()),
+              aliases, media);
+        QCOMPARE(int(db.products().size()) - aliases, 1116);  // of 1,126
+        QCOMPARE(aliases, 629);                               // of 630
+        QCOMPARE(media, 167);
+        QStringList leftOut;
+        for (const Rejection& r : db.rejected())
+            leftOut.append(r.brand + QLatin1Char(' ') + r.part);
+        leftOut.sort();
+        QCOMPARE(leftOut, (QStringList{QStringLiteral("Connect KF10647"), QStringLiteral("Endisch B200147A5"),
+                                       QStringLiteral("Hisago ELM024"), QStringLiteral("Hisago GB865"),
+                                       QStringLiteral("Hisago OP3005"), QStringLiteral("Hisago OP3010"),
+                                       QStringLiteral("JAC 10542"), QStringLiteral("Online Labels OL320 (rectangle)"),
+                                       QStringLiteral("PEARL VM-5217"), QStringLiteral("PEARL VM-5517"),
+                                       QStringLiteral("Rayfilm 7001")}));
+        // Overhanging by less than a millimetre, and kept.
+        for (const auto& [brand, part] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"Herma", "4464"}, {"Herma", "4620"}, {"JAC", "5229"}, {"Zweckform", "3475"}})
+            QVERIFY2(db.find(QLatin1String(brand), QLatin1String(part)), part);
+        // An alias of an alias.
+        const Product* herma = db.find(QStringLiteral("Herma"), QStringLiteral("10801"));
+        QVERIFY(herma);
+        QCOMPARE(herma->layouts, db.find(QStringLiteral("Herma"), QStringLiteral("4102"))->layouts);
+        QCOMPARE(cells(*db.find(QStringLiteral("Avery"), QStringLiteral("5196"))).size(), 9);
+        QCOMPARE(db.categoryName(QStringLiteral("media")), QStringLiteral("CD/DVD or other media"));
+        QVERIFY(db.vendorUrl(QStringLiteral("Avery")).startsWith(QLatin1String("http")));
+    }
+
+    void fitting()
+    {
+        const QSizeF label(198, 198);  // 69.85 mm square
+        const Placement shrunk = place(QSizeF(100, 50), label, Fit::ShrinkToFit);
+        QVERIFY(shrunk.larger);
+        QCOMPARE(shrunk.scale, 198 / (100 * kMm));
+        QCOMPARE(shrunk.rect.width(), 198.0);
+        QCOMPARE(shrunk.rect.center(), QPointF(99, 99));
+        QVERIFY(qAbs(shrunk.percent() - 69.85) < 0.001);
+
+        const Placement actual = place(QSizeF(100, 50), label, Fit::ActualSize);
+        QVERIFY(actual.larger);
+        QCOMPARE(actual.scale, 1.0);
+        QCOMPARE(actual.rect.size(), QSizeF(100 * kMm, 50 * kMm));
+        QCOMPARE(actual.rect.center(), QPointF(99, 99));
+
+        // A smaller design is centred at its own size either way: never enlarged.
+        for (const Fit fit : {Fit::ShrinkToFit, Fit::ActualSize}) {
+            const Placement small = place(QSizeF(50, 30), label, fit);
+            QVERIFY(!small.larger);
+            QCOMPARE(small.percent(), 100.0);
+            QCOMPARE(small.rect, QRectF(99 - 25 * kMm, 99 - 15 * kMm, 50 * kMm, 30 * kMm));
+        }
+    }
+
+    void calibration()
+    {
+        Calibration c{-10, 10, 95, 105};
+        QVERIFY(c.problem().isEmpty());
+        for (const Calibration& wrong :
+             {Calibration{10.01, 0, 100, 100}, Calibration{0, -10.5, 100, 100}, Calibration{0, 0, 94.9, 100},
+              Calibration{0, 0, 100, 105.1}, Calibration{qQNaN(), 0, 100, 100}})
+            QVERIFY(!wrong.problem().isEmpty());
+
+        // Scaled about the paper's top-left corner, then moved.
+        c = Calibration{2, -1, 102, 98};
+        QCOMPARE(c.transform().map(QPointF(0, 0)), QPointF(2 * kMm, -1 * kMm));
+        QCOMPARE(c.transform().map(QPointF(612, 792)), QPointF(612 * 1.02 + 2 * kMm, 792 * 0.98 - 1 * kMm));
+
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        const QString office = QStringLiteral("Office/Laser 2");
+        QVERIFY(saveCalibration(settings, office, c));
+        QVERIFY(!saveCalibration(settings, QStringLiteral("Other"), Calibration{11, 0, 100, 100}));
+        QCOMPARE(loadCalibration(settings, office), c);
+        QCOMPARE(loadCalibration(settings, QStringLiteral("Other")), Calibration{});
+        QCOMPARE(loadCalibration(settings, QStringLiteral("Office")), Calibration{});
+        // Values that are not sound in the settings file read as none.
+        settings.setValue(QStringLiteral("stock/calibration/Office%2FLaser%202/across"), 200);
+        QCOMPARE(loadCalibration(settings, office), Calibration{});
+    }
+
+    void printCells()
+    {
+        const auto run = planPrint(9, 4, 11);
+        QVERIFY(run);
+        QCOMPARE(run->pages, (QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}}));
+        QCOMPARE(run->usedAfter, (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(run->nextCell, 6);
+
+        const auto fewer = planPrint(9, 4, 3);
+        QCOMPARE(fewer->pages, (QList<QList<int>>{{4, 5, 6}}));
+        QCOMPARE(fewer->usedAfter, (QList<int>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(fewer->nextCell, 7);
+
+        const auto full = planPrint(9, 4, 6);
+        QCOMPARE(full->pages.size(), 1);
+        QCOMPARE(full->usedAfter.size(), 9);
+        QCOMPARE(full->nextCell, 1);
+
+        QVERIFY(!planPrint(9, 0, 1));
+        QVERIFY(!planPrint(9, 10, 1));
+        QVERIFY(!planPrint(9, 1, 0));
+        QVERIFY(!planPrint(9, 1, kMaxCopies + 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(StockTest)
+#include "test_stock.moc"
