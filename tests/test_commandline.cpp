@@ -8,7 +8,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -68,6 +73,56 @@ private Q_SLOTS:
         // A file still needs a display: the same one line as without one.
         QCOMPARE(run({"card.lab"}, out, err), 1);
         QVERIFY(err.startsWith("tessera: no display"));
+    }
+
+    // A named pipe given as the label file, or named in one as its picture:
+    // the program refuses it at once and goes on waiting for the user, never
+    // for a writer at the pipe. A program that blocks on the pipe fails this
+    // test after a bound instead of hanging it.
+    void aNamedPipeNeverHoldsTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("pipe.lab"));
+        const QByteArray pipeName = QFile::encodeName(pipe);
+        QCOMPARE(::mkfifo(pipeName.constData(), 0600), 0);
+        QFile holiday(QFINDTESTDATA("data/holiday.lab"));
+        QVERIFY(holiday.open(QIODevice::ReadOnly));
+        QList<QByteArray> values = holiday.readAll().split('\n');
+        values[4] = pipeName + '\r';  // the picture path
+        const QString card = dir.filePath(QStringLiteral("card.lab"));
+        QFile cardFile(card);
+        QVERIFY(cardFile.open(QIODevice::WriteOnly));
+        cardFile.write(values.join('\n'));
+        cardFile.close();
+
+        for (const QString& path : {pipe, card}) {
+            QProcess program;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(TESSERA_BINARY), {path});
+            QVERIFY(program.waitForStarted());
+            // Asleep in its event loop, the program has handled its file.
+            QFile wchan(QStringLiteral("/proc/%1/wchan").arg(program.processId()));
+            const auto idle = [&wchan] { return wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("poll"); };
+            QDeadlineTimer bound(20000);
+            bool reachedItsLoop = false;
+            while (!(reachedItsLoop = idle()) && !bound.hasExpired() && program.state() == QProcess::Running) {
+                wchan.close();
+                QThread::msleep(50);
+            }
+            // Opening the pipe for writing without waiting succeeds only while
+            // something reads it; it also releases a program blocked on it.
+            const int writer = ::open(pipeName.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0)
+                ::close(writer);
+            const bool running = program.state() == QProcess::Running;
+            program.kill();
+            program.waitForFinished();
+            QVERIFY2(running, qPrintable(path));
+            QVERIFY2(reachedItsLoop, qPrintable(path));
+            QVERIFY2(writer < 0, qPrintable(path));
+        }
     }
 
     void aFileFromTheCommandLineOpensInTheDesigner()

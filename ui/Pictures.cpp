@@ -1,9 +1,9 @@
 #include "ui/Pictures.h"
 
 #include "ui/Error.h"
+#include "ui/UserFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QLoggingCategory>
 
@@ -28,22 +28,18 @@ void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QS
 }
 
 // A file cut short: the size its BMP header states, or a GIF's trailer byte.
-bool cutShort(const QString& path, const QByteArray& format)
+bool cutShort(QIODevice& file, const QByteArray& format)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
     if (format == "bmp") {
-        const QByteArray header = file.read(6);
+        const QByteArray header = file.seek(0) ? file.read(6) : QByteArray();
         if (header.size() < 6)
             return true;
         const quint32 stated = quint32(uchar(header[2])) | quint32(uchar(header[3])) << 8 |
                                quint32(uchar(header[4])) << 16 | quint32(uchar(header[5])) << 24;
-        return stated != 0 && qint64(stated) > size;
+        return stated != 0 && qint64(stated) > file.size();
     }
     if (format == "gif") {
-        if (!file.seek(size - 1))
+        if (!file.seek(file.size() - 1))
             return true;
         return file.read(1) != QByteArray(1, 0x3B);
     }
@@ -54,13 +50,15 @@ bool cutShort(const QString& path, const QByteArray& format)
 
 QImage FilePictures::load(const QString& path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw Error::of(Error::FileNotFound, QStringLiteral("File not found"));
-    if (info.isDir())
-        throw Error::of(Error::FileNotFound, QStringLiteral("File not found (it is a folder)"));
+    // Raises 53 for a missing file or a folder, and refuses a named pipe or
+    // a device before anything waits on it; what it checked is read.
+    UserFile source(path);
+    QFile file;
+    if (!file.open(source.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        throw Error::of(Error::PathFileAccess,
+                        standardDescription(Error::PathFileAccess) + QStringLiteral(" (%1)").arg(file.errorString()));
     QImageReader::setAllocationLimit(kAllocationLimitMb);
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(false);
     const QByteArray format = reader.format();
     if (format.isEmpty())
@@ -79,7 +77,7 @@ QImage FilePictures::load(const QString& path)
     if (image.isNull())
         throw Error::of(Error::InvalidPicture,
                         QStringLiteral("Invalid picture (%1)").arg(reader.errorString().toLower()));
-    if (!warnings.isEmpty() || cutShort(path, format))
+    if (!warnings.isEmpty() || cutShort(file, format))
         throw Error::of(Error::InvalidPicture, QStringLiteral("Invalid picture (the file is damaged or cut short)"));
     return image;
 }
