@@ -228,11 +228,11 @@ private Q_SLOTS:
         qunsetenv("QT_QPA_PLATFORM");
         qunsetenv("WAYLAND_DISPLAY");
         qunsetenv("DISPLAY");
-        QVERIFY(displayProblem().contains(QStringLiteral("no display")));
+        QVERIFY(displayProblem({}).contains(QStringLiteral("no display")));
         qputenv("DISPLAY", ":4711");
-        QVERIFY(displayProblem().contains(QStringLiteral(":4711")));
+        QVERIFY(displayProblem({}).contains(QStringLiteral(":4711")));
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        QVERIFY(displayProblem().isEmpty());
+        QVERIFY(displayProblem({}).isEmpty());
         qputenv("QT_QPA_PLATFORM", platform);
         qputenv("DISPLAY", display);
         qputenv("WAYLAND_DISPLAY", wayland);
