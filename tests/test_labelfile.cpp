@@ -21,6 +21,7 @@
 #include <grp.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace designer;
@@ -384,8 +385,13 @@ private Q_SLOTS:
         save(dir.filePath(QStringLiteral("folder.lab")));
         save(dir.filePath(QStringLiteral("missing/card.lab")));
         save(dir.filePath(QStringLiteral("plain/card.lab")));
-        QCOMPARE(h.messages->calls.size(), 3);
+        const QString pipe = dir.filePath(QStringLiteral("pipe.lab"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        save(pipe);
+        QCOMPARE(h.messages->calls.size(), 4);
         QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("that is a folder")));
+        QVERIFY(h.messages->calls[3].text.contains(QStringLiteral("that is not a regular file")));
+        QVERIFY(!QFileInfo(pipe).isFile());
         for (const auto& call : h.messages->calls) {
             QVERIFY(call.text.startsWith(QStringLiteral("The label could not be saved as \"")));
             QCOMPARE(call.style, 0);

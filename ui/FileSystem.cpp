@@ -154,6 +154,9 @@ QString replaceFile(const QString& path, const QByteArray& bytes)
     const QFileInfo target(path);
     if (target.isDir())
         return QStringLiteral("that is a folder");
+    // A named pipe or a device is never replaced by a file (nor written to).
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("that is not a regular file");
     // QSaveFile's own fallback truncates the file before it writes: a full
     // disk would cost the old bytes. Writing in place is done here instead.
     QSaveFile file(path);
