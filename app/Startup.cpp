@@ -97,10 +97,11 @@ QString waylandProblem()
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof(address.sun_path))
+        return QStringLiteral("no Wayland compositor can be found at %1").arg(QString::fromLocal8Bit(path));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool answers = fd >= 0 && size_t(path.size()) < sizeof(address.sun_path) &&
-                         (std::memcpy(address.sun_path, path.constData(), size_t(path.size())), true) &&
-                         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    const bool answers = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
     if (fd >= 0)
         ::close(fd);
     return answers ? QString()
