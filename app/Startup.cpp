@@ -5,27 +5,136 @@
 #include "ui/PaintedItems.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QRegularExpression>
 
-QString displayProblem()
+#include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+// The value given to a command-line option of Qt's, or an empty one.
+QByteArray optionValue(const QStringList& arguments, const QString& option)
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
-        return {};
-    const QString display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QStringLiteral(
-            "no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
-            "start it from a desktop session");
-    // A local X display ":N" that has no server would make Qt abort.
-    static const QRegularExpression local(QStringLiteral("^(unix)?:(\\d+)(\\.\\d+)?$"));
-    const QRegularExpressionMatch match = local.match(display);
-    if (match.hasMatch() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + match.captured(2)))
-        return QStringLiteral("no X server answers on display %1").arg(display);
-    return {};
+    QByteArray value;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == option || arguments[i] == QLatin1Char('-') + option)
+            value = QFile::encodeName(arguments[i + 1]);
+    }
+    return value;
+}
+
+// The platforms Qt tries in turn, as Qt 6.4 chooses them: -platform, else
+// QT_QPA_PLATFORM, else Wayland first where the session prefers it, then X.
+QList<QByteArray> platformsToTry(const QStringList& arguments)
+{
+    QByteArray chosen = optionValue(arguments, QStringLiteral("-platform"));
+    if (chosen.isEmpty())
+        chosen = qgetenv("QT_QPA_PLATFORM");
+    if (chosen.isEmpty()) {
+        const bool waylandSession =
+            qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+        chosen = waylandSession ? "wayland;xcb" : "xcb";
+    }
+    QList<QByteArray> names;
+    for (const QByteArray& entry : chosen.split(';'))
+        names.append(entry.split(':').first().trimmed().toLower());  // "xcb:option" names xcb
+    return names;
+}
+
+// Qt skips a platform whose plugin is not installed.
+bool waylandPluginInstalled()
+{
+    QStringList folders = QCoreApplication::libraryPaths();
+    for (QString& folder : folders)
+        folder += QStringLiteral("/platforms");
+    folders += qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return std::any_of(folders.begin(), folders.end(), [](const QString& folder) {
+        return !QDir(folder).entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
+    });
+}
+
+QString xProblem(const QByteArray& display)
+{
+    if (display.isEmpty())
+        return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                   ? QStringLiteral(
+                         "no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                         "start it from a desktop session")
+                   : QStringLiteral("no X display to show windows on (DISPLAY is not set)");
+    // Connecting is the one sure test: a server may listen on a socket in
+    // the abstract namespace only, or over TCP, and a socket file may be a
+    // leftover of a server that is gone.
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(display.constData(), &screen);
+    QString problem;
+    if (xcb_connection_has_error(connection))
+        problem = QStringLiteral("no X server answers on display %1").arg(QString::fromLocal8Bit(display));
+    else if (screen < 0 || screen >= xcb_setup_roots_length(xcb_get_setup(connection)))
+        problem = QStringLiteral("X display %1 has no screen %2").arg(QString::fromLocal8Bit(display)).arg(screen);
+    xcb_disconnect(connection);
+    return problem;
+}
+
+QString waylandProblem()
+{
+    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET"))
+        return {};  // a connection handed over by whoever started the program
+    QByteArray name = qgetenv("WAYLAND_DISPLAY");
+    if (name.isEmpty())
+        name = "wayland-0";
+    QByteArray path = name;
+    if (!name.startsWith('/')) {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return QStringLiteral("no Wayland compositor can be found (XDG_RUNTIME_DIR is not set)");
+        path = runtime + '/' + name;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof(address.sun_path))
+        return QStringLiteral("no Wayland compositor can be found at %1").arg(QString::fromLocal8Bit(path));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return answers ? QString()
+                   : QStringLiteral("no Wayland compositor answers on %1").arg(QString::fromLocal8Bit(name));
+}
+
+}  // namespace
+
+QString displayProblem(const QStringList& arguments)
+{
+    // Qt aborts when none of the platforms it tries can start; each is tried
+    // here as Qt would, so that the user gets one line instead.
+    QStringList problems;
+    for (const QByteArray& platform : platformsToTry(arguments)) {
+        QString problem;
+        if (platform == "xcb") {
+            QByteArray display = optionValue(arguments, QStringLiteral("-display"));
+            problem = xProblem(display.isEmpty() ? qgetenv("DISPLAY") : display);
+        } else if (platform.startsWith("wayland")) {
+            if (!waylandPluginInstalled())
+                continue;
+            problem = waylandProblem();
+        } else {
+            return {};  // offscreen, minimal and the rest need no display server
+        }
+        if (problem.isEmpty())
+            return {};
+        problems.append(problem);
+    }
+    if (problems.isEmpty())
+        return QStringLiteral("no platform plugin can show windows");
+    problems.removeDuplicates();
+    return problems.join(QStringLiteral("; "));
 }
 
 void configureApplication(QApplication& app)

@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     case CommandLine::Action::Run: break;
     }
 
-    if (const QString problem = displayProblem(); !problem.isEmpty()) {
+    if (const QString problem = displayProblem(arguments); !problem.isEmpty()) {
         std::fprintf(stderr, "tessera: %s\n", problem.toLocal8Bit().constData());
         return 1;
     }

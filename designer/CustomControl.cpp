@@ -13,6 +13,7 @@
 #include "ui/SystemColors.h"
 #include "ui/TypingLimit.h"
 #include "ui/Units.h"
+#include "ui/UserFile.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -366,15 +367,14 @@ void CustomControl::loadLabel(const QString& path)
                       ui::MessageBox::OkOnly);
     };
     // Everything is read and checked before anything is applied.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(file.errorString());
-    const QByteArray bytes = file.read(kMaxLabelFileBytes + 1);
-    if (file.error() != QFile::NoError)
-        return failed(file.errorString());
+    QByteArray bytes;
+    try {
+        bytes = ui::UserFile(path).readUpTo(kMaxLabelFileBytes);
+    } catch (const ui::Error& error) {
+        return failed(error.description);
+    }
     if (bytes.size() > kMaxLabelFileBytes)
         return failed(QStringLiteral("it is too large to be a label file"));
-    file.close();
     const labelfile::ReadResult result = labelfile::read(bytes);
     if (!result.card) {
         const labelfile::Failure& f = result.failure;

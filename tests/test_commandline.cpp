@@ -7,8 +7,113 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <cstddef>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// The real program, started with `arguments` in `environment`, and ended
+// when this goes.
+class Program {
+public:
+    Program(const QStringList& arguments, const QProcessEnvironment& environment)
+    {
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESSERA_BINARY), arguments);
+        process.waitForStarted();
+    }
+    ~Program()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+
+    // Waits until the program sleeps in its event loop, everything it was
+    // given handled, or ends, for at most 20 seconds; says whether it sleeps.
+    bool waitUntilIdle()
+    {
+        const QString wchan = QStringLiteral("/proc/%1/wchan").arg(process.processId());
+        const auto asleep = [&wchan] {
+            QFile file(wchan);
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("poll");
+        };
+        // Twice in a row: a round trip to a display server waits in poll too.
+        for (QDeadlineTimer bound(20000); !bound.hasExpired() && process.state() == QProcess::Running;) {
+            if (asleep()) {
+                QThread::msleep(50);
+                if (asleep())
+                    return process.state() == QProcess::Running;
+            }
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    QProcess process;
+};
+
+QProcessEnvironment environment(std::initializer_list<std::pair<const char*, const char*>> changes)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+        env.remove(QLatin1String(name));
+    for (const auto& [name, value] : changes)
+        env.insert(QLatin1String(name), QLatin1String(value));
+    return env;
+}
+
+// A display number that no server has, with a socket left behind on it, in
+// the file system and in the abstract namespace, that nobody answers.
+class LeftoverDisplay {
+public:
+    LeftoverDisplay()
+    {
+        ::mkdir("/tmp/.X11-unix", 01777);
+        for (int display = 4700; display < 4800 && number < 0; ++display) {
+            const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(display);
+            if (bound(abstract_, '\0' + path) && bound(file_, path)) {
+                number = display;
+                path_ = path;
+            }
+        }
+    }
+    ~LeftoverDisplay()
+    {
+        for (int fd : {abstract_, file_})
+            if (fd >= 0)
+                ::close(fd);
+        if (!path_.isEmpty())
+            ::unlink(path_.constData());
+    }
+    int number = -1;
+
+private:
+    static bool bound(int& fd, const QByteArray& name)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        return ::bind(fd, reinterpret_cast<const sockaddr*>(&address),
+                      socklen_t(offsetof(sockaddr_un, sun_path) + size_t(name.size()))) == 0;
+    }
+    int abstract_ = -1, file_ = -1;
+    QByteArray path_;
+};
+
+}  // namespace
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -30,6 +135,9 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{"-v"} << int(A::Version) << QString();
         QTest::newRow("unknown") << QStringList{"--print"} << int(A::Error) << QString();
         QTest::newRow("two files") << QStringList{"a.lab", "b.lab"} << int(A::Error) << QString();
+        QTest::newRow("Qt's display options")
+            << QStringList{"-platform", "xcb", "--display", ":1", "card.lab"} << int(A::Run) << "card.lab";
+        QTest::newRow("an option without its value") << QStringList{"-display"} << int(A::Error) << QString();
     }
     void parsing()
     {
@@ -68,6 +176,74 @@ private Q_SLOTS:
         // A file still needs a display: the same one line as without one.
         QCOMPARE(run({"card.lab"}, out, err), 1);
         QVERIFY(err.startsWith("tessera: no display"));
+    }
+
+    // A named pipe given as the label file, or named in one as its picture:
+    // the program refuses it at once and goes on waiting for the user, never
+    // for a writer at the pipe. A program that blocks on the pipe fails this
+    // test after a bound instead of hanging it.
+    void aNamedPipeNeverHoldsTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("pipe.lab"));
+        const QByteArray pipeName = QFile::encodeName(pipe);
+        QCOMPARE(::mkfifo(pipeName.constData(), 0600), 0);
+        QFile holiday(QFINDTESTDATA("data/holiday.lab"));
+        QVERIFY(holiday.open(QIODevice::ReadOnly));
+        QList<QByteArray> values = holiday.readAll().split('\n');
+        values[4] = pipeName + '\r';  // the picture path
+        const QString card = dir.filePath(QStringLiteral("card.lab"));
+        QFile cardFile(card);
+        QVERIFY(cardFile.open(QIODevice::WriteOnly));
+        cardFile.write(values.join('\n'));
+        cardFile.close();
+
+        for (const QString& path : {pipe, card}) {
+            Program program({path}, environment({{"QT_QPA_PLATFORM", "offscreen"}}));
+            const bool reachedItsLoop = program.waitUntilIdle();
+            // Opening the pipe for writing without waiting succeeds only while
+            // something reads it; it also releases a program blocked on it.
+            const int writer = ::open(pipeName.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0)
+                ::close(writer);
+            QVERIFY2(reachedItsLoop, qPrintable(path));
+            QVERIFY2(writer < 0, qPrintable(path));
+        }
+    }
+
+    // A display that cannot be used gets one line and exit status 1, however
+    // it fails: nothing listening over TCP, a missing screen, a socket left
+    // behind by a server that is gone. A working display is used, also one
+    // that listens only in the abstract namespace, and so is a platform that
+    // needs no display, chosen in a list or with -platform.
+    void everyUnusableDisplayIsOneLineAndAWorkingOneIsUsed()
+    {
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {"-displayfd", "1", "-nolisten", "tcp", "-nolisten", "unix", "-screen", "0", "320x240x24"});
+        if (!xvfb.waitForStarted() || !xvfb.waitForReadyRead(20000))
+            QSKIP("no Xvfb to test with");
+        const auto endXvfb = qScopeGuard([&xvfb] {
+            xvfb.terminate();
+            xvfb.waitForFinished();
+        });
+        const QByteArray working = ':' + xvfb.readLine().trimmed();
+        LeftoverDisplay leftover;
+        QVERIFY(leftover.number >= 0);
+        const QByteArray gone = ':' + QByteArray::number(leftover.number);
+
+        for (const QByteArray& display :
+             {QByteArray("localhost") + working + ".0", "127.0.0.1" + working, working + ".5", gone}) {
+            Program program({}, environment({{"DISPLAY", display.constData()}}));
+            QVERIFY(program.process.waitForFinished(20000));
+            const QByteArray said = program.process.readAllStandardError();
+            QCOMPARE(program.process.exitCode(), 1);
+            QVERIFY2(said.startsWith("tessera: ") && said.count('\n') == 1 && said.endsWith('\n'), said.constData());
+        }
+        QVERIFY(Program({}, environment({{"DISPLAY", working.constData()}})).waitUntilIdle());
+        QVERIFY(Program({}, environment({{"DISPLAY", gone.constData()}, {"QT_QPA_PLATFORM", "xcb;offscreen"}}))
+                    .waitUntilIdle());
+        QVERIFY(Program({"-platform", "offscreen"}, environment({{"DISPLAY", gone.constData()}})).waitUntilIdle());
     }
 
     void aFileFromTheCommandLineOpensInTheDesigner()

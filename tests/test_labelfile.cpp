@@ -11,12 +11,17 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <grp.h>
-#include <sys/wait.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace designer;
@@ -84,6 +89,50 @@ labelfile::CardValues valuesOf(Harness& h)
     for (int i = 0; i < kLineCount; ++i)
         v.lines[size_t(i)] = card(h).line(i);
     return v;
+}
+
+// `size` bytes of text: `letter` and a line break in turn, so that a file cut
+// anywhere differs from the whole.
+QByteArray filler(int size, char letter)
+{
+    QByteArray out(size, letter);
+    for (int i = 63; i < size; i += 64)
+        out[i] = '\n';
+    return out;
+}
+
+using P = QFileDevice;
+constexpr P::Permissions kEveryoneReads = P::ReadOwner | P::ReadGroup | P::ReadOther;
+constexpr P::Permissions kEveryoneWrites = P::WriteOwner | P::WriteGroup | P::WriteOther;
+constexpr P::Permissions kEveryoneEnters = P::ExeOwner | P::ExeGroup | P::ExeOther;
+
+enum : int { Saved = 0, NotSaved = 1, CannotDropRoot = 77 };
+
+struct ChildSave {
+    int status = -1;
+    QString why;
+};
+
+// Saves `bytes` as `path` in a child process in which writing a file past
+// `limit` bytes fails as on a full disk (EFBIG), as the unprivileged user
+// "nobody" when `asNobody` and this process is root.
+ChildSave saveInChild(const QString& path, const QByteArray& bytes, rlim_t limit, bool asNobody = false)
+{
+    QProcess process;
+    process.setChildProcessModifier([limit, asNobody] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        const uid_t nobody = 65534;
+        if (asNobody && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+             ::setresuid(nobody, nobody, nobody) != 0))
+            ::_exit(CannotDropRoot);
+    });
+    process.start(QStringLiteral(SAVE_FILE), {path, QString::fromLatin1(bytes)});
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 }  // namespace
@@ -336,8 +385,13 @@ private Q_SLOTS:
         save(dir.filePath(QStringLiteral("folder.lab")));
         save(dir.filePath(QStringLiteral("missing/card.lab")));
         save(dir.filePath(QStringLiteral("plain/card.lab")));
-        QCOMPARE(h.messages->calls.size(), 3);
+        const QString pipe = dir.filePath(QStringLiteral("pipe.lab"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        save(pipe);
+        QCOMPARE(h.messages->calls.size(), 4);
         QVERIFY(h.messages->calls[0].text.contains(QStringLiteral("that is a folder")));
+        QVERIFY(h.messages->calls[3].text.contains(QStringLiteral("that is not a regular file")));
+        QVERIFY(!QFileInfo(pipe).isFile());
         for (const auto& call : h.messages->calls) {
             QVERIFY(call.text.startsWith(QStringLiteral("The label could not be saved as \"")));
             QCOMPARE(call.style, 0);
@@ -345,55 +399,113 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))), kept);
     }
 
+    // A save that does not fit (writes past a size fail, as on a full disk)
+    // leaves the earlier file as it was, makes no file where there was none,
+    // leaves no temporary file behind, and names the cause.
+    void aSaveThatDoesNotFitKeepsTheEarlierFileAndSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString old = dir.filePath(QStringLiteral("old.lab"));
+        const QByteArray kept = filler(3000, 'o'), card = filler(7000, 'n');
+        writeAll(old, kept);
+        for (const QString& path : {old, dir.filePath(QStringLiteral("new.lab"))}) {
+            const ChildSave save = saveInChild(path, card, 4096);
+            QCOMPARE(save.status, int(NotSaved));
+            QCOMPARE(save.why, QStringLiteral("File too large"));
+        }
+        QCOMPARE(readAll(old), kept);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.lab"});
+        QCOMPARE(saveInChild(old, card, 8192).status, int(Saved));
+        QCOMPARE(readAll(old), card);
+    }
+
     // A folder that takes no new file, holding a label file that may be
-    // written: the file is written in place, and a file that may not be
-    // written stays as it was. Permission bits bind only a user who is not
-    // root, so the saves run in a child process as "nobody".
+    // written: the file is written in place, a save that does not fit touches
+    // none of its bytes, and a file that may not be written stays as it was.
+    // Permission bits bind only a user who is not root, so the saves run as
+    // "nobody".
     void aFolderThatTakesNoNewFileStillSavesItsWritableFile()
     {
-        using P = QFileDevice;
         QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
         QVERIFY(dir.isValid());
-        const P::Permissions all = P::ReadOwner | P::ReadGroup | P::ReadOther;
-        const P::Permissions enter = P::ExeOwner | P::ExeGroup | P::ExeOther;
-        const P::Permissions write = P::WriteOwner | P::WriteGroup | P::WriteOther;
         const QString folder = dir.filePath(QStringLiteral("locked"));
         const QString writable = folder + QStringLiteral("/card.lab");
         const QString readOnly = folder + QStringLiteral("/kept.lab");
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
-        writeAll(writable, "old");
+        writeAll(writable, "old label");
         writeAll(readOnly, "old");
-        QVERIFY(QFile::setPermissions(writable, all | write));
-        QVERIFY(QFile::setPermissions(readOnly, all));
-        QVERIFY(QFile::setPermissions(folder, all | enter));
-        QVERIFY(QFile::setPermissions(dir.path(), all | enter | P::WriteOwner));
+        QVERIFY(QFile::setPermissions(writable, kEveryoneReads | kEveryoneWrites));
+        QVERIFY(QFile::setPermissions(readOnly, kEveryoneReads));
+        QVERIFY(QFile::setPermissions(folder, kEveryoneReads | kEveryoneEnters));
+        QVERIFY(QFile::setPermissions(dir.path(), kEveryoneReads | kEveryoneEnters | P::WriteOwner));
 
-        enum : int { Saved, CannotDropRoot, FolderTookANewFile, NotWrittenInPlace, ReadOnlyWritten };
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            const uid_t nobody = 65534;
-            if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
-                                   setresuid(nobody, nobody, nobody) != 0))
-                _exit(CannotDropRoot);
-            if (QFile probe(folder + QStringLiteral("/probe")); probe.open(QIODevice::WriteOnly))
-                _exit(FolderTookANewFile);
-            if (!ui::replaceFile(writable, "new").isEmpty())
-                _exit(NotWrittenInPlace);
-            if (ui::replaceFile(readOnly, "new").isEmpty())
-                _exit(ReadOnlyWritten);
-            _exit(Saved);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        if (WEXITSTATUS(status) == CannotDropRoot)
+        const ChildSave tooLarge = saveInChild(writable, "a label of 21 bytes..", 10, true);
+        if (tooLarge.status == CannotDropRoot)
             QSKIP("this root process may not become an unprivileged user");
-        QCOMPARE(WEXITSTATUS(status), int(Saved));
-        QCOMPARE(readAll(writable), QByteArray("new"));
+        QCOMPARE(tooLarge.status, int(NotSaved));
+        QCOMPARE(tooLarge.why, QStringLiteral("File too large"));
+        QCOMPARE(readAll(writable), QByteArray("old label"));
+        for (const QByteArray& bytes : {QByteArray("a longer new label"), QByteArray("new")}) {
+            QCOMPARE(saveInChild(writable, bytes, RLIM_INFINITY, true).status, int(Saved));
+            QCOMPARE(readAll(writable), bytes);
+        }
+        QCOMPARE(saveInChild(readOnly, "new", RLIM_INFINITY, true).status, int(NotSaved));
         QCOMPARE(readAll(readOnly), QByteArray("old"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), (QStringList{"card.lab", "kept.lab"}));
-        QVERIFY(QFile::setPermissions(folder, all | enter | P::WriteOwner));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"card.lab", "kept.lab"}));
+        QVERIFY(QFile::setPermissions(folder, kEveryoneReads | kEveryoneEnters | P::WriteOwner));
+    }
+
+    // On a file system that really fills up (where this test may mount one),
+    // the designer says why the label could not be saved, and neither the
+    // save beside the file nor the one in place costs the earlier file.
+    void aFullDiskCostsNoFileAndSaysSo()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+        QVERIFY(dir.isValid());
+        const QByteArray point = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", point.constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+            QSKIP("this process may not mount a file system");
+        const auto unmount = qScopeGuard([&point] { ::umount2(point.constData(), MNT_DETACH); });
+        const QString old = dir.filePath(QStringLiteral("old.lab"));
+        const QByteArray kept = filler(3000, 'o'), card = filler(7000, 'n');
+        writeAll(old, kept);
+        QFile fill(dir.filePath(QStringLiteral("fill")));
+        QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray page(4096, 'f');
+        const auto fillUp = [&] {
+            while (fill.write(page) == page.size()) {
+            }
+        };
+        fillUp();
+
+        Harness h;
+        open(h);
+        for (const QString& path : {old, dir.filePath(QStringLiteral("new.lab"))}) {
+            h.dialogs->saveAnswers.push_back(path);
+            h.forms->CustomOp.Command11_Click();
+            QCOMPARE(h.messages->calls.size(), 1);
+            QCOMPARE(h.messages->calls.takeLast().text,
+                     QStringLiteral("The label could not be saved as \"%1\": No space left on device.").arg(path));
+        }
+        // With one page free, the first page of the new file fits.
+        QVERIFY(fill.resize(fill.size() - page.size()));
+        QCOMPARE(ui::replaceFile(old, card), QStringLiteral("No space left on device"));
+        QCOMPARE(readAll(old), kept);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"fill", "old.lab"}));
+
+        // In place, in a folder that takes no new file.
+        fillUp();
+        QVERIFY(QFile::setPermissions(old, kEveryoneReads | kEveryoneWrites));
+        QVERIFY(QFile::setPermissions(dir.path(), kEveryoneReads | kEveryoneEnters));
+        const ChildSave inPlace = saveInChild(old, card, RLIM_INFINITY, true);
+        if (inPlace.status != CannotDropRoot) {
+            QCOMPARE(inPlace.status, int(NotSaved));
+            QCOMPARE(inPlace.why, QStringLiteral("No space left on device"));
+            QCOMPARE(readAll(old), kept);
+            QVERIFY(fill.remove());
+            QCOMPARE(saveInChild(old, card, RLIM_INFINITY, true).status, int(Saved));
+            QCOMPARE(readAll(old), card);
+        }
     }
 
     void whatTheFormatCannotHoldIsAskedAboutFirst()

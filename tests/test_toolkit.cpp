@@ -178,6 +178,38 @@ private Q_SLOTS:
         }
     }
 
+    // A GIF ends at its trailer: bytes after it (common in older files) are
+    // no damage, and a stream that stops before it is cut short, even where
+    // its last byte looks like a trailer.
+    void gifPicturesEndAtTheirTrailer()
+    {
+        QTemporaryDir dir;
+        // One white pixel, then a comment holding ";;", then the trailer.
+        const QByteArray gif = QByteArray::fromHex(
+            "474946383961010001008000"
+            "00ffffff000000"
+            "2c00000000010001000002024401"
+            "00"
+            "21fe023b3b00"
+            "3b");
+        ui::FilePictures pictures;
+        const auto refusal = [&](const char* name, const QByteArray& bytes) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                return QStringLiteral("not written");
+            file.close();
+            try {
+                pictures.load(file.fileName());
+                return QString();
+            } catch (const ui::Error& e) {
+                return e.description;
+            }
+        };
+        QCOMPARE(refusal("after.gif", gif + "\r\n saved by an old editor"), QString());
+        QCOMPARE(refusal("cut.gif", gif.chopped(2)),
+                 QStringLiteral("Invalid picture (the file is damaged or cut short)"));
+    }
+
     void messageBoxTitleDefaultsToTheApplicationTitle()
     {
         ui::testing::ScriptedMessageBox box;
@@ -196,11 +228,11 @@ private Q_SLOTS:
         qunsetenv("QT_QPA_PLATFORM");
         qunsetenv("WAYLAND_DISPLAY");
         qunsetenv("DISPLAY");
-        QVERIFY(displayProblem().contains(QStringLiteral("no display")));
+        QVERIFY(displayProblem({}).contains(QStringLiteral("no display")));
         qputenv("DISPLAY", ":4711");
-        QVERIFY(displayProblem().contains(QStringLiteral(":4711")));
+        QVERIFY(displayProblem({}).contains(QStringLiteral(":4711")));
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        QVERIFY(displayProblem().isEmpty());
+        QVERIFY(displayProblem({}).isEmpty());
         qputenv("QT_QPA_PLATFORM", platform);
         qputenv("DISPLAY", display);
         qputenv("WAYLAND_DISPLAY", wayland);

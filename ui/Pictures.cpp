@@ -1,9 +1,9 @@
 #include "ui/Pictures.h"
 
 #include "ui/Error.h"
+#include "ui/UserFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QLoggingCategory>
 
@@ -27,26 +27,65 @@ void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QS
         previousHandler(type, context, message);
 }
 
-// A file cut short: the size its BMP header states, or a GIF's trailer byte.
-bool cutShort(const QString& path, const QByteArray& format)
+// Whether a GIF stream reaches its trailer: the blocks are walked by their
+// stated lengths, so bytes after the trailer (common in older files) do not
+// count against it, and a stream that ends before it is cut short.
+bool gifReachesTrailer(QIODevice& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto byte = [&file]() -> int {
+        char c = 0;
+        return file.getChar(&c) ? int(uchar(c)) : -1;
+    };
+    const auto skip = [&file](qint64 count) { return file.seek(file.pos() + count) && file.pos() <= file.size(); };
+    const auto skipColourTable = [&skip](int flags) { return !(flags & 0x80) || skip(3 * (qint64(2) << (flags & 7))); };
+    const auto skipSubBlocks = [&byte, &skip] {
+        for (;;) {
+            const int length = byte();
+            if (length <= 0)
+                return length == 0;
+            if (!skip(length))
+                return false;
+        }
+    };
+    // Header, then the logical screen descriptor with its flags at offset 10.
+    if (!file.seek(10))
         return false;
-    const qint64 size = file.size();
+    const int screenFlags = byte();
+    if (screenFlags < 0 || !skip(2) || !skipColourTable(screenFlags))
+        return false;
+    for (;;) {
+        switch (byte()) {
+        case 0x3B: return true;  // the trailer
+        case 0x21:               // an extension: its label, then sub-blocks
+            if (byte() < 0 || !skipSubBlocks())
+                return false;
+            break;
+        case 0x2C: {  // an image: position and size, flags, colours, code size, data
+            if (!skip(8))
+                return false;
+            const int imageFlags = byte();
+            if (imageFlags < 0 || !skipColourTable(imageFlags) || byte() < 0 || !skipSubBlocks())
+                return false;
+            break;
+        }
+        default: return false;  // the end of the stream, or no block at all
+        }
+    }
+}
+
+// A file cut short: the size its BMP header states, or a GIF's blocks.
+bool cutShort(QIODevice& file, const QByteArray& format)
+{
     if (format == "bmp") {
-        const QByteArray header = file.read(6);
+        const QByteArray header = file.seek(0) ? file.read(6) : QByteArray();
         if (header.size() < 6)
             return true;
         const quint32 stated = quint32(uchar(header[2])) | quint32(uchar(header[3])) << 8 |
                                quint32(uchar(header[4])) << 16 | quint32(uchar(header[5])) << 24;
-        return stated != 0 && qint64(stated) > size;
+        return stated != 0 && qint64(stated) > file.size();
     }
-    if (format == "gif") {
-        if (!file.seek(size - 1))
-            return true;
-        return file.read(1) != QByteArray(1, 0x3B);
-    }
+    if (format == "gif")
+        return !gifReachesTrailer(file);
     return false;
 }
 
@@ -54,13 +93,15 @@ bool cutShort(const QString& path, const QByteArray& format)
 
 QImage FilePictures::load(const QString& path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw Error::of(Error::FileNotFound, QStringLiteral("File not found"));
-    if (info.isDir())
-        throw Error::of(Error::FileNotFound, QStringLiteral("File not found (it is a folder)"));
+    // Raises 53 for a missing file or a folder, and refuses a named pipe or
+    // a device before anything waits on it; what it checked is read.
+    UserFile source(path);
+    QFile file;
+    if (!file.open(source.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        throw Error::of(Error::PathFileAccess,
+                        standardDescription(Error::PathFileAccess) + QStringLiteral(" (%1)").arg(file.errorString()));
     QImageReader::setAllocationLimit(kAllocationLimitMb);
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(false);
     const QByteArray format = reader.format();
     if (format.isEmpty())
@@ -79,7 +120,7 @@ QImage FilePictures::load(const QString& path)
     if (image.isNull())
         throw Error::of(Error::InvalidPicture,
                         QStringLiteral("Invalid picture (%1)").arg(reader.errorString().toLower()));
-    if (!warnings.isEmpty() || cutShort(path, format))
+    if (!warnings.isEmpty() || cutShort(file, format))
         throw Error::of(Error::InvalidPicture, QStringLiteral("Invalid picture (the file is damaged or cut short)"));
     return image;
 }

@@ -6,8 +6,9 @@
 namespace ui {
 
 // Loads BMP, JPEG and GIF pictures (whatever Qt's image plugins read).
-// Raises Error 53 for a missing file and 481 for anything that is not a
-// picture, including one too large to decode safely.
+// Raises Error 53 for a missing file, 70 and 75 for one that cannot be read
+// or is no regular file (a named pipe, a device), and 481 for anything that
+// is not a picture, including one too large to decode safely.
 class Pictures {
 public:
     virtual ~Pictures() = default;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace ui {
@@ -27,32 +28,46 @@ Error openError(int code)
     }
 }
 
+// Why a file is refused for what fstat says of it, if it is.
+std::optional<Error> notRegular(const struct stat& status)
+{
+    if (S_ISREG(status.st_mode))
+        return std::nullopt;
+    if (S_ISDIR(status.st_mode))
+        return Error::of(Error::FileNotFound,
+                         standardDescription(Error::FileNotFound) + QStringLiteral(" (it is a folder)"));
+    return Error::of(Error::PathFileAccess,
+                     standardDescription(Error::PathFileAccess) + QStringLiteral(" (it is not a regular file)"));
+}
+
 }  // namespace
 
 UserFile::UserFile(const QString& path)
 {
     if (path.isEmpty())
         throw Error::of(Error::FileNotFound);
-    // O_NONBLOCK: opening a named pipe with no writer, or a device that
-    // waits for a medium, returns at once instead of hanging.
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const QByteArray name = QFile::encodeName(path);
+    // Looked at before it is opened: opening a device or a named pipe can
+    // itself act (rewind a tape, release a writer waiting at the pipe).
+    struct stat named {};
+    if (::stat(name.constData(), &named) != 0)
+        throw openError(errno);
+    if (const std::optional<Error> refused = notRegular(named))
+        throw *refused;
+    // O_NONBLOCK: should the name have become a named pipe or a device that
+    // waits for a medium since, opening it returns at once instead of hanging.
+    fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0)
         throw openError(errno);
-    if (::fstat(fd_, &status_) != 0) {
-        const int code = errno;
+    std::optional<Error> refused;
+    if (::fstat(fd_, &status_) != 0)
+        refused = openError(errno);
+    else
+        refused = notRegular(status_);
+    if (refused) {
         ::close(fd_);
         fd_ = -1;
-        throw openError(code);
-    }
-    if (!S_ISREG(status_.st_mode)) {
-        const bool folder = S_ISDIR(status_.st_mode);
-        ::close(fd_);
-        fd_ = -1;
-        if (folder)
-            throw Error::of(Error::FileNotFound, standardDescription(Error::FileNotFound) +
-                                                     QStringLiteral(" (it is a folder)"));
-        throw Error::of(Error::PathFileAccess,
-                        standardDescription(Error::PathFileAccess) + QStringLiteral(" (it is not a regular file)"));
+        throw *refused;
     }
     // A regular file reads the same either way; later readers get the
     // blocking descriptor they expect.
