@@ -5,12 +5,14 @@
 #include <QStringDecoder>
 #include <QHash>
 
+#include <algorithm>
 #include <cfloat>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace designer::labelfile {
 
@@ -154,6 +156,31 @@ QString shown(const QByteArray& raw)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
+// The power of ten of a decimal number's first significant digit (2 for
+// "123.4", -3 for "0.00123e0"): a number out of a double's range is too small
+// when it is negative, too large otherwise.
+long long leadingPower(const char* first, const char* last)
+{
+    const std::string_view text(first, size_t(last - first));
+    const size_t e = std::min(text.find_first_of("eE"), text.size());
+    const std::string_view digits = text.substr(0, e);
+    long long exponent = 0;
+    if (e < text.size()) {
+        std::string_view power = text.substr(e + 1);
+        if (!power.empty() && power.front() == '+')
+            power.remove_prefix(1);
+        const auto [end, error] = std::from_chars(power.data(), power.data() + power.size(), exponent);
+        // An exponent beyond long long decides alone.
+        if (error == std::errc::result_out_of_range)
+            exponent = power.front() == '-' ? std::numeric_limits<long long>::min() / 2
+                                            : std::numeric_limits<long long>::max() / 2;
+    }
+    const size_t point = std::min(digits.find('.'), digits.size());
+    const size_t lead = std::min(digits.find_first_of("123456789"), digits.size());
+    const long long place = lead < point ? (long long)(point - lead) - 1 : -(long long)(lead - point);
+    return place + exponent;
+}
+
 // A number with blanks around it; empty is 0.
 std::optional<double> toNumber(const QByteArray& raw)
 {
@@ -178,7 +205,7 @@ std::optional<double> toNumber(const QByteArray& raw)
     if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
         return std::nullopt;
     if (error == std::errc::result_out_of_range)
-        value = std::numeric_limits<double>::infinity();
+        value = leadingPower(first, last) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
     return value;
 }
 

@@ -184,6 +184,7 @@ private Q_SLOTS:
             {" .5 ", "-0.25", "x", "MS Sans Serif", "10", "TRUE", "false", "0", "7", "", "3.44", " 15.61", "tRuE"};
         for (int i = 1; i < kLineCount; ++i)
             values += {"0", "0", "", "", "1", "", "", "", "", "0", "0", "0", "False"};
+        values[18] = "1e-400";  // too small for a double: 0
         const auto r = labelfile::read(join(values));
         QVERIFY2(r.card, qPrintable(r.failure.why));
         QCOMPARE(r.card->txtamt, qint16(2));
@@ -195,6 +196,7 @@ private Q_SLOTS:
         QCOMPARE(l.Left, -0.25f);
         QVERIFY(l.FontBold && !l.FontItalic && !l.FontStrikethru && l.FontUnderline && l.Visible);
         QCOMPARE(r.card->lines[1].FontName, QString());
+        QCOMPARE(r.card->lines[1].Left, 0.0f);
 
         // CR alone ends a value too; what follows the 135th value is ignored.
         QByteArray crOnly = join(values);
