@@ -317,13 +317,10 @@ private:
     qsizetype current_ = 0;
 };
 
-QString cardSizeCheck(float twips, int frame)
+QString cardSizeCheck(float twips, int least, int most)
 {
-    const double client = std::round((double(twips) - frame) / 15.0);
-    if (client < 0 || client > kMaxClientPixels)
-        return QStringLiteral("is a card size no window can have (%1 to %2 twips)")
-            .arg(frame)
-            .arg(frame + kMaxClientPixels * 15);
+    if (!(twips >= least && twips <= most))
+        return QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most);
     return {};
 }
 
@@ -422,8 +419,8 @@ ReadResult read(const QByteArray& bytes)
 
     CardValues card;
     Reader r(values);
-    const Reader::Check height = [](float v) { return cardSizeCheck(v, kFrameHeightTwips); };
-    const Reader::Check width = [](float v) { return cardSizeCheck(v, kFrameWidthTwips); };
+    const Reader::Check height = [](float v) { return cardSizeCheck(v, kMinCardHeight, kMaxCardHeight); };
+    const Reader::Check width = [](float v) { return cardSizeCheck(v, kMinCardWidth, kMaxCardWidth); };
     bool ok = r.integer16("the number of lines", card.txtamt) && r.single("the card height", card.Height, height) &&
               r.single("the card width", card.Width, width) && r.colour("the background colour", card.BackColor) &&
               r.text(card.cardpc);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Units.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -35,5 +37,12 @@ constexpr int kFrameWidthTwips = 120;
 constexpr int kFrameHeightTwips = 405;
 // The largest client area, in pixels, that a card window can have.
 constexpr int kMaxClientPixels = 32767;
+// The card's outer size, in twips, lies within these bounds: a client area
+// of 0 to kMaxClientPixels. They are whole numbers of at most seven digits,
+// so a size within them stays within them when saved to seven digits.
+constexpr int kMinCardHeight = kFrameHeightTwips;
+constexpr int kMaxCardHeight = kFrameHeightTwips + kMaxClientPixels * ui::kTwipsPerPixel;  // 491910
+constexpr int kMinCardWidth = kFrameWidthTwips;
+constexpr int kMaxCardWidth = kFrameWidthTwips + kMaxClientPixels * ui::kTwipsPerPixel;  // 491625
 
 }  // namespace designer

@@ -233,6 +233,9 @@ private Q_SLOTS:
         QTest::newRow("no colour") << with(4, " 16777216 ") << 4 << "neither an RGB colour nor a system colour";
         QTest::newRow("unknown system colour") << with(15, "-2147483600 ") << 15 << "neither an RGB colour";
         QTest::newRow("card too small") << with(2, " 100 ") << 2 << "card size no window can have";
+        // Within half a pixel of the bound, but it would be saved as "397.5".
+        QTest::newRow("card a hair too small") << with(2, " 397.50003 ") << 2 << "(405 to 491910 twips)";
+        QTest::newRow("card a hair too wide") << with(3, " 491625.1 ") << 3 << "(120 to 491625 twips)";
         QTest::newRow("font size zero") << with(10, " 0 ") << 10 << "is not a font size";
         QTest::newRow("single overflow") << with(7, " 1e39 ") << 7 << "is too large";
         QTest::newRow("negative box") << with(16, "-3 ") << 16 << "is a negative size";
@@ -275,6 +278,23 @@ private Q_SLOTS:
         QVERIFY(h.messages->calls[1].text.contains(missing));
         QVERIFY(h.messages->calls[2].text.contains(dir.path()));
         QCOMPARE(valuesOf(h), before);
+    }
+
+    void theLargestCardAWindowCanHaveSavesAndLoadsBack()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomPre.window()->resize(40000, 40000);
+        QCOMPARE(card(h).Height(), 491910.0f);
+        QCOMPARE(card(h).Width(), 491625.0f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.lab"));
+        h.dialogs->saveAnswers.push_back(path);
+        h.forms->CustomOp.Command11_Click();
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(card(h).Width(), 491625.0f);
     }
 
     void aMissingPictureLoadsTheRestAndKeepsItsPath()
