@@ -10,6 +10,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Numbers.h"
 #include "ui/Pictures.h"
+#include "ui/PlainTextLimit.h"
 #include "ui/SystemColors.h"
 #include "ui/TypingLimit.h"
 #include "ui/Units.h"
@@ -27,8 +28,7 @@ namespace designer {
 
 namespace {
 
-// A label file is small; anything larger than this is not one.
-constexpr qint64 kMaxLabelFileBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxLabelFileBytes = labelfile::kMaxFileBytes;
 
 // The navigation buttons' arrows, drawn here: a filled arrow pointing
 // `angle` degrees clockwise from up.
@@ -143,6 +143,7 @@ void CustomControl::build(QWidget* client)
     c.Text4->setGeometry(ui::pxRect(120, 600, 2535, 525));
     c.Text4->setTabChangesFocus(true);
     c.Text4->setAccessibleName(QStringLiteral("Text"));
+    new ui::PlainTextLimit(c.Text4, kMaxCaptionLength);
     QObject::connect(c.Text4, &QPlainTextEdit::textChanged, c.Text4, [this] { Text4_Change(); });
     c.Command2 = button(c.Frame2, QStringLiteral("Font Type:"), 120, 1320, 1095, 255, &CustomControl::Command2_Click);
     c.Text5 = makeEdit(c.Frame2, 1320, 1320, 1335, 285, QStringLiteral("Font Type"));
@@ -175,7 +176,10 @@ void CustomControl::discard()
     ind = 0;
 }
 
-void CustomControl::setText4(const QString& caption) { controls().Text4->setPlainText(captionToText4(caption)); }
+void CustomControl::setText4(const QString& caption)
+{
+    ui::PlainTextLimit::setWholeText(controls().Text4, captionToText4(caption));
+}
 
 void CustomControl::Text4_Change()
 {
@@ -382,13 +386,26 @@ void CustomControl::loadLabel(const QString& path)
     }
     const labelfile::CardValues& values = *result.card;
 
+    QStringList notes;
+    if (!result.cutCaptions.isEmpty()) {
+        QStringList lines;
+        for (int i : result.cutCaptions)
+            lines << QString::number(i + 1);
+        notes << QStringLiteral(
+                     "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "
+                     "the most a line can hold.")
+                     .arg(path, lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                          lines.join(QStringLiteral(", ")))
+                     .arg(kMaxCaptionLength);
+    }
+
     QImage picture;
-    QString pictureProblem;
     if (!values.cardpc.isEmpty()) {
         try {
             picture = forms_.context.pictures().load(values.cardpc);
         } catch (const ui::Error& error) {
-            pictureProblem = error.description;
+            notes << QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
+                         .arg(path, values.cardpc, error.description);
         }
     }
 
@@ -403,11 +420,8 @@ void CustomControl::loadLabel(const QString& path)
     cardpc = values.cardpc;
     for (int i = 0; i < kLineCount; ++i)
         c.assignLine(i, values.lines[size_t(i)]);
-    if (!pictureProblem.isEmpty())
-        messages.show(window(),
-                      QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
-                          .arg(path, values.cardpc, pictureProblem),
-                      ui::MessageBox::OkOnly);
+    if (!notes.isEmpty())
+        messages.show(window(), notes.join(QStringLiteral("\n\n")), ui::MessageBox::OkOnly);
 }
 
 }  // namespace designer

@@ -286,6 +286,14 @@ public:
         return true;
     }
 
+    bool text(What what, QString& out, int most)
+    {
+        text(out);
+        if (out.size() > most)
+            return fail(what, QStringLiteral("is longer than %1 characters").arg(most));
+        return true;
+    }
+
 private:
     QByteArray next()
     {
@@ -415,7 +423,7 @@ ReadResult read(const QByteArray& bytes)
     QList<Raw> values;
     values.reserve(kValueCount);
     if (auto failure = split(bytes, values))
-        return {std::nullopt, *failure};
+        return {std::nullopt, *failure, {}};
 
     CardValues card;
     Reader r(values);
@@ -423,22 +431,27 @@ ReadResult read(const QByteArray& bytes)
     const Reader::Check width = [](float v) { return cardSizeCheck(v, kMinCardWidth, kMaxCardWidth); };
     bool ok = r.integer16("the number of lines", card.txtamt) && r.single("the card height", card.Height, height) &&
               r.single("the card width", card.Width, width) && r.colour("the background colour", card.BackColor) &&
-              r.text(card.cardpc);
+              r.text("the picture path", card.cardpc, kMaxPicturePathLength);
+    QList<int> cut;
     for (int i = 0; ok && i < kLineCount; ++i) {
         TextLine& l = card.lines[size_t(i)];
         r.lineIndex = i;
         QString stored;
-        ok = r.single("top", l.Top) && r.single("left", l.Left) && r.text(stored) && r.text(l.FontName) &&
-             r.single("font size", l.FontSize, fontSizeCheck) && r.boolean("bold", l.FontBold) &&
-             r.boolean("italic", l.FontItalic) && r.boolean("strikethrough", l.FontStrikethru) &&
-             r.boolean("underline", l.FontUnderline) && r.colour("text colour", l.ForeColor) &&
-             r.single("height", l.Height, boxSizeCheck) && r.single("width", l.Width, boxSizeCheck) &&
-             r.boolean("visibility", l.Visible);
+        ok = r.single("top", l.Top) && r.single("left", l.Left) && r.text(stored) &&
+             r.text("font name", l.FontName, kMaxFontNameLength) && r.single("font size", l.FontSize, fontSizeCheck) &&
+             r.boolean("bold", l.FontBold) && r.boolean("italic", l.FontItalic) &&
+             r.boolean("strikethrough", l.FontStrikethru) && r.boolean("underline", l.FontUnderline) &&
+             r.colour("text colour", l.ForeColor) && r.single("height", l.Height, boxSizeCheck) &&
+             r.single("width", l.Width, boxSizeCheck) && r.boolean("visibility", l.Visible);
         l.Caption = unescapeCaption(stored);
+        if (l.Caption.size() > kMaxCaptionLength) {
+            l.Caption.truncate(kMaxCaptionLength);
+            cut.append(i);
+        }
     }
     if (!ok)
-        return {std::nullopt, *r.failure};
-    return {card, {}};
+        return {std::nullopt, *r.failure, {}};
+    return {card, {}, cut};
 }
 
 }  // namespace designer::labelfile

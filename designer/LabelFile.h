@@ -16,6 +16,15 @@ namespace designer::labelfile {
 constexpr int kValueCount = 5 + 13 * kLineCount;  // 135
 // The largest font size a file may set, in points.
 constexpr float kMaxFontSize = 2048;
+// A label file is small; anything larger than this is not one.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+// More than any number, colour or boolean is written as: the longest is a
+// tiny single without exponent, "-0.000...1401298 ", 55 characters.
+constexpr qint64 kMaxNumberBytes = 64;
+// Whatever a card holds, its file stays within kMaxFileBytes.
+static_assert(kValueCount * (kMaxNumberBytes + 2) + kMaxPicturePathLength +
+                  kLineCount * (kMaxCaptionLength + kMaxFontNameLength) <=
+              kMaxFileBytes);
 
 struct CardValues {
     qint16 txtamt = 0;
@@ -45,11 +54,14 @@ struct Failure {
 
 struct ReadResult {
     std::optional<CardValues> card;
-    Failure failure;  // when there is no card
+    Failure failure;         // when there is no card
+    QList<int> cutCaptions;  // lines whose caption was cut to kMaxCaptionLength
 };
 
 // Reads all 135 values and checks that each can be applied. Anything after
-// the 135th value is ignored.
+// the 135th value is ignored. A caption longer than a line holds is cut to
+// its first kMaxCaptionLength characters; a longer font name or picture path
+// fails.
 ReadResult read(const QByteArray& bytes);
 
 // Caption escaping: "," is stored as "~" and CR as "|".

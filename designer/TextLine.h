@@ -30,6 +30,16 @@ struct TextLine {
 
 constexpr int kLineCount = 10;
 
+// The longest caption a line holds, in characters, a line break (CR LF)
+// counting two. A caption is laid out whole in the panel's text box, which
+// takes time growing with the square of its length when it has no blank to
+// wrap at; at this length selecting, drawing and fitting a line stays well
+// under a frame (bench_caption).
+constexpr int kMaxCaptionLength = 2000;
+// The longest font name and background picture path a label file holds.
+constexpr int kMaxFontNameLength = 255;
+constexpr int kMaxPicturePathLength = 4096;
+
 // The card's outer size is its client size plus this frame allowance, in
 // twips, whatever frame the window manager draws; so label files hold the
 // same numbers on every desktop.

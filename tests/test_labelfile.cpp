@@ -239,6 +239,10 @@ private Q_SLOTS:
         QTest::newRow("font size zero") << with(10, " 0 ") << 10 << "is not a font size";
         QTest::newRow("single overflow") << with(7, " 1e39 ") << 7 << "is too large";
         QTest::newRow("negative box") << with(16, "-3 ") << 16 << "is a negative size";
+        QTest::newRow("long font name") << with(9, QByteArray(256, 'f')) << 9
+                                        << "is longer than 255 characters (line 1's font name)";
+        QTest::newRow("long picture path")
+            << with(5, QByteArray(4097, 'p')) << 5 << "is longer than 4096 characters (the picture path)";
         // A picture path with a comma moves every later value by one.
         QTest::newRow("comma in path") << with(5, "/pics/a,b.bmp") << 5 << "\"b.bmp\" is not a number";
     }
@@ -295,6 +299,28 @@ private Q_SLOTS:
         h.forms->CustomOp.Command4_Click();
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(card(h).Width(), 491625.0f);
+    }
+
+    void aCaptionLongerThanALineHoldsLoadsCutAndSaysSo()
+    {
+        Harness h;
+        open(h);
+        labelfile::CardValues v = clearedCard();
+        const QString longest(kMaxCaptionLength, QLatin1Char('y'));
+        v.lines[1].Caption = longest + QStringLiteral("beyond");
+        v.lines[2].Caption = longest;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.lab"));
+        writeAll(path, labelfile::write(v));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("The label \"%1\" was loaded with the text of line 2 cut to its first 2000 characters, "
+                                "the most a line can hold.")
+                     .arg(path));
+        QCOMPARE(card(h).line(1).Caption, longest);
+        QCOMPARE(card(h).line(2).Caption, longest);
     }
 
     void aMissingPictureLoadsTheRestAndKeepsItsPath()
