@@ -16,6 +16,7 @@
 #include "ui/Units.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -328,6 +329,12 @@ void CustomControl::Command11_Click()
     if (!path.endsWith(QLatin1String(".lab")))
         path += QLatin1String(".lab");
     dialog.FileName = path;
+    // The dialog knew only the name as typed; a folder is refused on saving.
+    if (const QFileInfo existing(path); existing.exists() && !existing.isDir()) {
+        const QString text = QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?").arg(path);
+        if (forms_.context.messages().show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+            return;
+    }
     saveLabel(path);
 }
 

@@ -369,10 +369,21 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.LAB.lab"))));
         save(dir.filePath(QStringLiteral("card.lab")));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.lab"))));
+        QVERIFY(h.messages->calls.isEmpty());
+        // An existing file is asked about under the name it is saved as, with
+        // or without the extension typed.
         h.forms->CustomOp.Command9_Click();
+        h.messages->answers = {7, 6};
+        save(dir.filePath(QStringLiteral("card")));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))).left(4), QByteArray(" 0 \r"));
         save(dir.filePath(QStringLiteral("card.lab")));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))).left(4), QByteArray(" 1 \r"));
-        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?")
+                     .arg(dir.filePath(QStringLiteral("card.lab"))));
+        QCOMPARE(h.messages->calls[0].style, 4);
+        h.messages->calls.clear();
         // Cancel writes nothing and says nothing.
         h.forms->CustomOp.Command11_Click();
         QVERIFY(h.messages->calls.isEmpty());
