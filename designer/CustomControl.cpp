@@ -184,7 +184,10 @@ void CustomControl::setText4(const QString& caption)
 
 void CustomControl::Text4_Change()
 {
-    const QString text = controls().Text4->toPlainText();
+    // The raw text, as toPlainText() would turn a no-break space into a blank.
+    QString text = controls().Text4->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     if (ind < 0 || ind >= kLineCount)
         return;
     // The same text written back leaves the caption as it is, a lone CR too.
@@ -427,6 +430,9 @@ void CustomControl::loadLabel(const QString& path)
     cardpc = values.cardpc;
     for (int i = 0; i < kLineCount; ++i)
         c.assignLine(i, values.lines[size_t(i)]);
+    // Typing goes to line ind, so the box shows what it will change.
+    if (ind >= 0 && ind < kLineCount)
+        setText4(c.line(ind).Caption);
     if (!notes.isEmpty())
         messages.show(window(), notes.join(QStringLiteral("\n\n")), ui::MessageBox::OkOnly);
 }

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -321,6 +322,29 @@ private Q_SLOTS:
                      .arg(path));
         QCOMPARE(card(h).line(1).Caption, longest);
         QCOMPARE(card(h).line(2).Caption, longest);
+    }
+
+    void aLoadedLabelShowsInTheTextBoxAndSavesBackUnchanged()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomPre.Label1_Click(1);
+        labelfile::CardValues v = clearedCard();
+        v.lines[1].Caption = QStringLiteral("Price\u00a0\u00a35");  // a no-break space
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shown.lab"));
+        writeAll(path, labelfile::write(v));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(h.forms->CustomOp.controls().Text4->toPlainText(), QStringLiteral("Price \u00a35"));
+        const QString again = dir.filePath(QStringLiteral("again.lab"));
+        h.dialogs->saveAnswers.push_back(again);
+        h.forms->CustomOp.Command11_Click();
+        QCOMPARE(readAll(again), readAll(path));
+        QTest::keyClick(h.forms->CustomOp.controls().Text4, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(h.forms->CustomOp.controls().Text4, Qt::Key_Exclam);
+        QCOMPARE(card(h).line(1).Caption, v.lines[1].Caption + QLatin1Char('!'));
+        QVERIFY(h.messages->calls.isEmpty());
     }
 
     void aMissingPictureLoadsTheRestAndKeepsItsPath()
