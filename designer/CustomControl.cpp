@@ -15,6 +15,7 @@
 #include "ui/TypingLimit.h"
 #include "ui/Units.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -411,11 +412,13 @@ void CustomControl::loadLabel(const QString& path)
 
     QImage picture;
     if (!values.cardpc.isEmpty()) {
+        // A relative path leads from the label file's folder.
+        const QString picturePath = QDir(QFileInfo(path).absolutePath()).filePath(values.cardpc);
         try {
-            picture = forms_.context.pictures().load(values.cardpc);
+            picture = forms_.context.pictures().load(picturePath);
         } catch (const ui::Error& error) {
             notes << QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
-                         .arg(path, values.cardpc, error.description);
+                         .arg(path, picturePath, error.description);
         }
     }
 
@@ -425,8 +428,8 @@ void CustomControl::loadLabel(const QString& path)
     c.setWidth(values.Width);
     c.setBackColor(values.BackColor);
     c.setPicture(picture);
-    // A picture that could not be loaded keeps its path, so a later save
-    // does not lose it.
+    // The path as the file has it, so a save writes it back unchanged; a
+    // picture that could not be loaded keeps its path too.
     cardpc = values.cardpc;
     for (int i = 0; i < kLineCount; ++i)
         c.assignLine(i, values.lines[size_t(i)]);

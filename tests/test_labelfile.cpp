@@ -324,18 +324,23 @@ private Q_SLOTS:
         QCOMPARE(card(h).line(2).Caption, longest);
     }
 
-    void aLoadedLabelShowsInTheTextBoxAndSavesBackUnchanged()
+    void aLoadedLabelShowsInTheTextBoxFindsItsPictureAndSavesBackUnchanged()
     {
         Harness h;
         open(h);
         h.forms->CustomPre.Label1_Click(1);
         labelfile::CardValues v = clearedCard();
         v.lines[1].Caption = QStringLiteral("Price\u00a0\u00a35");  // a no-break space
+        // A relative picture path leads from the label file's folder.
+        v.cardpc = QStringLiteral("pictures/back.bmp");
         QTemporaryDir dir;
+        h.pictures->images.insert(dir.filePath(v.cardpc), QImage(4, 3, QImage::Format_RGB32));
         const QString path = dir.filePath(QStringLiteral("shown.lab"));
         writeAll(path, labelfile::write(v));
         h.dialogs->openAnswers.push_back(path);
         h.forms->CustomOp.Command4_Click();
+        QCOMPARE(card(h).picture().size(), QSize(4, 3));
+        QCOMPARE(h.forms->CustomOp.cardpc, v.cardpc);
         QCOMPARE(h.forms->CustomOp.controls().Text4->toPlainText(), QStringLiteral("Price \u00a35"));
         const QString again = dir.filePath(QStringLiteral("again.lab"));
         h.dialogs->saveAnswers.push_back(again);
