@@ -393,7 +393,9 @@ void CustomControl::loadLabel(const QString& path)
     const labelfile::ReadResult result = labelfile::read(bytes);
     if (!result.card) {
         const labelfile::Failure& f = result.failure;
-        return failed(QStringLiteral("line %1: %2").arg(f.line).arg(f.why));
+        // The message ends with the hint's full stop.
+        const QString hint = f.hint.isEmpty() ? QString() : QStringLiteral(".\n\n") + f.hint.chopped(1);
+        return failed(QStringLiteral("line %1: %2%3").arg(f.line).arg(f.why, hint));
     }
     const labelfile::CardValues& values = *result.card;
 

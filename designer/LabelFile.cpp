@@ -118,8 +118,10 @@ std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
     while (values.size() < kValueCount) {
         if (pos >= size)
             return Failure{
-                line, int(values.size()) + 1,
-                QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount)};
+                line,
+                int(values.size()) + 1,
+                QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount),
+                {}};
         const int startLine = line;
         while (pos < size && isBlank(data[pos]))
             ++pos;
@@ -316,7 +318,8 @@ private:
         const QString field = lineIndex < 0
                                   ? QString::fromLatin1(what)
                                   : QStringLiteral("line %1's %2").arg(lineIndex + 1).arg(QLatin1String(what));
-        failure = Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field)};
+        failure =
+            Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field), {}};
         return false;
     }
 
@@ -324,6 +327,30 @@ private:
     qsizetype index_ = 0;
     qsizetype current_ = 0;
 };
+
+// Text written by other programs: a UTF-8 byte-order mark, UTF-8 text
+// (non-ASCII bytes that all decode as UTF-8), LF alone at line ends. Said only
+// of a file that failed: a Windows-1252 label file may be valid UTF-8 too.
+QString likelyCause(const QByteArray& bytes)
+{
+    QStringList causes;
+    if (bytes.startsWith("\xef\xbb\xbf")) {
+        causes << QStringLiteral("it begins with a UTF-8 byte-order mark");
+    } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; })) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)utf8.decode(bytes);
+        if (!utf8.hasError())
+            causes << QStringLiteral("it is UTF-8 text");
+    }
+    if (bytes.contains('\n') && !bytes.contains('\r'))
+        causes << QStringLiteral("its lines end in LF alone");
+    if (causes.isEmpty())
+        return {};
+    return QStringLiteral(
+               "The file was perhaps written by another program: %1. A label file is Windows-1252 text "
+               "with CR LF after every value.")
+        .arg(causes.join(QStringLiteral(" and ")));
+}
 
 QString cardSizeCheck(float twips, int least, int most)
 {
@@ -422,8 +449,12 @@ ReadResult read(const QByteArray& bytes)
 {
     QList<Raw> values;
     values.reserve(kValueCount);
+    const auto failed = [&bytes](Failure failure) {
+        failure.hint = likelyCause(bytes);
+        return ReadResult{std::nullopt, failure, {}};
+    };
     if (auto failure = split(bytes, values))
-        return {std::nullopt, *failure, {}};
+        return failed(*failure);
 
     CardValues card;
     Reader r(values);
@@ -450,7 +481,7 @@ ReadResult read(const QByteArray& bytes)
         }
     }
     if (!ok)
-        return {std::nullopt, *r.failure, {}};
+        return failed(*r.failure);
     return {card, {}, cut};
 }
 

@@ -50,6 +50,9 @@ struct Failure {
     int line = 0;   // file line, from 1
     int value = 0;  // value number, from 1
     QString why;
+    // What the file more likely is, when it looks like text of another kind
+    // (UTF-8, LF line ends); a sentence, or empty.
+    QString hint;
 };
 
 struct ReadResult {

@@ -352,6 +352,40 @@ private Q_SLOTS:
         QVERIFY(h.messages->calls.isEmpty());
     }
 
+    void aFailedLoadNamesTheLikelyCause()
+    {
+        Harness h;
+        open(h);
+        labelfile::CardValues v = clearedCard();
+        v.lines[0].Caption = QStringLiteral("\u00c3\u00a9");  // C3 A9, which is also UTF-8
+        const QByteArray good = labelfile::write(v);
+        QByteArray lfOnly = good;
+        lfOnly.replace("\r\n", "\n");
+        QByteArray utf8 = good;
+        utf8.replace("\r\n 10 \r\n", "\r\n ten \r\n");
+        QTemporaryDir dir;
+        const QList<QPair<QByteArray, QString>> files = {
+            {lfOnly, QStringLiteral("its lines end in LF alone")},
+            {"\xef\xbb\xbf" + good, QStringLiteral("it begins with a UTF-8 byte-order mark")},
+            {utf8, QStringLiteral("it is UTF-8 text")},
+            {good, QString()}};
+        for (const auto& [bytes, cause] : files) {
+            const QString path = dir.filePath(QStringLiteral("file.lab"));
+            writeAll(path, bytes);
+            h.messages->calls.clear();
+            h.dialogs->openAnswers.push_back(path);
+            h.forms->CustomOp.Command4_Click();
+            if (cause.isEmpty()) {
+                QVERIFY(h.messages->calls.isEmpty());
+            } else {
+                QCOMPARE(h.messages->calls.size(), 1);
+                QVERIFY2(h.messages->calls[0].text.contains(cause), qPrintable(h.messages->calls[0].text));
+            }
+        }
+        // Windows-1252 that happens to be valid UTF-8 loads exactly.
+        QCOMPARE(card(h).line(0).Caption, v.lines[0].Caption);
+    }
+
     void aMissingPictureLoadsTheRestAndKeepsItsPath()
     {
         Harness h;
