@@ -408,8 +408,7 @@ void CustomControl::loadLabel(const QString& path)
                      "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "
                      "the most a line can hold.")
                      .arg(path, lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
-                          lines.join(QStringLiteral(", ")))
-                     .arg(kMaxCaptionLength);
+                          lines.join(QStringLiteral(", ")), QString::number(kMaxCaptionLength));
     }
 
     QImage picture;
