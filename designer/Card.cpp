@@ -18,6 +18,9 @@ int clientPixels(float outerTwips, int frameTwips)
     const double client = std::round((double(outerTwips) - frameTwips) / ui::kTwipsPerPixel);
     return int(std::clamp(client, 0.0, double(kMaxClientPixels)));
 }
+
+// An outer size within the bounds a label file takes.
+float bounded(float twips, int least, int most) { return twips >= least ? std::min(twips, float(most)) : float(least); }
 }  // namespace
 
 Card::Card() : backColor_(ui::syscolor::ButtonFace)
@@ -38,18 +41,19 @@ QSize Card::clientSize() const
 
 void Card::setHeight(float twips)
 {
-    height_ = twips;
+    height_ = bounded(twips, kMinCardHeight, kMaxCardHeight);
     Q_EMIT sizeChanged();
 }
 
 void Card::setWidth(float twips)
 {
-    width_ = twips;
+    width_ = bounded(twips, kMinCardWidth, kMaxCardWidth);
     Q_EMIT sizeChanged();
 }
 
-void Card::followClientSize(const QSize& pixels)
+void Card::followClientSize(const QSize& size)
 {
+    const QSize pixels = size.boundedTo(QSize(kMaxClientPixels, kMaxClientPixels)).expandedTo(QSize(0, 0));
     const QSize now = clientSize();
     if (pixels == now)
         return;

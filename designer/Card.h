@@ -30,13 +30,15 @@ public:
 
     float Height() const { return height_; }
     float Width() const { return width_; }
+    // Sizes beyond the bounds a window can have are taken as the bound.
     void setHeight(float twips);
     void setWidth(float twips);
     // The client size the outer size gives, in whole pixels, within
     // 0..kMaxClientPixels.
     QSize clientSize() const;
-    // Takes a client size the user dragged the window to; the outer size
-    // changes only when it no longer gives that client size.
+    // Takes a client size the user dragged the window to (up to
+    // kMaxClientPixels); the outer size changes only when it no longer gives
+    // that client size.
     void followClientSize(const QSize& pixels);
 
     quint32 BackColor() const { return backColor_; }

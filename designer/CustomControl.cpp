@@ -10,12 +10,15 @@
 #include "ui/MessageBox.h"
 #include "ui/Numbers.h"
 #include "ui/Pictures.h"
+#include "ui/PlainTextLimit.h"
 #include "ui/SystemColors.h"
 #include "ui/TypingLimit.h"
 #include "ui/Units.h"
 #include "ui/UserFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,8 +31,7 @@ namespace designer {
 
 namespace {
 
-// A label file is small; anything larger than this is not one.
-constexpr qint64 kMaxLabelFileBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxLabelFileBytes = labelfile::kMaxFileBytes;
 
 // The navigation buttons' arrows, drawn here: a filled arrow pointing
 // `angle` degrees clockwise from up.
@@ -144,6 +146,7 @@ void CustomControl::build(QWidget* client)
     c.Text4->setGeometry(ui::pxRect(120, 600, 2535, 525));
     c.Text4->setTabChangesFocus(true);
     c.Text4->setAccessibleName(QStringLiteral("Text"));
+    new ui::PlainTextLimit(c.Text4, kMaxCaptionLength);
     QObject::connect(c.Text4, &QPlainTextEdit::textChanged, c.Text4, [this] { Text4_Change(); });
     c.Command2 = button(c.Frame2, QStringLiteral("Font Type:"), 120, 1320, 1095, 255, &CustomControl::Command2_Click);
     c.Text5 = makeEdit(c.Frame2, 1320, 1320, 1335, 285, QStringLiteral("Font Type"));
@@ -176,11 +179,17 @@ void CustomControl::discard()
     ind = 0;
 }
 
-void CustomControl::setText4(const QString& caption) { controls().Text4->setPlainText(captionToText4(caption)); }
+void CustomControl::setText4(const QString& caption)
+{
+    ui::PlainTextLimit::setWholeText(controls().Text4, captionToText4(caption));
+}
 
 void CustomControl::Text4_Change()
 {
-    const QString text = controls().Text4->toPlainText();
+    // The raw text, as toPlainText() would turn a no-break space into a blank.
+    QString text = controls().Text4->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     if (ind < 0 || ind >= kLineCount)
         return;
     // The same text written back leaves the caption as it is, a lone CR too.
@@ -325,6 +334,12 @@ void CustomControl::Command11_Click()
     if (!path.endsWith(QLatin1String(".lab")))
         path += QLatin1String(".lab");
     dialog.FileName = path;
+    // The dialog knew only the name as typed; a folder is refused on saving.
+    if (const QFileInfo existing(path); existing.exists() && !existing.isDir()) {
+        const QString text = QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?").arg(path);
+        if (forms_.context.messages().show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+            return;
+    }
     saveLabel(path);
 }
 
@@ -378,17 +393,33 @@ void CustomControl::loadLabel(const QString& path)
     const labelfile::ReadResult result = labelfile::read(bytes);
     if (!result.card) {
         const labelfile::Failure& f = result.failure;
-        return failed(QStringLiteral("line %1: %2").arg(f.line).arg(f.why));
+        // The message ends with the hint's full stop.
+        const QString hint = f.hint.isEmpty() ? QString() : QStringLiteral(".\n\n") + f.hint.chopped(1);
+        return failed(QStringLiteral("line %1: %2%3").arg(f.line).arg(f.why, hint));
     }
     const labelfile::CardValues& values = *result.card;
 
+    QStringList notes;
+    if (!result.cutCaptions.isEmpty()) {
+        QStringList lines;
+        for (int i : result.cutCaptions)
+            lines << QString::number(i + 1);
+        notes << QStringLiteral(
+                     "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "
+                     "the most a line can hold.")
+                     .arg(path, lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                          lines.join(QStringLiteral(", ")), QString::number(kMaxCaptionLength));
+    }
+
     QImage picture;
-    QString pictureProblem;
     if (!values.cardpc.isEmpty()) {
+        // A relative path leads from the label file's folder.
+        const QString picturePath = QDir(QFileInfo(path).absolutePath()).filePath(values.cardpc);
         try {
-            picture = forms_.context.pictures().load(values.cardpc);
+            picture = forms_.context.pictures().load(picturePath);
         } catch (const ui::Error& error) {
-            pictureProblem = error.description;
+            notes << QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
+                         .arg(path, picturePath, error.description);
         }
     }
 
@@ -398,16 +429,16 @@ void CustomControl::loadLabel(const QString& path)
     c.setWidth(values.Width);
     c.setBackColor(values.BackColor);
     c.setPicture(picture);
-    // A picture that could not be loaded keeps its path, so a later save
-    // does not lose it.
+    // The path as the file has it, so a save writes it back unchanged; a
+    // picture that could not be loaded keeps its path too.
     cardpc = values.cardpc;
     for (int i = 0; i < kLineCount; ++i)
         c.assignLine(i, values.lines[size_t(i)]);
-    if (!pictureProblem.isEmpty())
-        messages.show(window(),
-                      QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
-                          .arg(path, values.cardpc, pictureProblem),
-                      ui::MessageBox::OkOnly);
+    // Typing goes to line ind, so the box shows what it will change.
+    if (ind >= 0 && ind < kLineCount)
+        setText4(c.line(ind).Caption);
+    if (!notes.isEmpty())
+        messages.show(window(), notes.join(QStringLiteral("\n\n")), ui::MessageBox::OkOnly);
 }
 
 }  // namespace designer

@@ -5,12 +5,14 @@
 #include <QStringDecoder>
 #include <QHash>
 
+#include <algorithm>
 #include <cfloat>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace designer::labelfile {
 
@@ -116,8 +118,10 @@ std::optional<Failure> split(const QByteArray& data, QList<Raw>& values)
     while (values.size() < kValueCount) {
         if (pos >= size)
             return Failure{
-                line, int(values.size()) + 1,
-                QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount)};
+                line,
+                int(values.size()) + 1,
+                QStringLiteral("the file ends after %1 of its %2 values").arg(values.size()).arg(kValueCount),
+                {}};
         const int startLine = line;
         while (pos < size && isBlank(data[pos]))
             ++pos;
@@ -154,6 +158,31 @@ QString shown(const QByteArray& raw)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
+// The power of ten of a decimal number's first significant digit (2 for
+// "123.4", -3 for "0.00123e0"): a number out of a double's range is too small
+// when it is negative, too large otherwise.
+long long leadingPower(const char* first, const char* last)
+{
+    const std::string_view text(first, size_t(last - first));
+    const size_t e = std::min(text.find_first_of("eE"), text.size());
+    const std::string_view digits = text.substr(0, e);
+    long long exponent = 0;
+    if (e < text.size()) {
+        std::string_view power = text.substr(e + 1);
+        if (!power.empty() && power.front() == '+')
+            power.remove_prefix(1);
+        const auto [end, error] = std::from_chars(power.data(), power.data() + power.size(), exponent);
+        // An exponent beyond long long decides alone.
+        if (error == std::errc::result_out_of_range)
+            exponent = power.front() == '-' ? std::numeric_limits<long long>::min() / 2
+                                            : std::numeric_limits<long long>::max() / 2;
+    }
+    const size_t point = std::min(digits.find('.'), digits.size());
+    const size_t lead = std::min(digits.find_first_of("123456789"), digits.size());
+    const long long place = lead < point ? (long long)(point - lead) - 1 : -(long long)(lead - point);
+    return place + exponent;
+}
+
 // A number with blanks around it; empty is 0.
 std::optional<double> toNumber(const QByteArray& raw)
 {
@@ -178,7 +207,7 @@ std::optional<double> toNumber(const QByteArray& raw)
     if (end != last || (error != std::errc() && error != std::errc::result_out_of_range))
         return std::nullopt;
     if (error == std::errc::result_out_of_range)
-        value = std::numeric_limits<double>::infinity();
+        value = leadingPower(first, last) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
     return value;
 }
 
@@ -259,6 +288,14 @@ public:
         return true;
     }
 
+    bool text(What what, QString& out, int most)
+    {
+        text(out);
+        if (out.size() > most)
+            return fail(what, QStringLiteral("is longer than %1 characters").arg(most));
+        return true;
+    }
+
 private:
     QByteArray next()
     {
@@ -281,7 +318,8 @@ private:
         const QString field = lineIndex < 0
                                   ? QString::fromLatin1(what)
                                   : QStringLiteral("line %1's %2").arg(lineIndex + 1).arg(QLatin1String(what));
-        failure = Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field)};
+        failure =
+            Failure{values_[current_].line, int(current_) + 1, QStringLiteral("%1 (%2)").arg(value + why, field), {}};
         return false;
     }
 
@@ -290,13 +328,34 @@ private:
     qsizetype current_ = 0;
 };
 
-QString cardSizeCheck(float twips, int frame)
+// Text written by other programs: a UTF-8 byte-order mark, UTF-8 text
+// (non-ASCII bytes that all decode as UTF-8), LF alone at line ends. Said only
+// of a file that failed: a Windows-1252 label file may be valid UTF-8 too.
+QString likelyCause(const QByteArray& bytes)
 {
-    const double client = std::round((double(twips) - frame) / 15.0);
-    if (client < 0 || client > kMaxClientPixels)
-        return QStringLiteral("is a card size no window can have (%1 to %2 twips)")
-            .arg(frame)
-            .arg(frame + kMaxClientPixels * 15);
+    QStringList causes;
+    if (bytes.startsWith("\xef\xbb\xbf")) {
+        causes << QStringLiteral("it begins with a UTF-8 byte-order mark");
+    } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; })) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)utf8.decode(bytes);
+        if (!utf8.hasError())
+            causes << QStringLiteral("it is UTF-8 text");
+    }
+    if (bytes.contains('\n') && !bytes.contains('\r'))
+        causes << QStringLiteral("its lines end in LF alone");
+    if (causes.isEmpty())
+        return {};
+    return QStringLiteral(
+               "The file was perhaps written by another program: %1. A label file is Windows-1252 text "
+               "with CR LF after every value.")
+        .arg(causes.join(QStringLiteral(" and ")));
+}
+
+QString cardSizeCheck(float twips, int least, int most)
+{
+    if (!(twips >= least && twips <= most))
+        return QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most);
     return {};
 }
 
@@ -390,31 +449,40 @@ ReadResult read(const QByteArray& bytes)
 {
     QList<Raw> values;
     values.reserve(kValueCount);
+    const auto failed = [&bytes](Failure failure) {
+        failure.hint = likelyCause(bytes);
+        return ReadResult{std::nullopt, failure, {}};
+    };
     if (auto failure = split(bytes, values))
-        return {std::nullopt, *failure};
+        return failed(*failure);
 
     CardValues card;
     Reader r(values);
-    const Reader::Check height = [](float v) { return cardSizeCheck(v, kFrameHeightTwips); };
-    const Reader::Check width = [](float v) { return cardSizeCheck(v, kFrameWidthTwips); };
+    const Reader::Check height = [](float v) { return cardSizeCheck(v, kMinCardHeight, kMaxCardHeight); };
+    const Reader::Check width = [](float v) { return cardSizeCheck(v, kMinCardWidth, kMaxCardWidth); };
     bool ok = r.integer16("the number of lines", card.txtamt) && r.single("the card height", card.Height, height) &&
               r.single("the card width", card.Width, width) && r.colour("the background colour", card.BackColor) &&
-              r.text(card.cardpc);
+              r.text("the picture path", card.cardpc, kMaxPicturePathLength);
+    QList<int> cut;
     for (int i = 0; ok && i < kLineCount; ++i) {
         TextLine& l = card.lines[size_t(i)];
         r.lineIndex = i;
         QString stored;
-        ok = r.single("top", l.Top) && r.single("left", l.Left) && r.text(stored) && r.text(l.FontName) &&
-             r.single("font size", l.FontSize, fontSizeCheck) && r.boolean("bold", l.FontBold) &&
-             r.boolean("italic", l.FontItalic) && r.boolean("strikethrough", l.FontStrikethru) &&
-             r.boolean("underline", l.FontUnderline) && r.colour("text colour", l.ForeColor) &&
-             r.single("height", l.Height, boxSizeCheck) && r.single("width", l.Width, boxSizeCheck) &&
-             r.boolean("visibility", l.Visible);
+        ok = r.single("top", l.Top) && r.single("left", l.Left) && r.text(stored) &&
+             r.text("font name", l.FontName, kMaxFontNameLength) && r.single("font size", l.FontSize, fontSizeCheck) &&
+             r.boolean("bold", l.FontBold) && r.boolean("italic", l.FontItalic) &&
+             r.boolean("strikethrough", l.FontStrikethru) && r.boolean("underline", l.FontUnderline) &&
+             r.colour("text colour", l.ForeColor) && r.single("height", l.Height, boxSizeCheck) &&
+             r.single("width", l.Width, boxSizeCheck) && r.boolean("visibility", l.Visible);
         l.Caption = unescapeCaption(stored);
+        if (l.Caption.size() > kMaxCaptionLength) {
+            l.Caption.truncate(kMaxCaptionLength);
+            cut.append(i);
+        }
     }
     if (!ok)
-        return {std::nullopt, *r.failure};
-    return {card, {}};
+        return failed(*r.failure);
+    return {card, {}, cut};
 }
 
 }  // namespace designer::labelfile

@@ -16,6 +16,15 @@ namespace designer::labelfile {
 constexpr int kValueCount = 5 + 13 * kLineCount;  // 135
 // The largest font size a file may set, in points.
 constexpr float kMaxFontSize = 2048;
+// A label file is small; anything larger than this is not one.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+// More than any number, colour or boolean is written as: the longest is a
+// tiny single without exponent, "-0.000...1401298 ", 55 characters.
+constexpr qint64 kMaxNumberBytes = 64;
+// Whatever a card holds, its file stays within kMaxFileBytes.
+static_assert(kValueCount * (kMaxNumberBytes + 2) + kMaxPicturePathLength +
+                  kLineCount * (kMaxCaptionLength + kMaxFontNameLength) <=
+              kMaxFileBytes);
 
 struct CardValues {
     qint16 txtamt = 0;
@@ -41,15 +50,21 @@ struct Failure {
     int line = 0;   // file line, from 1
     int value = 0;  // value number, from 1
     QString why;
+    // What the file more likely is, when it looks like text of another kind
+    // (UTF-8, LF line ends); a sentence, or empty.
+    QString hint;
 };
 
 struct ReadResult {
     std::optional<CardValues> card;
-    Failure failure;  // when there is no card
+    Failure failure;         // when there is no card
+    QList<int> cutCaptions;  // lines whose caption was cut to kMaxCaptionLength
 };
 
 // Reads all 135 values and checks that each can be applied. Anything after
-// the 135th value is ignored.
+// the 135th value is ignored. A caption longer than a line holds is cut to
+// its first kMaxCaptionLength characters; a longer font name or picture path
+// fails.
 ReadResult read(const QByteArray& bytes);
 
 // Caption escaping: "," is stored as "~" and CR as "|".

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Units.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -28,6 +30,16 @@ struct TextLine {
 
 constexpr int kLineCount = 10;
 
+// The longest caption a line holds, in characters, a line break (CR LF)
+// counting two. A caption is laid out whole in the panel's text box, which
+// takes time growing with the square of its length when it has no blank to
+// wrap at; at this length selecting, drawing and fitting a line stays well
+// under a frame (bench_caption).
+constexpr int kMaxCaptionLength = 2000;
+// The longest font name and background picture path a label file holds.
+constexpr int kMaxFontNameLength = 255;
+constexpr int kMaxPicturePathLength = 4096;
+
 // The card's outer size is its client size plus this frame allowance, in
 // twips, whatever frame the window manager draws; so label files hold the
 // same numbers on every desktop.
@@ -35,5 +47,12 @@ constexpr int kFrameWidthTwips = 120;
 constexpr int kFrameHeightTwips = 405;
 // The largest client area, in pixels, that a card window can have.
 constexpr int kMaxClientPixels = 32767;
+// The card's outer size, in twips, lies within these bounds: a client area
+// of 0 to kMaxClientPixels. They are whole numbers of at most seven digits,
+// so a size within them stays within them when saved to seven digits.
+constexpr int kMinCardHeight = kFrameHeightTwips;
+constexpr int kMaxCardHeight = kFrameHeightTwips + kMaxClientPixels * ui::kTwipsPerPixel;  // 491910
+constexpr int kMinCardWidth = kFrameWidthTwips;
+constexpr int kMaxCardWidth = kFrameWidthTwips + kMaxClientPixels * ui::kTwipsPerPixel;  // 491625
 
 }  // namespace designer

@@ -18,10 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const QByteArray written = designer::labelfile::write(*result.card);
     (void)designer::labelfile::problems(*result.card);
-    const auto again = designer::labelfile::read(written);
-    // Seven significant digits may move a value across a bound by a hair;
-    // anything else that does not read back is a fault.
-    if (!again.card && !again.failure.why.contains(QLatin1String("card size")))
+    if (!designer::labelfile::read(written).card)
         std::abort();
     return 0;
 }

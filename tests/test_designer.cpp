@@ -9,6 +9,7 @@
 #include "ui/Units.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -355,6 +356,31 @@ private Q_SLOTS:
         op.Command2_Click();
         QCOMPARE(card(h).line(0).FontName, QStringLiteral("MS Serif"));
         QVERIFY(h.messages->calls.isEmpty());
+    }
+
+    void typingAndPastingStopAtTheLongestCaptionALineHolds()
+    {
+        Harness h;
+        open(h);
+        QPlainTextEdit* box = panel(h).Text4;
+        // A paste keeps its first characters that fit; a line break counts as CR LF.
+        const QString paste = QStringLiteral("ab\ncd") + QString(designer::kMaxCaptionLength, QLatin1Char('x'));
+        QGuiApplication::clipboard()->setText(paste);
+        box->paste();
+        const QString atLimit = QStringLiteral("ab\r\ncd") + QString(designer::kMaxCaptionLength - 6, QLatin1Char('x'));
+        QCOMPARE(card(h).line(0).Caption, atLimit);
+        // One undo takes back the whole paste.
+        box->undo();
+        QCOMPARE(card(h).line(0).Caption, QString());
+        box->redo();
+        QCOMPARE(card(h).line(0).Caption, atLimit);
+        QTest::keyClick(box, Qt::Key_Z);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(card(h).line(0).Caption, atLimit);
+        // An edit that does not lengthen it is taken.
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClick(box, Qt::Key_Z);
+        QCOMPARE(card(h).line(0).Caption, atLimit.chopped(1) + QLatin1Char('z'));
     }
 
     void backgroundGraphicLoadsOrSaysWhyNot()

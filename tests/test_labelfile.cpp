@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -233,6 +234,7 @@ private Q_SLOTS:
             {" .5 ", "-0.25", "x", "MS Sans Serif", "10", "TRUE", "false", "0", "7", "", "3.44", " 15.61", "tRuE"};
         for (int i = 1; i < kLineCount; ++i)
             values += {"0", "0", "", "", "1", "", "", "", "", "0", "0", "0", "False"};
+        values[18] = "1e-400";  // too small for a double: 0
         const auto r = labelfile::read(join(values));
         QVERIFY2(r.card, qPrintable(r.failure.why));
         QCOMPARE(r.card->txtamt, qint16(2));
@@ -244,6 +246,7 @@ private Q_SLOTS:
         QCOMPARE(l.Left, -0.25f);
         QVERIFY(l.FontBold && !l.FontItalic && !l.FontStrikethru && l.FontUnderline && l.Visible);
         QCOMPARE(r.card->lines[1].FontName, QString());
+        QCOMPARE(r.card->lines[1].Left, 0.0f);
 
         // CR alone ends a value too; what follows the 135th value is ignored.
         QByteArray crOnly = join(values);
@@ -280,9 +283,16 @@ private Q_SLOTS:
         QTest::newRow("no colour") << with(4, " 16777216 ") << 4 << "neither an RGB colour nor a system colour";
         QTest::newRow("unknown system colour") << with(15, "-2147483600 ") << 15 << "neither an RGB colour";
         QTest::newRow("card too small") << with(2, " 100 ") << 2 << "card size no window can have";
+        // Within half a pixel of the bound, but it would be saved as "397.5".
+        QTest::newRow("card a hair too small") << with(2, " 397.50003 ") << 2 << "(405 to 491910 twips)";
+        QTest::newRow("card a hair too wide") << with(3, " 491625.1 ") << 3 << "(120 to 491625 twips)";
         QTest::newRow("font size zero") << with(10, " 0 ") << 10 << "is not a font size";
         QTest::newRow("single overflow") << with(7, " 1e39 ") << 7 << "is too large";
         QTest::newRow("negative box") << with(16, "-3 ") << 16 << "is a negative size";
+        QTest::newRow("long font name") << with(9, QByteArray(256, 'f')) << 9
+                                        << "is longer than 255 characters (line 1's font name)";
+        QTest::newRow("long picture path")
+            << with(5, QByteArray(4097, 'p')) << 5 << "is longer than 4096 characters (the picture path)";
         // A picture path with a comma moves every later value by one.
         QTest::newRow("comma in path") << with(5, "/pics/a,b.bmp") << 5 << "\"b.bmp\" is not a number";
     }
@@ -322,6 +332,107 @@ private Q_SLOTS:
         QVERIFY(h.messages->calls[1].text.contains(missing));
         QVERIFY(h.messages->calls[2].text.contains(dir.path()));
         QCOMPARE(valuesOf(h), before);
+    }
+
+    void theLargestCardAWindowCanHaveSavesAndLoadsBack()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomPre.window()->resize(40000, 40000);
+        QCOMPARE(card(h).Height(), 491910.0f);
+        QCOMPARE(card(h).Width(), 491625.0f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.lab"));
+        h.dialogs->saveAnswers.push_back(path);
+        h.forms->CustomOp.Command11_Click();
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(card(h).Width(), 491625.0f);
+    }
+
+    void aCaptionLongerThanALineHoldsLoadsCutAndSaysSo()
+    {
+        Harness h;
+        open(h);
+        labelfile::CardValues v = clearedCard();
+        const QString longest(kMaxCaptionLength, QLatin1Char('y'));
+        v.lines[1].Caption = longest + QStringLiteral("beyond");
+        v.lines[2].Caption = longest;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.lab"));
+        writeAll(path, labelfile::write(v));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("The label \"%1\" was loaded with the text of line 2 cut to its first 2000 characters, "
+                                "the most a line can hold.")
+                     .arg(path));
+        QCOMPARE(card(h).line(1).Caption, longest);
+        QCOMPARE(card(h).line(2).Caption, longest);
+    }
+
+    void aLoadedLabelShowsInTheTextBoxFindsItsPictureAndSavesBackUnchanged()
+    {
+        Harness h;
+        open(h);
+        h.forms->CustomPre.Label1_Click(1);
+        labelfile::CardValues v = clearedCard();
+        v.lines[1].Caption = QStringLiteral("Price\u00a0\u00a35");  // a no-break space
+        // A relative picture path leads from the label file's folder.
+        v.cardpc = QStringLiteral("pictures/back.bmp");
+        QTemporaryDir dir;
+        h.pictures->images.insert(dir.filePath(v.cardpc), QImage(4, 3, QImage::Format_RGB32));
+        const QString path = dir.filePath(QStringLiteral("shown.lab"));
+        writeAll(path, labelfile::write(v));
+        h.dialogs->openAnswers.push_back(path);
+        h.forms->CustomOp.Command4_Click();
+        QCOMPARE(card(h).picture().size(), QSize(4, 3));
+        QCOMPARE(h.forms->CustomOp.cardpc, v.cardpc);
+        QCOMPARE(h.forms->CustomOp.controls().Text4->toPlainText(), QStringLiteral("Price \u00a35"));
+        const QString again = dir.filePath(QStringLiteral("again.lab"));
+        h.dialogs->saveAnswers.push_back(again);
+        h.forms->CustomOp.Command11_Click();
+        QCOMPARE(readAll(again), readAll(path));
+        QTest::keyClick(h.forms->CustomOp.controls().Text4, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(h.forms->CustomOp.controls().Text4, Qt::Key_Exclam);
+        QCOMPARE(card(h).line(1).Caption, v.lines[1].Caption + QLatin1Char('!'));
+        QVERIFY(h.messages->calls.isEmpty());
+    }
+
+    void aFailedLoadNamesTheLikelyCause()
+    {
+        Harness h;
+        open(h);
+        labelfile::CardValues v = clearedCard();
+        v.lines[0].Caption = QStringLiteral("\u00c3\u00a9");  // C3 A9, which is also UTF-8
+        const QByteArray good = labelfile::write(v);
+        QByteArray lfOnly = good;
+        lfOnly.replace("\r\n", "\n");
+        QByteArray utf8 = good;
+        utf8.replace("\r\n 10 \r\n", "\r\n ten \r\n");
+        QTemporaryDir dir;
+        const QList<QPair<QByteArray, QString>> files = {
+            {lfOnly, QStringLiteral("its lines end in LF alone")},
+            {"\xef\xbb\xbf" + good, QStringLiteral("it begins with a UTF-8 byte-order mark")},
+            {utf8, QStringLiteral("it is UTF-8 text")},
+            {good, QString()}};
+        for (const auto& [bytes, cause] : files) {
+            const QString path = dir.filePath(QStringLiteral("file.lab"));
+            writeAll(path, bytes);
+            h.messages->calls.clear();
+            h.dialogs->openAnswers.push_back(path);
+            h.forms->CustomOp.Command4_Click();
+            if (cause.isEmpty()) {
+                QVERIFY(h.messages->calls.isEmpty());
+            } else {
+                QCOMPARE(h.messages->calls.size(), 1);
+                QVERIFY2(h.messages->calls[0].text.contains(cause), qPrintable(h.messages->calls[0].text));
+            }
+        }
+        // Windows-1252 that happens to be valid UTF-8 loads exactly.
+        QCOMPARE(card(h).line(0).Caption, v.lines[0].Caption);
     }
 
     void aMissingPictureLoadsTheRestAndKeepsItsPath()
@@ -370,10 +481,21 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.LAB.lab"))));
         save(dir.filePath(QStringLiteral("card.lab")));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("card.lab"))));
+        QVERIFY(h.messages->calls.isEmpty());
+        // An existing file is asked about under the name it is saved as, with
+        // or without the extension typed.
         h.forms->CustomOp.Command9_Click();
+        h.messages->answers = {7, 6};
+        save(dir.filePath(QStringLiteral("card")));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))).left(4), QByteArray(" 0 \r"));
         save(dir.filePath(QStringLiteral("card.lab")));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("card.lab"))).left(4), QByteArray(" 1 \r"));
-        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?")
+                     .arg(dir.filePath(QStringLiteral("card.lab"))));
+        QCOMPARE(h.messages->calls[0].style, 4);
+        h.messages->calls.clear();
         // Cancel writes nothing and says nothing.
         h.forms->CustomOp.Command11_Click();
         QVERIFY(h.messages->calls.isEmpty());

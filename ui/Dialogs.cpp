@@ -24,8 +24,10 @@ std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter
 
 std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter, const QString& initial)
 {
-    // The caller decides about the extension and about replacing a file.
-    const QString name = QFileDialog::getSaveFileName(owner, QString(), initial, filter);
+    // The caller decides about the extension and asks about replacing a
+    // file, under the name it will really write.
+    const QString name =
+        QFileDialog::getSaveFileName(owner, QString(), initial, filter, nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return std::nullopt;
     return name;
