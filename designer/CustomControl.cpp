@@ -334,8 +334,9 @@ void CustomControl::Command11_Click()
     if (!path.endsWith(QLatin1String(".lab")))
         path += QLatin1String(".lab");
     dialog.FileName = path;
-    // The dialog knew only the name as typed; a folder is refused on saving.
-    if (const QFileInfo existing(path); existing.exists() && !existing.isDir()) {
+    // The dialog knew only the name as typed. Only a file is asked about: a
+    // folder, pipe or device of that name is refused on saving.
+    if (QFileInfo(path).isFile()) {
         const QString text = QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?").arg(path);
         if (forms_.context.messages().show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
             return;
