@@ -2,6 +2,8 @@
 BUILD    ?= build
 TYPE     ?= RelWithDebInfo
 SANITIZE ?= OFF
+# Warnings stop the build only where asked: CI and developers set WERROR=ON.
+WERROR   ?= OFF
 JOBS     ?= $(shell nproc)
 PREFIX   ?= /usr/local
 FUZZ_SECONDS ?= 60
@@ -14,7 +16,7 @@ deps:
 	@sh scripts/install-deps
 
 build: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) -DTESSERA_SANITIZE=$(SANITIZE) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) -DTESSERA_SANITIZE=$(SANITIZE) -DTESSERA_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # When Tessera cannot start (no display, say) its own one-line message is
