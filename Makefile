@@ -8,7 +8,7 @@ JOBS     ?= $(shell nproc)
 PREFIX   ?= /usr/local
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench fuzz install clean
+.PHONY: all deps build run test bench fuzz install uninstall clean
 
 all: build
 
@@ -31,9 +31,15 @@ test: build
 bench: build
 	@sh bench/run-all $(BUILD)
 
-# Installs into PREFIX (under DESTDIR when set, for packaging).
+# Installs into PREFIX (under DESTDIR when set, for packaging), the program
+# stripped. Without DESTDIR it also updates the desktop's MIME and launcher
+# caches; uninstall removes what the last install listed in its manifest and
+# updates them again.
 install: build
-	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+uninstall:
+	@DESTDIR=$(DESTDIR) cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P cmake/Uninstall.cmake
 
 fuzz: deps
 	@sh fuzz/run $(FUZZ_SECONDS)
