@@ -1,7 +1,8 @@
 // What only a real X server shows: the native window titles, read from the
-// windows' _NET_WM_NAME as a window manager or screen reader reads them.
-// Runs under xvfb-run on the xcb platform. A window that does not appear
-// fails the test at once, saying which.
+// windows' _NET_WM_NAME as a window manager or screen reader reads them, and
+// the window class a dock matches with the launcher. Runs under xvfb-run on
+// the xcb platform. A window that does not appear fails the test at once,
+// saying which.
 
 #include "support/Harness.h"
 
@@ -9,6 +10,8 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
@@ -37,6 +40,20 @@ QString nativeTitle(QWidget* window)
 {
     const QString value = nativeProperty(window, QStringLiteral("_NET_WM_NAME"));
     return value.startsWith(QLatin1Char('"')) ? value.mid(1).chopped(1) : value;
+}
+
+// A key of the launcher's [Desktop Entry].
+QString launcherKey(const QString& key)
+{
+    QFile file(QStringLiteral(TESSERA_DESKTOP_FILE));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QStringLiteral("(no launcher: %1)").arg(file.fileName());
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(key + QLatin1Char('=')))
+            return line.mid(key.size() + 1);
+    }
+    return QStringLiteral("(no %1 in the launcher)").arg(key);
 }
 
 // Runs `open`, which shows a modal dialog and returns once it is closed, and
@@ -134,6 +151,22 @@ private Q_SLOTS:
         form->show();
         QVERIFY2(QTest::qWaitForWindowExposed(form->window()), qPrintable(name + QStringLiteral(" was never exposed")));
         QCOMPARE(nativeTitle(form->window()), caption);
+    }
+
+    // Docks and task bars link a window to its launcher: on X11 through the
+    // window's class, on Wayland through the app id Qt takes from the desktop
+    // file name.
+    void windowsNameTheirLauncher()
+    {
+        QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"),
+                 QFileInfo(QStringLiteral(TESSERA_DESKTOP_FILE)).fileName());
+        Harness h;
+        h.forms->start();
+        QWidget* window = h.forms->Tessera.window();
+        QVERIFY2(QTest::qWaitForWindowExposed(window), "the main menu was never exposed");
+        // WM_CLASS(STRING) = "<instance>", "<class>"
+        const QString windowClass = nativeProperty(window, QStringLiteral("WM_CLASS")).section(QStringLiteral(", "), 1);
+        QCOMPARE(windowClass, QLatin1Char('"') + launcherKey(QStringLiteral("StartupWMClass")) + QLatin1Char('"'));
     }
 
     void messageBoxesCarryTheirOwnTitleOrTheApplicationTitle()
