@@ -143,6 +143,9 @@ void configureApplication(QApplication& app)
     QApplication::setApplicationName(QStringLiteral("Tessera"));
     // No display name: Qt would append it to every native window title.
     QApplication::setApplicationVersion(ui::AppInfo::version());
+    // The launcher's name: the Wayland app id, by which docks and task bars
+    // link the windows to it (on X11 the window class "Tessera" does that).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Tessera"));
     QApplication::setQuitOnLastWindowClosed(false);
     QIcon icon;
     icon.addFile(QStringLiteral(":/images/tessera.png"));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -367,6 +368,29 @@ private Q_SLOTS:
         } catch (const ui::Error& error) {
             QVERIFY(error.description.contains(QStringLiteral("could not be started")));
         }
+    }
+
+    // What the viewer is sent, kept by a stand-in that reads its input as
+    // Assistant does: a keyword never ends its command nor starts another.
+    void theRealHelpViewerSendsAKeywordAsOneCommand()
+    {
+        QTemporaryDir dir;
+        QFile program(dir.filePath(QStringLiteral("assistant")));
+        const QString received = dir.filePath(QStringLiteral("received"));
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.write("#!/bin/sh\nexec cat > '" + received.toUtf8() + "'\n");
+        program.close();
+        program.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const auto input = [&received] {
+            QFile file(received);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        ui::AssistantHelpViewer viewer(program.fileName());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey, QString());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey,
+                    QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
+        QTRY_COMPARE(input(), QByteArray("show index;\n"
+                                         "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));
     }
 
     void aboutBoxTexts()

@@ -4,10 +4,14 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "ui/Dialogs.h"
 #include "wizard/PrintManager.h"
 
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -81,6 +85,41 @@ private Q_SLOTS:
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
         QVERIFY(h.forms->readytoprint.isVisible());
+    }
+
+    // Qt's real dialog, set up for one page: its copies tab is gone however
+    // Qt brings copies back, and a tab of the program's own stays.
+    void printSetupHasNoCopiesAndKeepsOptionTabs_data()
+    {
+        QTest::addColumn<bool>("tabFirst");
+        QTest::newRow("tab added before") << true;
+        QTest::newRow("tab added after") << false;
+    }
+    void printSetupHasNoCopiesAndKeepsOptionTabs()
+    {
+        QFETCH(bool, tabFirst);
+        QPrinter printer;
+        QPrintDialog dialog(&printer);
+        auto* stock = new QWidget;
+        stock->setWindowTitle(QStringLiteral("Label stock"));
+        if (tabFirst)
+            dialog.setOptionTabs({stock});
+        ui::QtDialogs::preparePrintSetup(dialog);
+        if (!tabFirst)
+            dialog.setOptionTabs({stock});
+        QStringList titles;
+        QStringList numberBoxes;  // copies or a page range, on Qt's tabs
+        for (const QTabWidget* tabs : dialog.findChildren<QTabWidget*>()) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                titles.append(tabs->tabText(i));
+                for (const QSpinBox* spin : tabs->widget(i)->findChildren<QSpinBox*>()) {
+                    if (tabs->widget(i) != stock)
+                        numberBoxes.append(tabs->tabText(i) + QLatin1Char(':') + spin->objectName());
+                }
+            }
+        }
+        QCOMPARE(titles, (QStringList{"Options", "Label stock"}));
+        QCOMPARE(numberBoxes, QStringList());
     }
 
     void theDialogIsAskedForPrintSetupAndTheTemplateInFull()

@@ -41,14 +41,14 @@ std::optional<FontChoice> QtDialogs::chooseFont(QWidget* owner, const FontChoice
     return dialog.choice();
 }
 
-bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
+void QtDialogs::preparePrintSetup(QPrintDialog& dialog)
 {
-    // Printer choice and page set-up only: one page, no range, no copies.
-    QPrintDialog dialog(&printer.device(), owner);
     dialog.setWindowTitle(QObject::tr("Print Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, 1);
-    // Qt's own dialog has a tab for page ranges and copies; a label is one page.
+    // Qt's own dialog has a tab for page ranges and copies; a label is one
+    // page. Qt names its parts only privately: a test with the real dialog
+    // notices when they change.
     if (auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"))) {
         if (QWidget* copies = dialog.findChild<QWidget*>(QStringLiteral("copiesTab")))
             tabs->removeTab(tabs->indexOf(copies));
@@ -58,7 +58,15 @@ bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QObject::tr("OK"));
     }
+}
+
+bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
+{
+    // The dialog takes the count the printer has; with the copies tab gone
+    // nobody could change it.
     printer.device().setCopyCount(1);
+    QPrintDialog dialog(&printer.device(), owner);
+    preparePrintSetup(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

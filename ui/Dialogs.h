@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <optional>
 
+class QPrintDialog;
 class QWidget;
 
 namespace ui {
@@ -42,6 +43,10 @@ public:
     std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
     bool printSetup(QWidget* owner, Printer& printer) override;
+
+    // Makes Qt's print dialog a print setup: printer and paper only, one
+    // page, no range and no copies. Option tabs the program adds stay.
+    static void preparePrintSetup(QPrintDialog& dialog);
 };
 
 }  // namespace ui

@@ -8,6 +8,28 @@
 
 namespace ui {
 
+namespace {
+
+// What Assistant's remote control is sent for a request. It splits its input
+// into commands at ";" and ends one at a line break, with no way to escape
+// either: a keyword keeps its other characters and loses those, so that it
+// can never end its command and start another.
+QByteArray remoteRequest(int command, const QString& keyword)
+{
+    QByteArray request = "show index;";
+    QString key;
+    for (const QChar c : keyword) {
+        if (c != QLatin1Char(';') && c.category() != QChar::Other_Control && c != QChar::LineSeparator &&
+            c != QChar::ParagraphSeparator)
+            key += c;
+    }
+    if (command == HelpViewer::PartialKey && !key.isEmpty())
+        request += "activateKeyword " + key.toUtf8() + ';';
+    return request + '\n';
+}
+
+}  // namespace
+
 AssistantHelpViewer::AssistantHelpViewer(QString program) : program_(std::move(program)) {}
 
 AssistantHelpViewer::~AssistantHelpViewer()
@@ -43,10 +65,7 @@ void AssistantHelpViewer::open(QWidget*, const QString& helpFile, int command, c
         }
         collection_ = helpFile;
     }
-    QByteArray request = "show index;";
-    if (command == PartialKey && !keyword.isEmpty())
-        request += "activateKeyword " + keyword.toUtf8() + ';';
-    process_->write(request + '\n');
+    process_->write(remoteRequest(command, keyword));
 }
 
 }  // namespace ui
