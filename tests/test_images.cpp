@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 // Runs a shell script in `dir`; returns its error output when it fails.
@@ -206,6 +210,8 @@ private Q_SLOTS:
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
             << 68 << "not a disk image";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
+        QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "not a regular file";
+        QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75 << "not a regular file";
     }
     void whatCannotBeOpenedIsNoDriveAndChangesNothing()
     {
@@ -224,6 +230,17 @@ private Q_SLOTS:
         auto& c = h.forms->opncontents.controls();
         c.Dir1->openRow(1);
         const QStringList before = h.forms->opncontents.contents();
+        // A reader that waits for a pipe's writer is let go, so that a
+        // hang fails the test instead of stopping it.
+        const QByteArray bad = QFile::encodeName(dir_.filePath(QStringLiteral("bad.img")));
+        const std::jthread writer([&bad](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                const int fd = ::open(bad.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
         openImage(h, dir_.filePath(QStringLiteral("bad.img")));
         QCOMPARE(h.messages->calls.size(), 1);
         const QString text = h.messages->calls[0].text;

@@ -1,10 +1,9 @@
 #include "ui/DiskImage.h"
 
 #include "ui/Error.h"
+#include "ui/UserFile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
@@ -13,6 +12,8 @@
 #include <archive_entry.h>
 
 #include <memory>
+
+#include <unistd.h>
 
 namespace ui {
 
@@ -49,15 +50,13 @@ QByteArray cleanPath(QByteArray path)
 
 // A CD image states its size in its primary volume descriptor (sector 16):
 // an image shorter than that was cut short.
-bool isoCutShort(const QString& path)
+bool isoCutShort(const UserFile& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * 2048))
-        return false;
-    const QByteArray pvd = file.read(2048);
-    if (pvd.size() < 136 || !pvd.startsWith(QByteArray("\x01"
-                                                       "CD001",
-                                                       6)))
+    QByteArray pvd(2048, '\0');
+    const ssize_t got = ::pread(file.descriptor(), pvd.data(), size_t(pvd.size()), 16 * 2048);
+    if (got < 136 || !pvd.startsWith(QByteArray("\x01"
+                                                "CD001",
+                                                6)))
         return false;
     const auto le = [&pvd](int at, int bytes) {
         quint64 v = 0;
@@ -73,13 +72,13 @@ bool isoCutShort(const QString& path)
 // ISO 9660 through libarchive: Rock Ridge names where the image has them,
 // else Joliet, else the plain names. Returns false for anything that is no
 // ISO 9660 image.
-bool readIso(const QString& path, QList<DiskImage::Entry>& entries)
+bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries)
 {
     const std::unique_ptr<archive, int (*)(archive*)> a(archive_read_new(), archive_read_free);
     archive_read_support_format_iso9660(a.get());
-    if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) != ARCHIVE_OK)
+    if (archive_read_open_fd(a.get(), file.descriptor(), 64 * 1024) != ARCHIVE_OK)
         return false;
-    if (isoCutShort(path))
+    if (isoCutShort(file))
         throw unreadable(QStringLiteral("the image is cut short"));
     archive_entry* entry = nullptr;
     for (;;) {
@@ -209,20 +208,17 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
 
 std::shared_ptr<const DiskImage> DiskImage::open(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        throw Error::of(Error::FileNotFound);
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly))
-        throw Error::of(Error::PathFileAccess);
-    if (probe.size() == 0)
+    // Only a regular file is read: a named pipe or a device is refused
+    // before anything waits on it.
+    const UserFile file(path);
+    if (file.size() == 0)
         throw unreadable(QStringLiteral("the file is empty"));
-    probe.close();
 
     QList<Entry> entries;
-    if (readIso(path, entries))
+    if (readIso(file, entries))
         return fromEntries(path, QStringLiteral("ISO 9660"), entries);
     entries.clear();
+    // 7-Zip's lister opens the path that was just checked.
     const QString type = readWithSevenZip(path, entries);
     return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries);
 }

@@ -18,10 +18,11 @@ public:
     // At most this many entries in one image, so that memory stays bounded.
     static constexpr int kMaxEntries = 1000000;
 
-    // Reads the image's directories. Raises Error 53 for a missing file,
-    // 75 for one that cannot be read, and 68 (Device unavailable) with the
-    // reason for anything that is no readable disk image: not an image, empty,
-    // cut short, damaged, looping, or too large.
+    // Reads the image's directories. Raises Error 53 for a missing file or a
+    // folder, 70 when permission is denied, 75 for anything that is no
+    // regular file (a named pipe, a device) or cannot be read, and 68 (Device
+    // unavailable) with the reason for anything that is no readable disk
+    // image: not an image, empty, cut short, damaged, looping, or too large.
     static std::shared_ptr<const DiskImage> open(const QString& path);
 
     // The subdirectories and files of a folder ("" is the root, "A/B" a
