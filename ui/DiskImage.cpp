@@ -11,8 +11,12 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
+#include <langinfo.h>
 #include <unistd.h>
 
 namespace ui {
@@ -35,17 +39,25 @@ Error tooManyEntries()
     return unreadable(QStringLiteral("it holds more than %1 entries").arg(DiskImage::kMaxEntries));
 }
 
-QByteArray cleanPath(QByteArray path)
+// A path inside an image as the folder names between slashes, without
+// empty or "." parts: "./A//B/" is "A/B".
+QByteArray cleanPath(QByteArrayView raw)
 {
-    while (path.contains("//"))
-        path.replace("//", "/");
-    while (path.startsWith("./"))
-        path.remove(0, 2);
-    while (path.startsWith('/'))
-        path.remove(0, 1);
-    while (path.endsWith('/'))
-        path.chop(1);
-    return path == "." ? QByteArray() : path;
+    QByteArray path;
+    path.reserve(raw.size());
+    const char* at = raw.data();
+    const char* const end = at + raw.size();
+    while (at < end) {
+        const void* slash = std::memchr(at, '/', size_t(end - at));
+        const char* const next = slash ? static_cast<const char*>(slash) : end;
+        if (next > at && !(next - at == 1 && *at == '.')) {
+            if (!path.isEmpty())
+                path += '/';
+            path.append(at, next - at);
+        }
+        at = next + 1;
+    }
+    return path;
 }
 
 // A CD image states its size in its primary volume descriptor (sector 16):
@@ -69,6 +81,54 @@ bool isoCutShort(const UserFile& file)
     return quint64(file.size()) < blocks * blockSize;
 }
 
+// The image as libarchive reads it: from the checked descriptor, at an offset
+// of its own. Skipping over file data only moves that offset; the reader
+// that libarchive offers for a descriptor makes two lseek calls for every
+// file it skips, most of the time a CD of many small files takes.
+class IsoSource {
+public:
+    explicit IsoSource(const UserFile& file) : fd_(file.descriptor()), size_(file.size()) {}
+
+    bool open(archive* a)
+    {
+        archive_read_set_callback_data(a, this);
+        archive_read_set_read_callback(a, &IsoSource::read);
+        archive_read_set_skip_callback(a, &IsoSource::skip);
+        return archive_read_open1(a) == ARCHIVE_OK;
+    }
+
+private:
+    static la_ssize_t read(archive* a, void* data, const void** block)
+    {
+        auto* self = static_cast<IsoSource*>(data);
+        for (;;) {
+            const ssize_t got = ::pread(self->fd_, self->buffer_.data(), size_t(self->buffer_.size()), self->offset_);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                archive_set_error(a, errno, "%s", ::strerror(errno));
+                return -1;
+            }
+            self->offset_ += got;
+            *block = self->buffer_.constData();
+            return got;
+        }
+    }
+    // Never past the end, as libarchive expects of a file.
+    static la_int64_t skip(archive*, void* data, la_int64_t request)
+    {
+        auto* self = static_cast<IsoSource*>(data);
+        const la_int64_t step = std::clamp<la_int64_t>(request, 0, std::max<qint64>(self->size_ - self->offset_, 0));
+        self->offset_ += step;
+        return step;
+    }
+
+    int fd_;
+    qint64 size_;
+    qint64 offset_ = 0;
+    QByteArray buffer_ = QByteArray(64 * 1024, Qt::Uninitialized);
+};
+
 // ISO 9660 through libarchive: Rock Ridge names where the image has them,
 // else Joliet, else the plain names. Returns false for anything that is no
 // ISO 9660 image.
@@ -76,10 +136,15 @@ bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries)
 {
     const std::unique_ptr<archive, int (*)(archive*)> a(archive_read_new(), archive_read_free);
     archive_read_support_format_iso9660(a.get());
-    if (archive_read_open_fd(a.get(), file.descriptor(), 64 * 1024) != ARCHIVE_OK)
+    IsoSource source(file);
+    if (!source.open(a.get()))
         return false;
     if (isoCutShort(file))
         throw unreadable(QStringLiteral("the image is cut short"));
+    // libarchive gives names in the locale's encoding; asked for UTF-8 it
+    // converts every name afresh, which costs more than reading the entry.
+    // In a UTF-8 locale the names are UTF-8 already.
+    const bool utf8Locale = std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0;
     archive_entry* entry = nullptr;
     for (;;) {
         const int r = archive_read_next_header(a.get(), &entry);
@@ -89,13 +154,12 @@ bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries)
             throw unreadable(QString::fromLocal8Bit(archive_error_string(a.get())));
         if (entries.size() >= DiskImage::kMaxEntries)
             throw tooManyEntries();
-        const char* utf8 = archive_entry_pathname_utf8(entry);
-        const QByteArray name = cleanPath(QByteArray(utf8 ? utf8 : archive_entry_pathname(entry)));
+        const char* utf8 = utf8Locale ? archive_entry_pathname(entry) : archive_entry_pathname_utf8(entry);
+        const QByteArray name = cleanPath(utf8 ? utf8 : archive_entry_pathname(entry));
         if (!name.isEmpty())
             entries.append({name, archive_entry_filetype(entry) == AE_IFDIR, false});
-        // Only the directory records are read: file data is skipped by seeking.
-        if (archive_read_data_skip(a.get()) == ARCHIVE_FATAL)
-            throw unreadable(QString::fromLocal8Bit(archive_error_string(a.get())));
+        // Only the directory records are read: the next header skips the
+        // file's data.
     }
     return true;
 }
@@ -242,6 +306,8 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
     const auto isHidden = [&](const QByteArray& p, bool hiddenEntry) {
         if (hiddenEntry || p.startsWith('.') || p.contains("/."))
             return true;
+        if (hiddenFolders.isEmpty())
+            return false;
         for (qsizetype slash = p.indexOf('/'); slash >= 0; slash = p.indexOf('/', slash + 1)) {
             if (hiddenFolders.contains(p.left(slash)))
                 return true;
@@ -267,7 +333,6 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
             from = slash + 1;
         }
     };
-    QSet<QByteArray> files;
     for (const Entry& e : entries) {
         if (isHidden(e.path, e.hidden))
             continue;
@@ -277,16 +342,26 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
         }
         const qsizetype slash = e.path.lastIndexOf('/');
         const QByteArray parent = slash < 0 ? QByteArray() : e.path.left(slash);
-        if (files.contains(e.path) || folders.contains(e.path))
-            continue;
         makeFolder(parent);
-        files.insert(e.path);
         const QByteArray name = e.path.mid(slash + 1);
         folders[parent].files.append({name, displayName(name)});
     }
+    // A name seen twice is listed once, and a file that has a folder's name
+    // is left out: sorted, the same names lie next to each other.
     for (Listing& listing : folders) {
         sortEntries(listing.directories);
         sortEntries(listing.files);
+        QSet<QByteArray> folderNames;
+        for (const DirEntry& directory : listing.directories)
+            folderNames.insert(directory.name);
+        QByteArray previous;
+        bool first = true;
+        listing.files.removeIf([&](const DirEntry& file) {
+            const bool repeated = (!first && previous == file.name) || folderNames.contains(file.name);
+            previous = file.name;
+            first = false;
+            return repeated;
+        });
     }
     return image;
 }
