@@ -17,28 +17,64 @@ ui::Drive ImageDrives::add(std::shared_ptr<const ui::DiskImage> image)
     return {root, QFileInfo(images_.last().second->path()).fileName(), true};
 }
 
-std::pair<const ui::DiskImage*, QByteArray> ImageDrives::find(const QByteArray& path) const
+std::pair<std::shared_ptr<const ui::DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
 {
     for (const auto& [root, image] : images_) {
         if (path == root)
-            return {image.get(), QByteArray()};
+            return {image, QByteArray()};
         if (path.startsWith(root + '/'))
-            return {image.get(), path.mid(root.size() + 1)};
+            return {image, path.mid(root.size() + 1)};
     }
     return {nullptr, {}};
 }
 
-void ImageDrives::checkDrive(const ui::Drive& drive)
+ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<ui::Drive> drive) const
 {
-    // An open image is read already: it is always there.
-    if (!find(drive.root).first)
-        base_.checkDrive(drive);
+    const auto [found, inside] = find(path);
+    if (found) {
+        const std::shared_ptr<const ui::DiskImage> image = found;
+        const QByteArray folder = inside;
+        // An open image is read already: it is always there.
+        return [image, folder](std::stop_token) {
+            Read read;
+            try {
+                read.listing = image->list(folder);
+            } catch (const ui::Error& error) {
+                read.error = error;
+            }
+            return read;
+        };
+    }
+    return [&base = base_, path, drive](std::stop_token stop) {
+        Read read;
+        try {
+            if (drive)
+                base.checkDrive(*drive);
+        } catch (const ui::Error& error) {
+            read.driveError = error;
+            return read;
+        }
+        try {
+            read.listing = base.list(path, stop);
+        } catch (const ui::Error& error) {
+            read.error = error;
+        }
+        return read;
+    };
 }
 
-ui::Listing ImageDrives::list(const QByteArray& path)
+ImageDrives::Reader ImageDrives::opener(const QString& imagePath)
 {
-    const auto [image, folder] = find(path);
-    return image ? image->list(folder) : base_.list(path);
+    return [imagePath](std::stop_token stop) {
+        Read read;
+        try {
+            read.image = ui::DiskImage::open(imagePath, stop);
+            read.listing = read.image->list({});
+        } catch (const ui::Error& error) {
+            read.driveError = error;
+        }
+        return read;
+    };
 }
 
 }  // namespace templates

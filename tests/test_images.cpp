@@ -10,10 +10,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -67,6 +69,25 @@ QList<Made> images()
         m.script = QStringLiteral("rm -f '%1' && ").arg(m.name) + m.script;
     return made;
 }
+
+// Puts a stand-in for 7-Zip's lister first on the search path while it lives.
+class StandInLister {
+public:
+    explicit StandInLister(const QString& script) : path_(qgetenv("PATH"))
+    {
+        QFile file(bin_.filePath(QStringLiteral("7zz")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(script.toUtf8());
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin_.path()) + ':' + path_);
+    }
+    ~StandInLister() { qputenv("PATH", path_); }
+    QString filePath(const QString& name) const { return bin_.filePath(name); }
+
+private:
+    QTemporaryDir bin_;
+    QByteArray path_;
+};
 
 void openImage(Harness& h, const QString& path)
 {
@@ -269,6 +290,47 @@ private Q_SLOTS:
         QCOMPARE(h.messages->calls.size(), 1);
         QVERIFY(h.messages->calls[0].text.endsWith(QStringLiteral("Error No.6")));
         QCOMPARE(h.forms->opncontents.contents().size(), 32767);
+    }
+
+    void cancellingEndsTheListerAndChangesNothing()
+    {
+        // A lister that never ends, as on a huge or stuck image.
+        const StandInLister lister(QStringLiteral("#!/bin/sh\necho $$ > \"$(dirname \"$0\")/pid\"\nexec sleep 600\n"));
+        const QString pidFile = lister.filePath(QStringLiteral("pid"));
+        const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > stuck.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        Harness h;
+        h.forms->opncontents.show();
+        const QStringList items = driveItems(h);
+        const QByteArray path = h.forms->opncontents.controls().Dir1->path();
+        h.busy->cancelWhen = [&pidFile] { return QFileInfo(pidFile).size() > 0; };
+        openImage(h, dir_.filePath(QStringLiteral("stuck.img")));
+        QCOMPARE(h.busy->texts.last(), QStringLiteral("Reading the disk image. Please wait."));
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(driveItems(h), items);
+        QCOMPARE(h.forms->opncontents.controls().Dir1->path(), path);
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        const pid_t listerPid = pid_t(pid.readAll().trimmed().toInt());
+        QVERIFY(listerPid > 0);
+        QTRY_VERIFY(::kill(listerPid, 0) != 0);
+    }
+
+    void aListingOfManyEntriesIsReadHoweverLongItsText()
+    {
+        // 450,000 entries in 450 folders: about 70 MB of listing, far fewer
+        // entries than the limit.
+        const StandInLister lister(QStringLiteral(
+            "#!/bin/sh\nexec awk 'BEGIN { print \"Path = big.img\"; print \"Type = FAT\"; print \"----------\";"
+            " for (d = 0; d < 450; d++) { printf \"Path = D%03d\\nFolder = +\\nAttributes = D\\n\\n\", d;"
+            " for (f = 0; f < 999; f++) printf \"Path = D%03d/file %03d.txt\\nFolder = -\\nSize = 0\\n"
+            "Modified = 2024-01-01 00:00:00\\nCreated = 2024-01-01 00:00:00\\nAccessed = 2024-01-01 00:00:00\\n"
+            "Attributes = A\\n\\n\", d, f } }'\n"));
+        const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > many.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
+        QCOMPARE(image->list({}).directories.size(), 450);
+        QCOMPARE(image->list("D449").files.size(), 999);
     }
 
     void anEmptyUdfImageOpensEmpty()

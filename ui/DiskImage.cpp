@@ -23,9 +23,6 @@ namespace ui {
 
 namespace {
 
-// The lister's output is about 150 bytes an entry; more than this is no
-// image that fits the entry limit.
-constexpr qint64 kMaxListingBytes = 64ll * 1024 * 1024;
 constexpr int kListingTimeoutMs = 60000;
 
 Error unreadable(const QString& why)
@@ -132,7 +129,7 @@ private:
 // ISO 9660 through libarchive: Rock Ridge names where the image has them,
 // else Joliet, else the plain names. Returns false for anything that is no
 // ISO 9660 image.
-bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries)
+bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
 {
     const std::unique_ptr<archive, int (*)(archive*)> a(archive_read_new(), archive_read_free);
     archive_read_support_format_iso9660(a.get());
@@ -154,6 +151,8 @@ bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries)
             throw unreadable(QString::fromLocal8Bit(archive_error_string(a.get())));
         if (entries.size() >= DiskImage::kMaxEntries)
             throw tooManyEntries();
+        if (stop.stop_requested())
+            throw Stopped();
         const char* utf8 = utf8Locale ? archive_entry_pathname(entry) : archive_entry_pathname_utf8(entry);
         const QByteArray name = cleanPath(utf8 ? utf8 : archive_entry_pathname(entry));
         if (!name.isEmpty())
@@ -183,10 +182,90 @@ const QSet<QString>& fileSystemTypes()
     return types;
 }
 
-// FAT, partitioned disks and UDF through 7-Zip's technical listing
-// ("l -slt"): a header per nesting level, then after "----------" one block
-// of "Key = value" lines per entry.
-QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
+// 7-Zip's technical listing ("l -slt"), parsed line by line as it comes:
+// a header per nesting level, then after "----------" one block of
+// "Key = value" lines per entry. Only the entries are kept, never the text.
+class SevenZipListing {
+public:
+    explicit SevenZipListing(QList<DiskImage::Entry>& entries) : entries_(entries) {}
+
+    // Parses the complete lines of what came so far.
+    void feed(const QByteArray& chunk)
+    {
+        pending_ += chunk;
+        qsizetype from = 0;
+        for (qsizetype end; (end = pending_.indexOf('\n', from)) >= 0; from = end + 1)
+            line(QByteArrayView(pending_).sliced(from, end - from));
+        pending_.remove(0, from);
+        // A line no listing has: a damaged or hostile file system.
+        if (pending_.size() > kMaxLineBytes)
+            throw unreadable(QStringLiteral("the image is damaged"));
+    }
+    void finish()
+    {
+        line(pending_);
+        pending_.clear();
+        keep();
+    }
+
+    QString type;
+    QStringList problems;
+    bool noArchive = false;  // 7-Zip could not open it at all
+
+private:
+    static constexpr qsizetype kMaxLineBytes = 1 << 20;
+
+    void line(QByteArrayView text)
+    {
+        if (text.endsWith('\r'))
+            text.chop(1);
+        // A name is never a problem, whatever it says.
+        if (!text.startsWith("Path = ")) {
+            if (text.contains(QByteArrayView("Cannot open the file as archive")))
+                noArchive = true;
+            if (text.startsWith("ERROR") || text.contains(QByteArrayView("Unexpected end")))
+                problems << QString::fromUtf8(text);
+        }
+        if (!inEntries_) {
+            if (text == "----------")
+                inEntries_ = true;
+            else if (text.startsWith("Type = "))
+                type = QString::fromUtf8(text.sliced(7));
+            return;
+        }
+        if (text.startsWith("Path = ")) {
+            keep();
+            current_.path = cleanPath(text.sliced(7));
+            haveEntry_ = true;
+        } else if (text.startsWith("Folder = ")) {
+            current_.folder = text.sliced(9) == "+";
+        } else if (text.startsWith("Attributes = ")) {
+            // FAT's attribute letters come first: H is hidden.
+            const QByteArrayView attributes = text.sliced(13);
+            const qsizetype blank = attributes.indexOf(' ');
+            current_.hidden = (blank < 0 ? attributes : attributes.first(blank)).contains('H');
+        }
+    }
+    void keep()
+    {
+        if (haveEntry_ && !current_.path.isEmpty()) {
+            if (entries_.size() >= DiskImage::kMaxEntries)
+                throw tooManyEntries();
+            entries_.append(current_);
+        }
+        current_ = {};
+        haveEntry_ = false;
+    }
+
+    QList<DiskImage::Entry>& entries_;
+    QByteArray pending_;
+    bool inEntries_ = false;
+    DiskImage::Entry current_;
+    bool haveEntry_ = false;
+};
+
+// FAT, partitioned disks and UDF through 7-Zip's lister.
+QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
 {
     const QString program = sevenZip();
     if (program.isEmpty())
@@ -203,74 +282,43 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
     lister.start();
     if (!lister.waitForStarted())
         throw unreadable(QStringLiteral("7-Zip could not be started: %1").arg(lister.errorString()));
-    QByteArray out;
+    const auto end = [&lister] {
+        lister.kill();
+        lister.waitForFinished();
+    };
+    SevenZipListing listing(entries);
     QElapsedTimer timer;
     timer.start();
-    while (lister.state() != QProcess::NotRunning) {
-        lister.waitForReadyRead(100);
-        out += lister.readAllStandardOutput();
-        lister.readAllStandardError();
-        if (out.size() > kMaxListingBytes || timer.elapsed() > kListingTimeoutMs) {
-            lister.kill();
-            lister.waitForFinished();
-            throw out.size() > kMaxListingBytes ? tooManyEntries()
-                                                : unreadable(QStringLiteral("reading it took too long"));
+    try {
+        while (lister.state() != QProcess::NotRunning) {
+            lister.waitForReadyRead(100);
+            listing.feed(lister.readAllStandardOutput());
+            lister.readAllStandardError();
+            if (stop.stop_requested())
+                throw Stopped();
+            if (timer.elapsed() > kListingTimeoutMs)
+                throw unreadable(QStringLiteral("reading it took too long"));
         }
+        listing.feed(lister.readAllStandardOutput());
+    } catch (...) {
+        end();
+        throw;
     }
-    out += lister.readAllStandardOutput();
+    listing.finish();
 
-    QString type;
-    QStringList problems;
-    bool inEntries = false;
-    DiskImage::Entry current;
-    bool haveEntry = false;
-    const auto finish = [&] {
-        if (haveEntry && !current.path.isEmpty()) {
-            if (entries.size() >= DiskImage::kMaxEntries)
-                throw tooManyEntries();
-            entries.append(current);
-        }
-        current = {};
-        haveEntry = false;
-    };
-    for (const QByteArray& raw : out.split('\n')) {
-        const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
-        if (!inEntries) {
-            if (line == "----------")
-                inEntries = true;
-            else if (line.startsWith("Type = "))
-                type = QString::fromUtf8(line.mid(7));
-            else if (line.startsWith("ERROR") || line == "ERRORS:" || line.contains("Unexpected end"))
-                problems << QString::fromUtf8(line);
-            continue;
-        }
-        if (line.startsWith("Path = ")) {
-            finish();
-            current.path = cleanPath(line.mid(7));
-            haveEntry = true;
-        } else if (line.startsWith("Folder = ")) {
-            current.folder = line.mid(9) == "+";
-        } else if (line.startsWith("Attributes = ")) {
-            // FAT's attribute letters come first: H is hidden.
-            current.hidden = line.mid(13).split(' ').value(0).contains('H');
-        } else if (line.startsWith("ERROR") || line.contains("Unexpected end")) {
-            problems << QString::fromUtf8(line);
-        }
-    }
-    finish();
-    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0 || !problems.isEmpty()) {
-        if (type.isEmpty() || out.contains("Cannot open the file as archive"))
+    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0 || !listing.problems.isEmpty()) {
+        if (listing.type.isEmpty() || listing.noArchive)
             throw unreadable(QStringLiteral("not a disk image, or a damaged one"));
         throw unreadable(QStringLiteral("the image is damaged or cut short"));
     }
-    if (!fileSystemTypes().contains(type))
-        throw unreadable(QStringLiteral("not a disk image but a %1 file").arg(type));
-    return type;
+    if (!fileSystemTypes().contains(listing.type))
+        throw unreadable(QStringLiteral("not a disk image but a %1 file").arg(listing.type));
+    return listing.type;
 }
 
 }  // namespace
 
-std::shared_ptr<const DiskImage> DiskImage::open(const QString& path)
+std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_token stop)
 {
     // Only a regular file is read: a named pipe or a device is refused
     // before anything waits on it.
@@ -279,11 +327,11 @@ std::shared_ptr<const DiskImage> DiskImage::open(const QString& path)
         throw unreadable(QStringLiteral("the file is empty"));
 
     QList<Entry> entries;
-    if (readIso(file, entries))
+    if (readIso(file, entries, stop))
         return fromEntries(path, QStringLiteral("ISO 9660"), entries);
     entries.clear();
     // 7-Zip's lister opens the path that was just checked.
-    const QString type = readWithSevenZip(path, entries);
+    const QString type = readWithSevenZip(path, entries, stop);
     return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries);
 }
 

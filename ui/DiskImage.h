@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <stop_token>
 
 namespace ui {
 
@@ -23,7 +24,9 @@ public:
     // regular file (a named pipe, a device) or cannot be read, and 68 (Device
     // unavailable) with the reason for anything that is no readable disk
     // image: not an image, empty, cut short, damaged, looping, or too large.
-    static std::shared_ptr<const DiskImage> open(const QString& path);
+    // Raises Stopped when `stop` is requested on the way (7-Zip's lister is
+    // ended then). Safe on any thread.
+    static std::shared_ptr<const DiskImage> open(const QString& path, std::stop_token stop = {});
 
     // The subdirectories and files of a folder ("" is the root, "A/B" a
     // folder inside), sorted and without hidden entries. Raises Error 76 for

@@ -215,7 +215,7 @@ void LocalFileSystem::checkDrive(const Drive& drive)
         throw Error::of(Error::PathNotFound);
 }
 
-Listing LocalFileSystem::list(const QByteArray& path)
+Listing LocalFileSystem::list(const QByteArray& path, std::stop_token stop)
 {
     DIR* dir = ::opendir(path.constData());
     if (!dir)
@@ -234,6 +234,10 @@ Listing LocalFileSystem::list(const QByteArray& path)
             isDirectory = ::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         (isDirectory ? listing.directories : listing.files).append({name, displayName(name)});
+        if (stop.stop_requested()) {
+            ::closedir(dir);
+            throw Stopped();
+        }
         errno = 0;
     }
     const int readError = errno;
