@@ -184,6 +184,8 @@ std::optional<Folder> ContentSelection::toShow(std::optional<ImageDrives::Read>&
         driveMessage(*found->driveError);
         return std::nullopt;
     }
+    if (found->image)
+        controls().files->keep(found->image);
     return Folder{std::move(found->listing), std::move(found->error)};
 }
 
@@ -202,25 +204,25 @@ void ContentSelection::pickImage()
     if (!chosen)
         return;
     imageFile_ = *chosen;
+    // Read afresh on every pick: an image open already at the folder it was
+    // left at, another at its root.
     const QByteArray root = ImageDrives::rootOf(*chosen);
-    for (int i = 0; i < c.drives.size(); ++i) {
-        if (c.drives[i].root == root) {
-            pickDrive(i);
-            return;
-        }
-    }
-    std::optional<ImageDrives::Read> found = read(kReadingImage, ImageDrives::opener(*chosen));
-    const std::shared_ptr<const ui::DiskImage> image = found ? found->image : nullptr;
+    int index = 0;
+    while (index < c.drives.size() && c.drives[index].root != root)
+        ++index;
+    const QByteArray path = index < c.drives.size() ? driveDirectories.value(root, root) : root;
+    std::optional<ImageDrives::Read> found = read(kReadingImage, ImageDrives::opener(*chosen, path));
     std::optional<Folder> folder = toShow(found);
     if (!folder)
         return;
-    const ui::Drive drive = c.files->add(image);
-    c.drives.append(drive);
-    const int index = int(c.drives.size()) - 1;
-    c.Drive1->insertItem(index, drive.label);
+    if (index == c.drives.size()) {
+        const ui::Drive drive = ImageDrives::driveOf(*found->image);
+        c.drives.append(drive);
+        c.Drive1->insertItem(index, drive.label);
+    }
     c.Drive1->setCurrentIndex(index);
     listedDrive_ = shownDrive_ = index;
-    c.Dir1->setFolder(drive.root, drive.root, std::move(*folder));
+    c.Dir1->setFolder(root, path, std::move(*folder));
 }
 
 void ContentSelection::Dir1_Change()

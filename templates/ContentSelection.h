@@ -80,8 +80,9 @@ private:
     // Runs `reader` on a worker while the user waits; nothing when the user
     // cancelled.
     std::optional<ImageDrives::Read> read(const QString& text, ImageDrives::Reader reader);
-    // The folder a read found, to show; nothing when it was cancelled, or
-    // when the drive could not be read (which it says).
+    // The folder a read found, to show, keeping an image it read afresh;
+    // nothing when it was cancelled, or when the drive could not be read
+    // (which it says).
     std::optional<Folder> toShow(std::optional<ImageDrives::Read>& found);
     // File1 lists the files of the directory Dir1 has open.
     void showFiles();

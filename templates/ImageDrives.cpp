@@ -10,11 +10,21 @@ QByteArray ImageDrives::rootOf(const QString& imagePath)
     return QFile::encodeName(QFileInfo(imagePath).absoluteFilePath());
 }
 
-ui::Drive ImageDrives::add(std::shared_ptr<const ui::DiskImage> image)
+ui::Drive ImageDrives::driveOf(const ui::DiskImage& image)
+{
+    return {rootOf(image.path()), QFileInfo(image.path()).fileName(), true};
+}
+
+void ImageDrives::keep(std::shared_ptr<const ui::DiskImage> image)
 {
     const QByteArray root = rootOf(image->path());
+    for (auto& [kept, earlier] : images_) {
+        if (kept == root) {
+            earlier = std::move(image);
+            return;
+        }
+    }
     images_.append({root, std::move(image)});
-    return {root, QFileInfo(images_.last().second->path()).fileName(), true};
 }
 
 std::pair<std::shared_ptr<const ui::DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
@@ -34,8 +44,9 @@ ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<ui
     if (found) {
         const std::shared_ptr<const ui::DiskImage> image = found;
         const QByteArray folder = inside;
-        // An open image is read already: it is always there.
-        return [image, folder](std::stop_token) {
+        return [image, folder, reread = opener(image->path(), path)](std::stop_token stop) {
+            if (image->changed())
+                return reread(stop);
             Read read;
             try {
                 read.listing = image->list(folder);
@@ -63,13 +74,15 @@ ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<ui
     };
 }
 
-ImageDrives::Reader ImageDrives::opener(const QString& imagePath)
+ImageDrives::Reader ImageDrives::opener(const QString& imagePath, const QByteArray& path)
 {
-    return [imagePath](std::stop_token stop) {
+    const QByteArray root = rootOf(imagePath);
+    const QByteArray folder = path.size() > root.size() ? path.mid(root.size() + 1) : QByteArray();
+    return [imagePath, folder](std::stop_token stop) {
         Read read;
         try {
             read.image = ui::DiskImage::open(imagePath, stop);
-            read.listing = read.image->list({});
+            read.listing = read.image->list(folder);
         } catch (const ui::Error& error) {
             read.driveError = error;
         }

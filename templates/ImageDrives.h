@@ -29,18 +29,24 @@ public:
         // The folder could not be read; it opens empty.
         std::optional<ui::Error> error;
         ui::Listing listing;
-        // The image read, when a reader opened one.
+        // The image, when a reader read it (afresh).
         std::shared_ptr<const ui::DiskImage> image;
     };
     using Reader = std::function<Read(std::stop_token)>;
 
-    // Reads the folder `path`; with `drive`, checks that drive first.
+    // Reads the folder `path`; with `drive`, checks that drive first. An
+    // image whose file changed since it was read is read again; when that
+    // fails, or the folder is no longer in it, the drive could not be read.
     Reader reader(const QByteArray& path, std::optional<ui::Drive> drive = std::nullopt) const;
-    // Opens the image file `imagePath` and reads its root.
-    static Reader opener(const QString& imagePath);
+    // Reads the image file `imagePath` and the folder `path` in it (its
+    // root, or a folder below); any failure is the drive's.
+    static Reader opener(const QString& imagePath, const QByteArray& path);
 
-    // Makes an opened image a drive, labelled with its file name.
-    ui::Drive add(std::shared_ptr<const ui::DiskImage> image);
+    // Keeps an image read as the drive of its file, in place of an earlier
+    // reading of the same file.
+    void keep(std::shared_ptr<const ui::DiskImage> image);
+    // The drive an image is: its file's path as root, labelled with its name.
+    static ui::Drive driveOf(const ui::DiskImage& image);
     // The root an image file has as a drive.
     static QByteArray rootOf(const QString& imagePath);
 

@@ -205,6 +205,44 @@ private Q_SLOTS:
         QCOMPARE(driveItems(h), (QStringList{real.path(), "Disk image..."}));
     }
 
+    void anImageThatChangedIsReadAgainOrSaysWhyNot()
+    {
+        const QString failed = sh(dir_.path(), images().value(0).script + QStringLiteral(" && echo n > NEW.TXT"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const QString floppy = dir_.filePath(QStringLiteral("floppy.img"));
+        const QByteArray root = QFile::encodeName(floppy);
+        Harness h;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        openImage(h, floppy);
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+
+        // Changed in place (same size, same inode): picked again, it is read again.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mcopy -i floppy.img NEW.TXT ::/")).isEmpty());
+        openImage(h, floppy);
+        QCOMPARE(h.forms->opncontents.contents(),
+                 (QStringList{"[LONG FOLDER NAME]", "[SUB]", "A rather long file name.txt", "NEW.TXT", "SHORT.TXT"}));
+        QCOMPARE(driveItems(h).size(), 3);
+        // Changed again: opening a folder reads it again.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mcopy -i floppy.img NEW.TXT ::/SUB/")).isEmpty());
+        c.Dir1->openRow(c.Dir1->model()->rowCount() - 1);
+        QCOMPARE(h.forms->opncontents.contents(), (QStringList{"NEW.TXT", "Z.BIN"}));
+        QVERIFY(h.messages->calls.isEmpty());
+
+        // The open folder gone, then no image at all: the drive message, and
+        // the lists stay.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mdeltree -i floppy.img ::/SUB")).isEmpty());
+        c.Dir1->setPath(root, root + "/SUB");
+        QVERIFY(sh(dir_.path(), QStringLiteral("echo gone > floppy.img")).isEmpty());
+        c.Dir1->openRow(0);
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[0].text, QStringLiteral("An error has occured:Path not found,Error No.76"));
+        QVERIFY2(h.messages->calls[1].text.endsWith(QStringLiteral(",Error No.68")),
+                 qPrintable(h.messages->calls[1].text));
+        QCOMPARE(c.Dir1->path(), root + "/SUB");
+        QCOMPARE(h.forms->opncontents.contents(), (QStringList{"NEW.TXT", "Z.BIN"}));
+    }
+
     void whatCannotBeOpenedIsNoDriveAndChangesNothing_data()
     {
         QTest::addColumn<QString>("script");

@@ -4,6 +4,7 @@
 #include "ui/UserFile.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
@@ -17,6 +18,7 @@
 #include <memory>
 
 #include <langinfo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ui {
@@ -316,6 +318,12 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries, 
     return listing.type;
 }
 
+FileStamp stampOf(const struct stat& status)
+{
+    return {qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            quint64(status.st_ino)};
+}
+
 }  // namespace
 
 std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_token stop)
@@ -327,20 +335,28 @@ std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_
         throw unreadable(QStringLiteral("the file is empty"));
 
     QList<Entry> entries;
+    const FileStamp stamp = stampOf(file.status());
     if (readIso(file, entries, stop))
-        return fromEntries(path, QStringLiteral("ISO 9660"), entries);
+        return fromEntries(path, QStringLiteral("ISO 9660"), entries, stamp);
     entries.clear();
     // 7-Zip's lister opens the path that was just checked.
     const QString type = readWithSevenZip(path, entries, stop);
-    return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries);
+    return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries, stamp);
+}
+
+bool DiskImage::changed() const
+{
+    struct stat now {};
+    return ::stat(QFile::encodeName(path_).constData(), &now) != 0 || stampOf(now) != stamp_;
 }
 
 std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, const QString& format,
-                                                        const QList<Entry>& entries)
+                                                        const QList<Entry>& entries, FileStamp stamp)
 {
     auto image = std::make_shared<DiskImage>();
     image->path_ = path;
     image->format_ = format;
+    image->stamp_ = stamp;
     QHash<QByteArray, Listing>& folders = image->folders_;
     folders.insert(QByteArray(), Listing());
 

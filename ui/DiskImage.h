@@ -9,6 +9,15 @@
 
 namespace ui {
 
+// A file as it was read: another size, modification time or inode means it
+// has changed since.
+struct FileStamp {
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // The directory tree of a disk image file, read without mounting, writing
 // or extracting anything: ISO 9660 CD images (with Joliet and Rock Ridge
 // names) through libarchive; FAT floppy and hard-disk images (long names
@@ -37,6 +46,10 @@ public:
     // "ISO 9660", "FAT", ...
     const QString& format() const { return format_; }
 
+    // Whether the file at path() is no longer the one read, or is gone.
+    // Safe on any thread.
+    bool changed() const;
+
     // One entry as a reader found it: its path inside the image, with "/"
     // between folders, and whether it is a folder or hidden.
     struct Entry {
@@ -47,11 +60,12 @@ public:
     // Builds the tree from a reader's entries (folders a path implies are
     // made as needed). Public for tests.
     static std::shared_ptr<const DiskImage> fromEntries(const QString& path, const QString& format,
-                                                        const QList<Entry>& entries);
+                                                        const QList<Entry>& entries, FileStamp stamp = {});
 
 private:
     QString path_;
     QString format_;
+    FileStamp stamp_;
     QHash<QByteArray, Listing> folders_;
 };
 
