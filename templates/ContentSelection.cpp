@@ -10,7 +10,6 @@
 #include "ui/MessageBox.h"
 #include "ui/Units.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListView>
@@ -20,14 +19,6 @@
 namespace templates {
 
 namespace {
-// The wait cursor while an image is read.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 QListView* makeList(QWidget* parent, QStringListModel* model, int left, int top, int width, int height)
 {
     auto* view = new QListView(parent);
@@ -57,7 +48,7 @@ void ContentSelection::build(QWidget* client)
     c.Drive1 = new QComboBox(client);
     c.Drive1->setGeometry(ui::pxRect(120, 480, 1935, 315));
     c.files = std::make_unique<ImageDrives>(forms_.context.files());
-    c.Dir1 = new DirectoryList(*c.files, client);
+    c.Dir1 = new DirectoryList(client);
     c.Dir1->setGeometry(ui::pxRect(120, 840, 1935, 3015));
     c.List1Model = new QStringListModel(client);
     c.List1 = makeList(client, c.List1Model, 2160, 480, 2295, 3405);
@@ -76,6 +67,10 @@ void ContentSelection::build(QWidget* client)
     ui::onClick(c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
     c.Dir1->onChange = [this] { Dir1_Change(); };
+    c.Dir1->read = [this](const QByteArray& path) {
+        std::optional<ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path));
+        return toShow(found);
+    };
 }
 
 int ContentSelection::driveOf(const QByteArray& path) const
@@ -112,7 +107,11 @@ void ContentSelection::Form_Load()
     c.Drive1->setCurrentIndex(shownDrive_);
     listedDrive_ = shownDrive_;
     driveDirectories.insert(root, current);
-    c.Dir1->setPathQuietly(root, current);
+    // A directory that cannot be read, or whose reading is cancelled, opens
+    // empty.
+    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
+    c.Dir1->setFolderQuietly(root, current,
+                             found ? Folder{std::move(found->listing), std::move(found->error)} : Folder{});
     showFiles();
 }
 
@@ -154,16 +153,40 @@ void ContentSelection::Drive1_Change()
     const int index = c.Drive1->currentIndex();
     if (index < 0 || index >= c.drives.size())
         return;
-    const ui::Drive& drive = c.drives[index];
-    try {
-        c.files->checkDrive(drive);
-    } catch (const ui::Error& error) {
-        // The directory list stays where it was; the drive list keeps the pick.
-        driveMessage(error);
+    const ui::Drive drive = c.drives[index];
+    const QByteArray path = driveDirectories.value(drive.root, drive.root);
+    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(path, drive));
+    if (!found) {
+        // Cancelled: the drive list shows the open drive again.
+        listedDrive_ = shownDrive_;
+        c.Drive1->setCurrentIndex(shownDrive_);
         return;
     }
+    // A drive that cannot be read leaves the directory list where it was;
+    // the drive list keeps the pick.
+    std::optional<Folder> folder = toShow(found);
+    if (!folder)
+        return;
     shownDrive_ = index;
-    c.Dir1->setPath(drive.root, driveDirectories.value(drive.root, drive.root));
+    c.Dir1->setFolder(drive.root, path, std::move(*folder));
+}
+
+std::optional<ImageDrives::Read> ContentSelection::read(const QString& text, ImageDrives::Reader reader)
+{
+    return forms_.context.busy().run(window(), text, std::move(reader));
+}
+
+std::optional<Folder> ContentSelection::toShow(std::optional<ImageDrives::Read>& found)
+{
+    if (!found)
+        return std::nullopt;
+    if (found->driveError) {
+        driveMessage(*found->driveError);
+        return std::nullopt;
+    }
+    if (found->image)
+        controls().files->keep(found->image);
+    return Folder{std::move(found->listing), std::move(found->error)};
 }
 
 void ContentSelection::driveMessage(const ui::Error& error)
@@ -181,25 +204,25 @@ void ContentSelection::pickImage()
     if (!chosen)
         return;
     imageFile_ = *chosen;
+    // Read afresh on every pick: an image open already at the folder it was
+    // left at, another at its root.
     const QByteArray root = ImageDrives::rootOf(*chosen);
-    for (int i = 0; i < c.drives.size(); ++i) {
-        if (c.drives[i].root == root) {
-            pickDrive(i);
-            return;
-        }
-    }
-    std::shared_ptr<const ui::DiskImage> image;
-    try {
-        const BusyCursor busy;
-        image = ui::DiskImage::open(*chosen);
-    } catch (const ui::Error& error) {
-        driveMessage(error);
+    int index = 0;
+    while (index < c.drives.size() && c.drives[index].root != root)
+        ++index;
+    const QByteArray path = index < c.drives.size() ? driveDirectories.value(root, root) : root;
+    std::optional<ImageDrives::Read> found = read(kReadingImage, ImageDrives::opener(*chosen, path));
+    std::optional<Folder> folder = toShow(found);
+    if (!folder)
         return;
+    if (index == c.drives.size()) {
+        const ui::Drive drive = ImageDrives::driveOf(*found->image);
+        c.drives.append(drive);
+        c.Drive1->insertItem(index, drive.label);
     }
-    const ui::Drive drive = c.files->add(std::move(image));
-    c.drives.append(drive);
-    c.Drive1->insertItem(int(c.drives.size()) - 1, drive.label);
-    pickDrive(int(c.drives.size()) - 1);
+    c.Drive1->setCurrentIndex(index);
+    listedDrive_ = shownDrive_ = index;
+    c.Dir1->setFolder(root, path, std::move(*folder));
 }
 
 void ContentSelection::Dir1_Change()

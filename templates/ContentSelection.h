@@ -1,5 +1,6 @@
 #pragma once
 
+#include "templates/ImageDrives.h"
 #include "ui/Error.h"
 #include "ui/FileSystem.h"
 #include "ui/FormWith.h"
@@ -18,7 +19,7 @@ class QStringListModel;
 namespace templates {
 
 class DirectoryList;
-class ImageDrives;
+struct Folder;
 
 struct ContentSelectionControls {
     ContentSelectionControls();
@@ -48,6 +49,8 @@ public:
         QStringLiteral("Disk images (*.img *.ima *.flp *.vfd *.dsk *.iso);;All files (*)");
     static inline const QString kInstruction =
         QStringLiteral("Please select a drive or directory folder that you wish to print.");
+    static inline const QString kReadingFolder = QStringLiteral("Reading the folder. Please wait.");
+    static inline const QString kReadingImage = QStringLiteral("Reading the disk image. Please wait.");
 
     // The directory each drive was last left at, for the whole run.
     QHash<QByteArray, QByteArray> driveDirectories;
@@ -74,6 +77,13 @@ private:
     // "Disk image...": opens an image file as a drive of its own.
     void pickImage();
     void driveMessage(const ui::Error& error);
+    // Runs `reader` on a worker while the user waits; nothing when the user
+    // cancelled.
+    std::optional<ImageDrives::Read> read(const QString& text, ImageDrives::Reader reader);
+    // The folder a read found, to show, keeping an image it read afresh;
+    // nothing when it was cancelled, or when the drive could not be read
+    // (which it says).
+    std::optional<Folder> toShow(std::optional<ImageDrives::Read>& found);
     // File1 lists the files of the directory Dir1 has open.
     void showFiles();
     Forms& forms_;

@@ -57,7 +57,7 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-DirectoryList::DirectoryList(ui::FileSystem& files, QWidget* parent) : QListView(parent), fs_(files)
+DirectoryList::DirectoryList(QWidget* parent) : QListView(parent)
 {
     setModel(&model_);
     setEditTriggers(NoEditTriggers);
@@ -66,29 +66,31 @@ DirectoryList::DirectoryList(ui::FileSystem& files, QWidget* parent) : QListView
     setSelectionMode(SingleSelection);
 }
 
-void DirectoryList::setPathQuietly(const QByteArray& root, const QByteArray& path)
+void DirectoryList::setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder)
 {
     root_ = root;
     path_ = path;
-    error_.reset();
-    ui::Listing listing;
-    try {
-        listing = fs_.list(path);
-    } catch (const ui::Error& error) {
-        error_ = error;
-    }
-    files_ = std::move(listing.files);
-    model_.reset(root, path, std::move(listing.directories));
+    error_ = std::move(folder.error);
+    files_ = std::move(folder.listing.files);
+    model_.reset(root, path, std::move(folder.listing.directories));
     const QModelIndex open = model_.index(model_.ancestorCount() - 1);
     setCurrentIndex(open);
     scrollTo(open);
 }
 
-void DirectoryList::setPath(const QByteArray& root, const QByteArray& path)
+void DirectoryList::setFolder(const QByteArray& root, const QByteArray& path, Folder folder)
 {
-    setPathQuietly(root, path);
+    setFolderQuietly(root, path, std::move(folder));
     if (onChange)
         onChange();
+}
+
+void DirectoryList::setPath(const QByteArray& root, const QByteArray& path)
+{
+    if (!read)
+        return;
+    if (std::optional<Folder> folder = read(path))
+        setFolder(root, path, std::move(*folder));
 }
 
 void DirectoryList::openRow(int row)

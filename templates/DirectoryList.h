@@ -31,20 +31,29 @@ private:
     QList<ui::DirEntry> subdirectories_;
 };
 
+// A directory as read: its listing, or why it could not be read.
+struct Folder {
+    ui::Listing listing;
+    std::optional<ui::Error> error;
+};
+
 // The directory list: a double-click or Enter opens an entry; a single
 // click only highlights it.
 class DirectoryList final : public QListView {
     Q_OBJECT
 public:
-    DirectoryList(ui::FileSystem& files, QWidget* parent);
+    explicit DirectoryList(QWidget* parent);
 
     const QByteArray& path() const { return path_; }
     const QByteArray& root() const { return root_; }
-    // Opens `path` on the drive at `root`, lists it and reports the change.
-    // A directory that cannot be read opens empty; its error is kept.
+    // Reads `path` on the drive at `root` through `read`, then shows it.
+    // Nothing changes when `read` gives nothing.
     void setPath(const QByteArray& root, const QByteArray& path);
-    // Sets the path without reporting a change.
-    void setPathQuietly(const QByteArray& root, const QByteArray& path);
+    // Shows `path` with what was read of it and reports the change. A
+    // directory that could not be read opens empty; its error is kept.
+    void setFolder(const QByteArray& root, const QByteArray& path, Folder folder);
+    // The same without reporting a change.
+    void setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder);
 
     const QList<ui::DirEntry>& subdirectories() const { return model_.subdirectories(); }
     const QList<ui::DirEntry>& files() const { return files_; }
@@ -54,13 +63,15 @@ public:
     void openRow(int row);
 
     std::function<void()> onChange;  // Dir1_Change
+    // Reads a directory for the list, or gives nothing: the reading was
+    // cancelled, or it failed and has said so.
+    std::function<std::optional<Folder>(const QByteArray& path)> read;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    ui::FileSystem& fs_;
     DirectoryModel model_;
     QByteArray root_, path_;
     QList<ui::DirEntry> files_;

@@ -10,35 +10,84 @@ QByteArray ImageDrives::rootOf(const QString& imagePath)
     return QFile::encodeName(QFileInfo(imagePath).absoluteFilePath());
 }
 
-ui::Drive ImageDrives::add(std::shared_ptr<const ui::DiskImage> image)
+ui::Drive ImageDrives::driveOf(const ui::DiskImage& image)
 {
-    const QByteArray root = rootOf(image->path());
-    images_.append({root, std::move(image)});
-    return {root, QFileInfo(images_.last().second->path()).fileName(), true};
+    return {rootOf(image.path()), QFileInfo(image.path()).fileName(), true};
 }
 
-std::pair<const ui::DiskImage*, QByteArray> ImageDrives::find(const QByteArray& path) const
+void ImageDrives::keep(std::shared_ptr<const ui::DiskImage> image)
+{
+    const QByteArray root = rootOf(image->path());
+    for (auto& [kept, earlier] : images_) {
+        if (kept == root) {
+            earlier = std::move(image);
+            return;
+        }
+    }
+    images_.append({root, std::move(image)});
+}
+
+std::pair<std::shared_ptr<const ui::DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
 {
     for (const auto& [root, image] : images_) {
         if (path == root)
-            return {image.get(), QByteArray()};
+            return {image, QByteArray()};
         if (path.startsWith(root + '/'))
-            return {image.get(), path.mid(root.size() + 1)};
+            return {image, path.mid(root.size() + 1)};
     }
     return {nullptr, {}};
 }
 
-void ImageDrives::checkDrive(const ui::Drive& drive)
+ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<ui::Drive> drive) const
 {
-    // An open image is read already: it is always there.
-    if (!find(drive.root).first)
-        base_.checkDrive(drive);
+    const auto [found, inside] = find(path);
+    if (found) {
+        const std::shared_ptr<const ui::DiskImage> image = found;
+        const QByteArray folder = inside;
+        return [image, folder, reread = opener(image->path(), path)](std::stop_token stop) {
+            if (image->changed())
+                return reread(stop);
+            Read read;
+            try {
+                read.listing = image->list(folder);
+            } catch (const ui::Error& error) {
+                read.error = error;
+            }
+            return read;
+        };
+    }
+    return [&base = base_, path, drive](std::stop_token stop) {
+        Read read;
+        try {
+            if (drive)
+                base.checkDrive(*drive);
+        } catch (const ui::Error& error) {
+            read.driveError = error;
+            return read;
+        }
+        try {
+            read.listing = base.list(path, stop);
+        } catch (const ui::Error& error) {
+            read.error = error;
+        }
+        return read;
+    };
 }
 
-ui::Listing ImageDrives::list(const QByteArray& path)
+ImageDrives::Reader ImageDrives::opener(const QString& imagePath, const QByteArray& path)
 {
-    const auto [image, folder] = find(path);
-    return image ? image->list(folder) : base_.list(path);
+    const QByteArray root = rootOf(imagePath);
+    const QByteArray folder = path.size() > root.size() ? path.mid(root.size() + 1) : QByteArray();
+    return [imagePath, folder](std::stop_token stop) {
+        Read read;
+        try {
+            read.image = ui::DiskImage::open(imagePath, stop);
+            read.listing = read.image->list(folder);
+        } catch (const ui::Error& error) {
+            read.driveError = error;
+        }
+        return read;
+    };
 }
 
 }  // namespace templates

@@ -3,16 +3,25 @@
 
 #include "support/Harness.h"
 
+#include "templates/ContentSelection.h"
 #include "templates/ContentsList.h"
 #include "templates/DirectoryList.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
+
+#include <atomic>
+#include <semaphore>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -295,6 +304,74 @@ private Q_SLOTS:
         open(h, dir.path());
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.forms->opncontents.contents(), QStringList{"[STAY]"});
+    }
+
+    void aReadThatHangsWaitsBehindADialogThatCancelsAndChangesNothing()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("slow/inner")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("stay")));
+        Harness h(Harness::PrinterKind::Scripted, Harness::BusyKind::Dialog);
+        onDrive(h, dir);
+        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        open(h, QStringLiteral("stay"));
+        open(h, dir.path());
+        const QStringList before = h.forms->opncontents.contents();
+        // The folder's read hangs as on a dead network mount: it heeds no
+        // request to stop.
+        std::binary_semaphore release(0);
+        std::atomic<bool> ended = false;
+        const QByteArray slow = at(dir, "slow");
+        h.files->beforeList = [&](const QByteArray& path) {
+            if (path == slow) {
+                release.try_acquire_for(std::chrono::seconds(10));
+                ended = true;
+            }
+        };
+
+        // What the user meets while it waits, then Escape.
+        QWidget* dialog = nullptr;
+        QStringList seen;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || dialog)
+                return;
+            dialog = modal;
+            QVERIFY(modal->isVisible());
+            QCOMPARE(modal->windowModality(), Qt::ApplicationModal);
+            const std::function<void(QAccessibleInterface*)> read = [&](QAccessibleInterface* face) {
+                seen << face->text(QAccessible::Name);
+                for (int i = 0; i < face->childCount(); ++i)
+                    read(face->child(i));
+            };
+            read(QAccessible::queryAccessibleInterface(modal));
+            // Another window takes no click meanwhile.
+            QPushButton* update = c.Command1;
+            QTest::mouseClick(h.forms->opncontents.window()->windowHandle(), Qt::LeftButton, {},
+                              update->mapTo(update->window(), update->rect().center()));
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        watch.start(20);
+        h.take();
+        open(h, QStringLiteral("slow"));
+        watch.stop();
+        QVERIFY(dialog);
+        QVERIFY2(seen.contains(templates::ContentSelection::kReadingFolder), qPrintable(seen.join('|')));
+        QVERIFY2(seen.contains(QStringLiteral("Cancel")), qPrintable(seen.join('|')));
+        QCOMPARE(h.take(), QStringList());  // "Update" never ran
+        QCOMPARE(c.Dir1->path(), QFile::encodeName(dir.path()));
+        QCOMPARE(h.forms->opncontents.contents(), before);
+
+        // When the read comes back at last, what it found is dropped.
+        release.release();
+        QTRY_VERIFY(ended);
+        QTest::qWait(50);
+        QCOMPARE(c.Dir1->path(), QFile::encodeName(dir.path()));
+        QCOMPARE(h.forms->opncontents.contents(), before);
+        QVERIFY(h.messages->calls.isEmpty());
     }
 
     void aHundredThousandEntriesOverflowAfterTheFirst32767()

@@ -10,9 +10,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +69,25 @@ QList<Made> images()
         m.script = QStringLiteral("rm -f '%1' && ").arg(m.name) + m.script;
     return made;
 }
+
+// Puts a stand-in for 7-Zip's lister first on the search path while it lives.
+class StandInLister {
+public:
+    explicit StandInLister(const QString& script) : path_(qgetenv("PATH"))
+    {
+        QFile file(bin_.filePath(QStringLiteral("7zz")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(script.toUtf8());
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin_.path()) + ':' + path_);
+    }
+    ~StandInLister() { qputenv("PATH", path_); }
+    QString filePath(const QString& name) const { return bin_.filePath(name); }
+
+private:
+    QTemporaryDir bin_;
+    QByteArray path_;
+};
 
 void openImage(Harness& h, const QString& path)
 {
@@ -180,6 +205,44 @@ private Q_SLOTS:
         QCOMPARE(driveItems(h), (QStringList{real.path(), "Disk image..."}));
     }
 
+    void anImageThatChangedIsReadAgainOrSaysWhyNot()
+    {
+        const QString failed = sh(dir_.path(), images().value(0).script + QStringLiteral(" && echo n > NEW.TXT"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const QString floppy = dir_.filePath(QStringLiteral("floppy.img"));
+        const QByteArray root = QFile::encodeName(floppy);
+        Harness h;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        openImage(h, floppy);
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+
+        // Changed in place (same size, same inode): picked again, it is read again.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mcopy -i floppy.img NEW.TXT ::/")).isEmpty());
+        openImage(h, floppy);
+        QCOMPARE(h.forms->opncontents.contents(),
+                 (QStringList{"[LONG FOLDER NAME]", "[SUB]", "A rather long file name.txt", "NEW.TXT", "SHORT.TXT"}));
+        QCOMPARE(driveItems(h).size(), 3);
+        // Changed again: opening a folder reads it again.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mcopy -i floppy.img NEW.TXT ::/SUB/")).isEmpty());
+        c.Dir1->openRow(c.Dir1->model()->rowCount() - 1);
+        QCOMPARE(h.forms->opncontents.contents(), (QStringList{"NEW.TXT", "Z.BIN"}));
+        QVERIFY(h.messages->calls.isEmpty());
+
+        // The open folder gone, then no image at all: the drive message, and
+        // the lists stay.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mdeltree -i floppy.img ::/SUB")).isEmpty());
+        c.Dir1->setPath(root, root + "/SUB");
+        QVERIFY(sh(dir_.path(), QStringLiteral("echo gone > floppy.img")).isEmpty());
+        c.Dir1->openRow(0);
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[0].text, QStringLiteral("An error has occured:Path not found,Error No.76"));
+        QVERIFY2(h.messages->calls[1].text.endsWith(QStringLiteral(",Error No.68")),
+                 qPrintable(h.messages->calls[1].text));
+        QCOMPARE(c.Dir1->path(), root + "/SUB");
+        QCOMPARE(h.forms->opncontents.contents(), (QStringList{"NEW.TXT", "Z.BIN"}));
+    }
+
     void whatCannotBeOpenedIsNoDriveAndChangesNothing_data()
     {
         QTest::addColumn<QString>("script");
@@ -206,6 +269,8 @@ private Q_SLOTS:
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
             << 68 << "not a disk image";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
+        QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "not a regular file";
+        QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75 << "not a regular file";
     }
     void whatCannotBeOpenedIsNoDriveAndChangesNothing()
     {
@@ -224,6 +289,17 @@ private Q_SLOTS:
         auto& c = h.forms->opncontents.controls();
         c.Dir1->openRow(1);
         const QStringList before = h.forms->opncontents.contents();
+        // A reader that waits for a pipe's writer is let go, so that a
+        // hang fails the test instead of stopping it.
+        const QByteArray bad = QFile::encodeName(dir_.filePath(QStringLiteral("bad.img")));
+        const std::jthread writer([&bad](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                const int fd = ::open(bad.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
         openImage(h, dir_.filePath(QStringLiteral("bad.img")));
         QCOMPARE(h.messages->calls.size(), 1);
         const QString text = h.messages->calls[0].text;
@@ -252,6 +328,47 @@ private Q_SLOTS:
         QCOMPARE(h.messages->calls.size(), 1);
         QVERIFY(h.messages->calls[0].text.endsWith(QStringLiteral("Error No.6")));
         QCOMPARE(h.forms->opncontents.contents().size(), 32767);
+    }
+
+    void cancellingEndsTheListerAndChangesNothing()
+    {
+        // A lister that never ends, as on a huge or stuck image.
+        const StandInLister lister(QStringLiteral("#!/bin/sh\necho $$ > \"$(dirname \"$0\")/pid\"\nexec sleep 600\n"));
+        const QString pidFile = lister.filePath(QStringLiteral("pid"));
+        const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > stuck.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        Harness h;
+        h.forms->opncontents.show();
+        const QStringList items = driveItems(h);
+        const QByteArray path = h.forms->opncontents.controls().Dir1->path();
+        h.busy->cancelWhen = [&pidFile] { return QFileInfo(pidFile).size() > 0; };
+        openImage(h, dir_.filePath(QStringLiteral("stuck.img")));
+        QCOMPARE(h.busy->texts.last(), QStringLiteral("Reading the disk image. Please wait."));
+        QVERIFY(h.messages->calls.isEmpty());
+        QCOMPARE(driveItems(h), items);
+        QCOMPARE(h.forms->opncontents.controls().Dir1->path(), path);
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        const pid_t listerPid = pid_t(pid.readAll().trimmed().toInt());
+        QVERIFY(listerPid > 0);
+        QTRY_VERIFY(::kill(listerPid, 0) != 0);
+    }
+
+    void aListingOfManyEntriesIsReadHoweverLongItsText()
+    {
+        // 450,000 entries in 450 folders: about 70 MB of listing, far fewer
+        // entries than the limit.
+        const StandInLister lister(QStringLiteral(
+            "#!/bin/sh\nexec awk 'BEGIN { print \"Path = big.img\"; print \"Type = FAT\"; print \"----------\";"
+            " for (d = 0; d < 450; d++) { printf \"Path = D%03d\\nFolder = +\\nAttributes = D\\n\\n\", d;"
+            " for (f = 0; f < 999; f++) printf \"Path = D%03d/file %03d.txt\\nFolder = -\\nSize = 0\\n"
+            "Modified = 2024-01-01 00:00:00\\nCreated = 2024-01-01 00:00:00\\nAccessed = 2024-01-01 00:00:00\\n"
+            "Attributes = A\\n\\n\", d, f } }'\n"));
+        const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > many.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
+        QCOMPARE(image->list({}).directories.size(), 450);
+        QCOMPARE(image->list("D449").files.size(), 999);
     }
 
     void anEmptyUdfImageOpensEmpty()

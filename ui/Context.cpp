@@ -21,6 +21,7 @@ Context::Services Context::systemServices()
     services.pictures = std::make_unique<FilePictures>();
     services.help = std::make_unique<AssistantHelpViewer>();
     services.files = std::make_unique<LocalFileSystem>();
+    services.busy = std::make_unique<BusyDialog>();
     return services;
 }
 

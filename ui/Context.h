@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/Busy.h"
 #include "ui/Dialogs.h"
 #include "ui/FileSystem.h"
 #include "ui/HelpViewer.h"
@@ -23,6 +24,7 @@ public:
         std::unique_ptr<Pictures> pictures;
         std::unique_ptr<HelpViewer> help;
         std::unique_ptr<FileSystem> files;
+        std::unique_ptr<Busy> busy;
     };
 
     explicit Context(Services services);
@@ -37,6 +39,7 @@ public:
     Pictures& pictures() { return *services_.pictures; }
     HelpViewer& help() { return *services_.help; }
     FileSystem& files() { return *services_.files; }
+    Busy& busy() { return *services_.busy; }
 
     // The application's help-file setting; empty means no help.
     QString helpFile;

@@ -1,10 +1,10 @@
 #include "ui/DiskImage.h"
 
 #include "ui/Error.h"
+#include "ui/UserFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
@@ -12,15 +12,19 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+
+#include <langinfo.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ui {
 
 namespace {
 
-// The lister's output is about 150 bytes an entry; more than this is no
-// image that fits the entry limit.
-constexpr qint64 kMaxListingBytes = 64ll * 1024 * 1024;
 constexpr int kListingTimeoutMs = 60000;
 
 Error unreadable(const QString& why)
@@ -34,30 +38,36 @@ Error tooManyEntries()
     return unreadable(QStringLiteral("it holds more than %1 entries").arg(DiskImage::kMaxEntries));
 }
 
-QByteArray cleanPath(QByteArray path)
+// A path inside an image as the folder names between slashes, without
+// empty or "." parts: "./A//B/" is "A/B".
+QByteArray cleanPath(QByteArrayView raw)
 {
-    while (path.contains("//"))
-        path.replace("//", "/");
-    while (path.startsWith("./"))
-        path.remove(0, 2);
-    while (path.startsWith('/'))
-        path.remove(0, 1);
-    while (path.endsWith('/'))
-        path.chop(1);
-    return path == "." ? QByteArray() : path;
+    QByteArray path;
+    path.reserve(raw.size());
+    const char* at = raw.data();
+    const char* const end = at + raw.size();
+    while (at < end) {
+        const void* slash = std::memchr(at, '/', size_t(end - at));
+        const char* const next = slash ? static_cast<const char*>(slash) : end;
+        if (next > at && !(next - at == 1 && *at == '.')) {
+            if (!path.isEmpty())
+                path += '/';
+            path.append(at, next - at);
+        }
+        at = next + 1;
+    }
+    return path;
 }
 
 // A CD image states its size in its primary volume descriptor (sector 16):
 // an image shorter than that was cut short.
-bool isoCutShort(const QString& path)
+bool isoCutShort(const UserFile& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(16 * 2048))
-        return false;
-    const QByteArray pvd = file.read(2048);
-    if (pvd.size() < 136 || !pvd.startsWith(QByteArray("\x01"
-                                                       "CD001",
-                                                       6)))
+    QByteArray pvd(2048, '\0');
+    const ssize_t got = ::pread(file.descriptor(), pvd.data(), size_t(pvd.size()), 16 * 2048);
+    if (got < 136 || !pvd.startsWith(QByteArray("\x01"
+                                                "CD001",
+                                                6)))
         return false;
     const auto le = [&pvd](int at, int bytes) {
         quint64 v = 0;
@@ -70,17 +80,70 @@ bool isoCutShort(const QString& path)
     return quint64(file.size()) < blocks * blockSize;
 }
 
+// The image as libarchive reads it: from the checked descriptor, at an offset
+// of its own. Skipping over file data only moves that offset; the reader
+// that libarchive offers for a descriptor makes two lseek calls for every
+// file it skips, most of the time a CD of many small files takes.
+class IsoSource {
+public:
+    explicit IsoSource(const UserFile& file) : fd_(file.descriptor()), size_(file.size()) {}
+
+    bool open(archive* a)
+    {
+        archive_read_set_callback_data(a, this);
+        archive_read_set_read_callback(a, &IsoSource::read);
+        archive_read_set_skip_callback(a, &IsoSource::skip);
+        return archive_read_open1(a) == ARCHIVE_OK;
+    }
+
+private:
+    static la_ssize_t read(archive* a, void* data, const void** block)
+    {
+        auto* self = static_cast<IsoSource*>(data);
+        for (;;) {
+            const ssize_t got = ::pread(self->fd_, self->buffer_.data(), size_t(self->buffer_.size()), self->offset_);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                archive_set_error(a, errno, "%s", ::strerror(errno));
+                return -1;
+            }
+            self->offset_ += got;
+            *block = self->buffer_.constData();
+            return got;
+        }
+    }
+    // Never past the end, as libarchive expects of a file.
+    static la_int64_t skip(archive*, void* data, la_int64_t request)
+    {
+        auto* self = static_cast<IsoSource*>(data);
+        const la_int64_t step = std::clamp<la_int64_t>(request, 0, std::max<qint64>(self->size_ - self->offset_, 0));
+        self->offset_ += step;
+        return step;
+    }
+
+    int fd_;
+    qint64 size_;
+    qint64 offset_ = 0;
+    QByteArray buffer_ = QByteArray(64 * 1024, Qt::Uninitialized);
+};
+
 // ISO 9660 through libarchive: Rock Ridge names where the image has them,
 // else Joliet, else the plain names. Returns false for anything that is no
 // ISO 9660 image.
-bool readIso(const QString& path, QList<DiskImage::Entry>& entries)
+bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
 {
     const std::unique_ptr<archive, int (*)(archive*)> a(archive_read_new(), archive_read_free);
     archive_read_support_format_iso9660(a.get());
-    if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) != ARCHIVE_OK)
+    IsoSource source(file);
+    if (!source.open(a.get()))
         return false;
-    if (isoCutShort(path))
+    if (isoCutShort(file))
         throw unreadable(QStringLiteral("the image is cut short"));
+    // libarchive gives names in the locale's encoding; asked for UTF-8 it
+    // converts every name afresh, which costs more than reading the entry.
+    // In a UTF-8 locale the names are UTF-8 already.
+    const bool utf8Locale = std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0;
     archive_entry* entry = nullptr;
     for (;;) {
         const int r = archive_read_next_header(a.get(), &entry);
@@ -90,13 +153,14 @@ bool readIso(const QString& path, QList<DiskImage::Entry>& entries)
             throw unreadable(QString::fromLocal8Bit(archive_error_string(a.get())));
         if (entries.size() >= DiskImage::kMaxEntries)
             throw tooManyEntries();
-        const char* utf8 = archive_entry_pathname_utf8(entry);
-        const QByteArray name = cleanPath(QByteArray(utf8 ? utf8 : archive_entry_pathname(entry)));
+        if (stop.stop_requested())
+            throw Stopped();
+        const char* utf8 = utf8Locale ? archive_entry_pathname(entry) : archive_entry_pathname_utf8(entry);
+        const QByteArray name = cleanPath(utf8 ? utf8 : archive_entry_pathname(entry));
         if (!name.isEmpty())
             entries.append({name, archive_entry_filetype(entry) == AE_IFDIR, false});
-        // Only the directory records are read: file data is skipped by seeking.
-        if (archive_read_data_skip(a.get()) == ARCHIVE_FATAL)
-            throw unreadable(QString::fromLocal8Bit(archive_error_string(a.get())));
+        // Only the directory records are read: the next header skips the
+        // file's data.
     }
     return true;
 }
@@ -120,10 +184,90 @@ const QSet<QString>& fileSystemTypes()
     return types;
 }
 
-// FAT, partitioned disks and UDF through 7-Zip's technical listing
-// ("l -slt"): a header per nesting level, then after "----------" one block
-// of "Key = value" lines per entry.
-QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
+// 7-Zip's technical listing ("l -slt"), parsed line by line as it comes:
+// a header per nesting level, then after "----------" one block of
+// "Key = value" lines per entry. Only the entries are kept, never the text.
+class SevenZipListing {
+public:
+    explicit SevenZipListing(QList<DiskImage::Entry>& entries) : entries_(entries) {}
+
+    // Parses the complete lines of what came so far.
+    void feed(const QByteArray& chunk)
+    {
+        pending_ += chunk;
+        qsizetype from = 0;
+        for (qsizetype end; (end = pending_.indexOf('\n', from)) >= 0; from = end + 1)
+            line(QByteArrayView(pending_).sliced(from, end - from));
+        pending_.remove(0, from);
+        // A line no listing has: a damaged or hostile file system.
+        if (pending_.size() > kMaxLineBytes)
+            throw unreadable(QStringLiteral("the image is damaged"));
+    }
+    void finish()
+    {
+        line(pending_);
+        pending_.clear();
+        keep();
+    }
+
+    QString type;
+    QStringList problems;
+    bool noArchive = false;  // 7-Zip could not open it at all
+
+private:
+    static constexpr qsizetype kMaxLineBytes = 1 << 20;
+
+    void line(QByteArrayView text)
+    {
+        if (text.endsWith('\r'))
+            text.chop(1);
+        // A name is never a problem, whatever it says.
+        if (!text.startsWith("Path = ")) {
+            if (text.contains(QByteArrayView("Cannot open the file as archive")))
+                noArchive = true;
+            if (text.startsWith("ERROR") || text.contains(QByteArrayView("Unexpected end")))
+                problems << QString::fromUtf8(text);
+        }
+        if (!inEntries_) {
+            if (text == "----------")
+                inEntries_ = true;
+            else if (text.startsWith("Type = "))
+                type = QString::fromUtf8(text.sliced(7));
+            return;
+        }
+        if (text.startsWith("Path = ")) {
+            keep();
+            current_.path = cleanPath(text.sliced(7));
+            haveEntry_ = true;
+        } else if (text.startsWith("Folder = ")) {
+            current_.folder = text.sliced(9) == "+";
+        } else if (text.startsWith("Attributes = ")) {
+            // FAT's attribute letters come first: H is hidden.
+            const QByteArrayView attributes = text.sliced(13);
+            const qsizetype blank = attributes.indexOf(' ');
+            current_.hidden = (blank < 0 ? attributes : attributes.first(blank)).contains('H');
+        }
+    }
+    void keep()
+    {
+        if (haveEntry_ && !current_.path.isEmpty()) {
+            if (entries_.size() >= DiskImage::kMaxEntries)
+                throw tooManyEntries();
+            entries_.append(current_);
+        }
+        current_ = {};
+        haveEntry_ = false;
+    }
+
+    QList<DiskImage::Entry>& entries_;
+    QByteArray pending_;
+    bool inEntries_ = false;
+    DiskImage::Entry current_;
+    bool haveEntry_ = false;
+};
+
+// FAT, partitioned disks and UDF through 7-Zip's lister.
+QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
 {
     const QString program = sevenZip();
     if (program.isEmpty())
@@ -140,99 +284,79 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries)
     lister.start();
     if (!lister.waitForStarted())
         throw unreadable(QStringLiteral("7-Zip could not be started: %1").arg(lister.errorString()));
-    QByteArray out;
+    const auto end = [&lister] {
+        lister.kill();
+        lister.waitForFinished();
+    };
+    SevenZipListing listing(entries);
     QElapsedTimer timer;
     timer.start();
-    while (lister.state() != QProcess::NotRunning) {
-        lister.waitForReadyRead(100);
-        out += lister.readAllStandardOutput();
-        lister.readAllStandardError();
-        if (out.size() > kMaxListingBytes || timer.elapsed() > kListingTimeoutMs) {
-            lister.kill();
-            lister.waitForFinished();
-            throw out.size() > kMaxListingBytes ? tooManyEntries()
-                                                : unreadable(QStringLiteral("reading it took too long"));
+    try {
+        while (lister.state() != QProcess::NotRunning) {
+            lister.waitForReadyRead(100);
+            listing.feed(lister.readAllStandardOutput());
+            lister.readAllStandardError();
+            if (stop.stop_requested())
+                throw Stopped();
+            if (timer.elapsed() > kListingTimeoutMs)
+                throw unreadable(QStringLiteral("reading it took too long"));
         }
+        listing.feed(lister.readAllStandardOutput());
+    } catch (...) {
+        end();
+        throw;
     }
-    out += lister.readAllStandardOutput();
+    listing.finish();
 
-    QString type;
-    QStringList problems;
-    bool inEntries = false;
-    DiskImage::Entry current;
-    bool haveEntry = false;
-    const auto finish = [&] {
-        if (haveEntry && !current.path.isEmpty()) {
-            if (entries.size() >= DiskImage::kMaxEntries)
-                throw tooManyEntries();
-            entries.append(current);
-        }
-        current = {};
-        haveEntry = false;
-    };
-    for (const QByteArray& raw : out.split('\n')) {
-        const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
-        if (!inEntries) {
-            if (line == "----------")
-                inEntries = true;
-            else if (line.startsWith("Type = "))
-                type = QString::fromUtf8(line.mid(7));
-            else if (line.startsWith("ERROR") || line == "ERRORS:" || line.contains("Unexpected end"))
-                problems << QString::fromUtf8(line);
-            continue;
-        }
-        if (line.startsWith("Path = ")) {
-            finish();
-            current.path = cleanPath(line.mid(7));
-            haveEntry = true;
-        } else if (line.startsWith("Folder = ")) {
-            current.folder = line.mid(9) == "+";
-        } else if (line.startsWith("Attributes = ")) {
-            // FAT's attribute letters come first: H is hidden.
-            current.hidden = line.mid(13).split(' ').value(0).contains('H');
-        } else if (line.startsWith("ERROR") || line.contains("Unexpected end")) {
-            problems << QString::fromUtf8(line);
-        }
-    }
-    finish();
-    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0 || !problems.isEmpty()) {
-        if (type.isEmpty() || out.contains("Cannot open the file as archive"))
+    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0 || !listing.problems.isEmpty()) {
+        if (listing.type.isEmpty() || listing.noArchive)
             throw unreadable(QStringLiteral("not a disk image, or a damaged one"));
         throw unreadable(QStringLiteral("the image is damaged or cut short"));
     }
-    if (!fileSystemTypes().contains(type))
-        throw unreadable(QStringLiteral("not a disk image but a %1 file").arg(type));
-    return type;
+    if (!fileSystemTypes().contains(listing.type))
+        throw unreadable(QStringLiteral("not a disk image but a %1 file").arg(listing.type));
+    return listing.type;
+}
+
+FileStamp stampOf(const struct stat& status)
+{
+    return {qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            quint64(status.st_ino)};
 }
 
 }  // namespace
 
-std::shared_ptr<const DiskImage> DiskImage::open(const QString& path)
+std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_token stop)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        throw Error::of(Error::FileNotFound);
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly))
-        throw Error::of(Error::PathFileAccess);
-    if (probe.size() == 0)
+    // Only a regular file is read: a named pipe or a device is refused
+    // before anything waits on it.
+    const UserFile file(path);
+    if (file.size() == 0)
         throw unreadable(QStringLiteral("the file is empty"));
-    probe.close();
 
     QList<Entry> entries;
-    if (readIso(path, entries))
-        return fromEntries(path, QStringLiteral("ISO 9660"), entries);
+    const FileStamp stamp = stampOf(file.status());
+    if (readIso(file, entries, stop))
+        return fromEntries(path, QStringLiteral("ISO 9660"), entries, stamp);
     entries.clear();
-    const QString type = readWithSevenZip(path, entries);
-    return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries);
+    // 7-Zip's lister opens the path that was just checked.
+    const QString type = readWithSevenZip(path, entries, stop);
+    return fromEntries(path, type == QLatin1String("Udf") ? QStringLiteral("UDF") : type, entries, stamp);
+}
+
+bool DiskImage::changed() const
+{
+    struct stat now {};
+    return ::stat(QFile::encodeName(path_).constData(), &now) != 0 || stampOf(now) != stamp_;
 }
 
 std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, const QString& format,
-                                                        const QList<Entry>& entries)
+                                                        const QList<Entry>& entries, FileStamp stamp)
 {
     auto image = std::make_shared<DiskImage>();
     image->path_ = path;
     image->format_ = format;
+    image->stamp_ = stamp;
     QHash<QByteArray, Listing>& folders = image->folders_;
     folders.insert(QByteArray(), Listing());
 
@@ -246,6 +370,8 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
     const auto isHidden = [&](const QByteArray& p, bool hiddenEntry) {
         if (hiddenEntry || p.startsWith('.') || p.contains("/."))
             return true;
+        if (hiddenFolders.isEmpty())
+            return false;
         for (qsizetype slash = p.indexOf('/'); slash >= 0; slash = p.indexOf('/', slash + 1)) {
             if (hiddenFolders.contains(p.left(slash)))
                 return true;
@@ -271,7 +397,6 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
             from = slash + 1;
         }
     };
-    QSet<QByteArray> files;
     for (const Entry& e : entries) {
         if (isHidden(e.path, e.hidden))
             continue;
@@ -281,16 +406,26 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
         }
         const qsizetype slash = e.path.lastIndexOf('/');
         const QByteArray parent = slash < 0 ? QByteArray() : e.path.left(slash);
-        if (files.contains(e.path) || folders.contains(e.path))
-            continue;
         makeFolder(parent);
-        files.insert(e.path);
         const QByteArray name = e.path.mid(slash + 1);
         folders[parent].files.append({name, displayName(name)});
     }
+    // A name seen twice is listed once, and a file that has a folder's name
+    // is left out: sorted, the same names lie next to each other.
     for (Listing& listing : folders) {
         sortEntries(listing.directories);
         sortEntries(listing.files);
+        QSet<QByteArray> folderNames;
+        for (const DirEntry& directory : listing.directories)
+            folderNames.insert(directory.name);
+        QByteArray previous;
+        bool first = true;
+        listing.files.removeIf([&](const DirEntry& file) {
+            const bool repeated = (!first && previous == file.name) || folderNames.contains(file.name);
+            previous = file.name;
+            first = false;
+            return repeated;
+        });
     }
     return image;
 }

@@ -29,4 +29,8 @@ struct Error {
 
 QString standardDescription(int number);
 
+// Raised by work that stopped early because the user cancelled it; what it
+// found is never used.
+struct Stopped {};
+
 }  // namespace ui

@@ -308,7 +308,7 @@ void LocalFileSystem::checkDrive(const Drive& drive)
         throw Error::of(Error::PathNotFound);
 }
 
-Listing LocalFileSystem::list(const QByteArray& path)
+Listing LocalFileSystem::list(const QByteArray& path, std::stop_token stop)
 {
     DIR* dir = ::opendir(path.constData());
     if (!dir)
@@ -327,6 +327,10 @@ Listing LocalFileSystem::list(const QByteArray& path)
             isDirectory = ::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         (isDirectory ? listing.directories : listing.files).append({name, displayName(name)});
+        if (stop.stop_requested()) {
+            ::closedir(dir);
+            throw Stopped();
+        }
         errno = 0;
     }
     const int readError = errno;

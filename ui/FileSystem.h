@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <stop_token>
 
 namespace ui {
 
@@ -35,8 +36,9 @@ public:
     // Raises Error 68 when the drive has no medium, 76 when its root is gone.
     virtual void checkDrive(const Drive& drive) = 0;
     // The subdirectories and files of `path`, hidden entries (names starting
-    // with ".") left out. Raises Error 76 or 70 when it cannot be read.
-    virtual Listing list(const QByteArray& path) = 0;
+    // with ".") left out. Raises Error 76 or 70 when it cannot be read, and
+    // Stopped when `stop` is requested on the way. Safe on any thread.
+    virtual Listing list(const QByteArray& path, std::stop_token stop = {}) = 0;
 };
 
 class LocalFileSystem final : public FileSystem {
@@ -44,7 +46,7 @@ public:
     QList<Drive> drives() override;
     QByteArray currentDirectory() override;
     void checkDrive(const Drive& drive) override;
-    Listing list(const QByteArray& path) override;
+    Listing list(const QByteArray& path, std::stop_token stop = {}) override;
 
     // Parses a mount table in the form of /proc/self/mounts or /etc/fstab.
     struct MountLine {

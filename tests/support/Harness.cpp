@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-Harness::Harness(PrinterKind printerKind)
+Harness::Harness(PrinterKind printerKind, BusyKind busyKind)
 {
     ui::Context::Services services;
     auto m = std::make_unique<ui::testing::ScriptedMessageBox>();
@@ -26,6 +26,13 @@ Harness::Harness(PrinterKind printerKind)
     services.help = std::move(h);
     services.pictures = std::move(p);
     services.files = std::move(f);
+    if (busyKind == BusyKind::Scripted) {
+        auto scripted = std::make_unique<ui::testing::ScriptedBusy>();
+        busy = scripted.get();
+        services.busy = std::move(scripted);
+    } else {
+        services.busy = std::make_unique<ui::BusyDialog>();
+    }
     if (printerKind == PrinterKind::Scripted) {
         auto scripted = std::make_unique<ui::testing::ScriptedPrinter>();
         printer = scripted.get();

@@ -11,7 +11,8 @@
 class Harness {
 public:
     enum class PrinterKind { Scripted, System };
-    explicit Harness(PrinterKind printer = PrinterKind::Scripted);
+    enum class BusyKind { Scripted, Dialog };
+    explicit Harness(PrinterKind printer = PrinterKind::Scripted, BusyKind busy = BusyKind::Scripted);
     ~Harness();
 
     ui::testing::ScriptedMessageBox* messages = nullptr;
@@ -20,6 +21,7 @@ public:
     ui::testing::ScriptedHelpViewer* help = nullptr;
     ui::testing::ScriptedPictures* pictures = nullptr;
     ui::testing::ScriptedFileSystem* files = nullptr;
+    ui::testing::ScriptedBusy* busy = nullptr;  // null with the real dialog
     std::unique_ptr<ui::Context> context;
     std::unique_ptr<Forms> forms;
 

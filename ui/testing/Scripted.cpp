@@ -1,7 +1,9 @@
 #include "ui/testing/Scripted.h"
 
+#include <QEventLoop>
 #include <QPainter>
 #include <QPrinter>
+#include <QTimer>
 #include <QWidget>
 
 namespace ui::testing {
@@ -119,6 +121,32 @@ void ScriptedFileSystem::checkDrive(const Drive& drive)
     if (found != driveErrors.constEnd())
         throw *found;
     local_.checkDrive(drive);
+}
+
+Listing ScriptedFileSystem::list(const QByteArray& path, std::stop_token stop)
+{
+    if (beforeList)
+        beforeList(path);
+    return local_.list(path, stop);
+}
+
+bool ScriptedBusy::wait(QWidget*, const QString& text, Job& job)
+{
+    texts.append(text);
+    QEventLoop loop;
+    bool cancelled = false;
+    job.whenDone(&loop, [&loop] { loop.quit(); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (cancelWhen && cancelWhen()) {
+            cancelled = true;
+            loop.quit();
+        }
+    });
+    poll.start(10);
+    if (!job.done())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !cancelled && job.done();
 }
 
 }  // namespace ui::testing

@@ -2,6 +2,7 @@
 
 // Scripted doubles of the platform services, for tests and benchmarks.
 
+#include "ui/Busy.h"
 #include "ui/Dialogs.h"
 #include "ui/Error.h"
 #include "ui/FileSystem.h"
@@ -15,6 +16,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -115,14 +117,28 @@ public:
     QList<Drive> driveList;
     QByteArray current;
     QHash<QByteArray, Error> driveErrors;  // by root
+    // Runs on the worker before each listing: a test may hold it there, as
+    // a read stuck in the kernel would.
+    std::function<void(const QByteArray& path)> beforeList;
 
     QList<Drive> drives() override { return driveList; }
     QByteArray currentDirectory() override { return current; }
     void checkDrive(const Drive& drive) override;
-    Listing list(const QByteArray& path) override { return local_.list(path); }
+    Listing list(const QByteArray& path, std::stop_token stop = {}) override;
 
 private:
     LocalFileSystem local_;
+};
+
+// Waits for the work as the real wait does, without a dialog.
+class ScriptedBusy final : public Busy {
+public:
+    QStringList texts;  // what each wait said it was doing
+    // Asked while the work runs: the user presses Cancel once it says so.
+    std::function<bool()> cancelWhen;
+
+protected:
+    bool wait(QWidget* owner, const QString& text, Job& job) override;
 };
 
 }  // namespace ui::testing
