@@ -40,16 +40,8 @@ void Forms::hideWizardButPrintManager()
 
 templates::LabelTemplate* Forms::templateOfJob()
 {
-    const QString& kind = Tessera.disktype;
-    if (kind == QLatin1String("1.44"))
-        return &DiskLabel;
-    if (kind == QLatin1String("CD"))
-        return &CDSleve;
-    if (kind == QLatin1String("ZIPL"))
-        return &ZipLabel;
-    if (kind == QLatin1String("ZIPS"))
-        return &ZipSleve;
-    return nullptr;
+    const auto form = labelKind(Tessera.disktype).form;
+    return form ? &(this->*form) : nullptr;
 }
 
 void Forms::start() { Tessera.show(); }

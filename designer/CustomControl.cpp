@@ -202,7 +202,7 @@ void CustomControl::Text4_Change()
 
 void CustomControl::Command1_Click()
 {
-    forms_.Tessera.disktype = QStringLiteral("CUSTOM");
+    forms_.Tessera.disktype = LabelKind::Custom;
     forms_.hideWizardButPrintManager();
     forms_.readytoprint.show();
 }

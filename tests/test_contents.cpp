@@ -211,7 +211,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         Harness h;
         onDrive(h, dir);
-        h.forms->Tessera.disktype = QStringLiteral("ZIPS");
+        h.forms->Tessera.disktype = LabelKind::ZipSleeve;
         h.forms->ZipSleve.Label1(25).setCaption(QStringLiteral("old"));
         h.forms->opncontents.Command1_Click();
         for (int i = 0; i < 26; ++i)
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(h.forms->ZipSleve.Label2(0).caption(), QStringLiteral("Your Disk Name"));
         QCOMPARE(h.forms->ZipSleve.Label2(1).caption(), QStringLiteral("Your Disk Name"));
         // Nothing for a custom card.
-        h.forms->Tessera.disktype = QStringLiteral("CUSTOM");
+        h.forms->Tessera.disktype = LabelKind::Custom;
         h.take();
         h.forms->opncontents.Command1_Click();
         QCOMPARE(h.take(), QStringList());
@@ -313,7 +313,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("stay")));
         Harness h(Harness::PrinterKind::Scripted, Harness::BusyKind::Dialog);
         onDrive(h, dir);
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->opncontents.show();
         auto& c = h.forms->opncontents.controls();
         open(h, QStringLiteral("stay"));
@@ -400,7 +400,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x")));
         Harness h;
         onDrive(h, dir);
-        h.forms->Tessera.disktype = QStringLiteral("CD");
+        h.forms->Tessera.disktype = LabelKind::Cd;
         h.forms->opncontents.show();
         open(h, QStringLiteral("x"));
         h.forms->opncontents.Command2_Click();

@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(h.forms->opncontents.contents(), QStringList{"bottom.txt"});
 
         // "Update" fills the template as from a directory.
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->opncontents.Command1_Click();
         QCOMPARE(h.forms->DiskLabel.Label1(0).caption(), QStringLiteral("bottom.txt"));
         QCOMPARE(h.forms->DiskLabel.Label1(1).caption(), QString());

@@ -17,7 +17,7 @@
 
 namespace {
 
-void finishDiskLabel(Harness& h, const QString& kind)
+void finishDiskLabel(Harness& h, LabelKind kind)
 {
     h.forms->start();
     h.forms->Tessera.hide();
@@ -38,7 +38,7 @@ private Q_SLOTS:
     void cancelPrintsNothingAndSaysNothing()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("1.44"));
+        finishDiskLabel(h, LabelKind::Floppy);
         h.take();
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::cancel());
         h.forms->readytoprint.Command1_Click();
@@ -52,7 +52,7 @@ private Q_SLOTS:
     void aFailingPrinterIsReportedOnceAndPrintCanBeRetried()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("ZIPL"));
+        finishDiskLabel(h, LabelKind::ZipLabel);
         h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("kept"));
         h.take();
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
@@ -78,7 +78,7 @@ private Q_SLOTS:
     void anyOtherPrintFailureIsReportedToo()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("CD"));
+        finishDiskLabel(h, LabelKind::Cd);
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
         h.printer->failWith = ui::Error::of(ui::Error::PathFileAccess);
         h.forms->readytoprint.Command1_Click();
@@ -125,7 +125,7 @@ private Q_SLOTS:
     void theDialogIsAskedForPrintSetupAndTheTemplateInFull()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("CD"));
+        finishDiskLabel(h, LabelKind::Cd);
         h.forms->CDSleve.window()->resize(120, 90);  // the user shrank the window
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("floppy.pdf"));
         Harness h(Harness::PrinterKind::System);
-        finishDiskLabel(h, QStringLiteral("1.44"));
+        finishDiskLabel(h, LabelKind::Floppy);
         h.forms->DiskLabel.Label1(0).setCaption(QStringLiteral("letters.doc"));
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();
@@ -167,7 +167,7 @@ private Q_SLOTS:
     void aPdfFileThatCannotBeWrittenIsAPrinterError()
     {
         Harness h(Harness::PrinterKind::System);
-        finishDiskLabel(h, QStringLiteral("ZIPS"));
+        finishDiskLabel(h, LabelKind::ZipSleeve);
         h.take();
         h.dialogs->printAnswers.push_back(
             ui::testing::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));

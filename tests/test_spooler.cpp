@@ -112,7 +112,10 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
         h.forms->Tessera.hide();
-        h.forms->Tessera.disktype = kind;
+        for (const LabelKindRow& row : labelKinds()) {
+            if (row.disktype == kind)
+                h.forms->Tessera.disktype = row.kind;
+        }
         h.forms->diskop.Command1_Click();
         h.forms->opncontents.Command2_Click();
         const QStringList before = jobFiles();
@@ -212,7 +215,7 @@ private Q_SLOTS:
         QVERIFY(lpadmin({"-p", "TesseraGone", "-E", "-v", "keep:" + outputFolder()}));
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
-        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
+        h.forms->Tessera.disktype = LabelKind::ZipLabel;
         h.dialogs->printAnswers.push_back([&](ui::Printer& printer) {
             printer.device().setPrinterName(QStringLiteral("TesseraGone"));
             const bool chosen = printer.device().printerName() == QLatin1String("TesseraGone");

@@ -38,7 +38,7 @@ void PrintManager::build(QWidget* client)
 
 ui::Form* PrintManager::printedForm()
 {
-    if (forms_.Tessera.disktype == QLatin1String("CUSTOM"))
+    if (forms_.Tessera.disktype == LabelKind::Custom)
         return &forms_.CustomPre;
     return forms_.templateOfJob();
 }
@@ -69,7 +69,7 @@ void PrintManager::Command1_Click()
 
 void PrintManager::Command2_Click()
 {
-    if (forms_.Tessera.disktype == QLatin1String("CUSTOM")) {
+    if (forms_.Tessera.disktype == LabelKind::Custom) {
         forms_.CustomPre.hide();
         forms_.CustomOp.hide();
     }
