@@ -53,9 +53,6 @@ void ContentSelection::build(QWidget* client)
     c.List1Model = new QStringListModel(client);
     c.List1 = makeList(client, c.List1Model, 2160, 480, 2295, 3405);
     c.List1->setSelectionMode(QAbstractItemView::NoSelection);
-    c.File1Model = new QStringListModel(client);
-    c.File1 = makeList(client, c.File1Model, 120, 960, 1095, 480);
-    c.File1->hide();
     c.Command5 = ui::makeButton(client, QStringLiteral("Help"), 1200, 4080, 975, 255);
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 2280, 4080, 1095, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Go Back"), 120, 4080, 975, 255);
@@ -112,20 +109,16 @@ void ContentSelection::Form_Load()
     std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
     c.Dir1->setFolderQuietly(root, current,
                              found ? Folder{std::move(found->listing), std::move(found->error)} : Folder{});
-    showFiles();
 }
 
-void ContentSelection::showFiles()
+const QStringList& ContentSelection::contents() { return controls().contents; }
+
+void ContentSelection::showContents(QStringList contents)
 {
     auto& c = controls();
-    QStringList files;
-    files.reserve(c.Dir1->files().size());
-    for (const ui::DirEntry& file : c.Dir1->files())
-        files.append(file.display);
-    c.File1Model->setStringList(files);
+    c.contents = std::move(contents);
+    c.List1Model->setStringList(c.contents);
 }
-
-QStringList ContentSelection::contents() { return controls().List1Model->stringList(); }
 
 void ContentSelection::pickDrive(int index)
 {
@@ -234,17 +227,13 @@ void ContentSelection::Dir1_Change()
                                        QStringLiteral("An error has occured while trying to change directories.") +
                                            QStringLiteral("Error No.") + QString::number(error.number));
     };
-    // The file list follows the directory list; a directory that could not
-    // be read stops the rebuild here.
+    // A directory that could not be read stops the rebuild here.
     if (const auto& error = c.Dir1->listingError()) {
-        c.File1Model->setStringList({});
         fail(*error);
         return;
     }
-    showFiles();
-
-    const ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
-    c.List1Model->setStringList(list.entries);
+    ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
+    showContents(std::move(list.entries));
     if (list.error)
         fail(*list.error);
 }
@@ -255,10 +244,7 @@ void ContentSelection::Command1_Click()
     if (!label)
         return;
     label->use();
-    label->window()->update();
-    const QStringList entries = contents();
-    for (int i = 0; i < label->fieldCount(); ++i)
-        label->Label1(i).setCaption(entries.value(i));
+    label->text().fill(contents());
     label->setDiskName(forms_.diskop.diskName());
     label->show();
 }

@@ -29,14 +29,13 @@ struct ContentSelectionControls {
     QComboBox* Drive1 = nullptr;
     DirectoryList* Dir1 = nullptr;
     QListView* List1 = nullptr;
-    QStringListModel* List1Model = nullptr;
-    QListView* File1 = nullptr;  // never visible
-    QStringListModel* File1Model = nullptr;
+    QStringListModel* List1Model = nullptr;  // displays `contents`
     QPushButton* Command5 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
     QList<ui::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
+    QStringList contents;     // the contents list of the open directory
 };
 
 // Fills the job's template from a directory listing.
@@ -56,7 +55,7 @@ public:
     QHash<QByteArray, QByteArray> driveDirectories;
 
     // The contents list as it stands.
-    QStringList contents();
+    const QStringList& contents();
 
     // Picks drive `index` of the drive list, as the user does.
     void pickDrive(int index);
@@ -84,8 +83,7 @@ private:
     // nothing when it was cancelled, or when the drive could not be read
     // (which it says).
     std::optional<Folder> toShow(std::optional<ImageDrives::Read>& found);
-    // File1 lists the files of the directory Dir1 has open.
-    void showFiles();
+    void showContents(QStringList contents);
     Forms& forms_;
     int shownDrive_ = -1;
     int listedDrive_ = -1;  // the drive the drive list shows, which may have failed

@@ -1,5 +1,6 @@
 #include "templates/TemplateCanvas.h"
 
+#include "templates/TemplateText.h"
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
@@ -37,34 +38,24 @@ void paintLines(QPainter& painter, const QList<LineDesign>& lines)
 
 }  // namespace
 
-TemplateCanvas::TemplateCanvas(const TemplateDesign& design, QWidget* parent) : QWidget(parent), design_(design)
+TemplateCanvas::TemplateCanvas(const TemplateText& text, const TemplateDesign& design, QWidget* parent)
+    : QWidget(parent), text_(&text), design_(design)
 {
     setObjectName(QStringLiteral("canvas"));
     setGeometry(0, 0, ui::px(design.width), ui::px(design.height));
-    for (int i = 0; i < design.fieldCount(); ++i)
-        content_.append(QStringLiteral("Label1"));
-    diskName_[0] = diskName_[1] = QStringLiteral("Label2");
     if (!design.pictureResource.isEmpty())
         picture_ = QImage(design.pictureResource);
+    connect(&text, &TemplateText::contentChanged, this, [this](int index) {
+        update(toPx(design_.contentFields[index]));
+        ui::notifyItemText(this, index);
+    });
+    connect(&text, &TemplateText::diskNameChanged, this, [this](int index) {
+        update();
+        ui::notifyItemText(this, design_.fieldCount() + (index == 1 ? 0 : 1));
+    });
 }
 
 QFont TemplateCanvas::diskNameFont() { return ui::designFont(ui::fontname::SansSerif, 12, true); }
-
-void TemplateCanvas::setContentText(int index, const QString& text)
-{
-    if (index < 0 || index >= content_.size() || content_[index] == text)
-        return;
-    content_[index] = text;
-    update(toPx(design_.contentFields[index]));
-    ui::notifyItemText(this, index);
-}
-
-void TemplateCanvas::setDiskNameText(int index, const QString& text)
-{
-    diskName_[index] = text;
-    update();
-    ui::notifyItemText(this, design_.fieldCount() + (index == 1 ? 0 : 1));
-}
 
 int TemplateCanvas::itemCount() const
 {
@@ -83,13 +74,19 @@ TemplateCanvas::Item TemplateCanvas::itemKind(int item) const
     return Item::Credit;
 }
 
-QString TemplateCanvas::itemText(int item) const
+QString TemplateCanvas::itemText(int item) const { return text(itemKind(item), item); }
+
+QString TemplateCanvas::text(Item kind, int item) const
 {
-    switch (itemKind(item)) {
-    case Item::Content: return content_.value(item);
-    case Item::DiskName1: return diskName_[1];
-    case Item::DiskName0: return diskName_[0];
-    case Item::Credit: return kCreditText;
+    if (kind == Item::Credit)
+        return kCreditText;
+    if (!text_)
+        return {};
+    switch (kind) {
+    case Item::Content: return text_->content(item);
+    case Item::DiskName1: return text_->diskName(1);
+    case Item::DiskName0: return text_->diskName(0);
+    case Item::Credit: break;
     }
     return {};
 }
@@ -107,8 +104,8 @@ QRect TemplateCanvas::itemRect(int item) const
 
 void TemplateCanvas::pressItem(int item)
 {
-    if (itemPressable(item) && onContentClick)
-        onContentClick(item);
+    if (itemPressable(item))
+        Q_EMIT contentClicked(item);
 }
 
 int TemplateCanvas::contentFieldAt(const QPoint& point) const
@@ -127,14 +124,14 @@ void TemplateCanvas::paintEvent(QPaintEvent*)
 
     const QFont contentFont = ui::designFont(design_.contentFontName, design_.contentFontSize);
     for (int i = 0; i < design_.fieldCount(); ++i)
-        paintField(painter, design_.contentFields[i], content_[i], contentFont, Qt::AlignLeft);
-    paintField(painter, design_.diskName1, diskName_[1], diskNameFont(), Qt::AlignHCenter);
+        paintField(painter, design_.contentFields[i], text(Item::Content, i), contentFont, Qt::AlignLeft);
+    paintField(painter, design_.diskName1, text(Item::DiskName1, 0), diskNameFont(), Qt::AlignHCenter);
     if (design_.credit)
         paintField(painter, *design_.credit, kCreditText, ui::defaultFont(), Qt::AlignHCenter);
     if (design_.picture)
         painter.drawImage(toPx(*design_.picture).topLeft(), picture_);
     if (design_.diskName0)
-        paintField(painter, *design_.diskName0, diskName_[0], diskNameFont(), Qt::AlignLeft, true);
+        paintField(painter, *design_.diskName0, text(Item::DiskName0, 0), diskNameFont(), Qt::AlignLeft, true);
 
     paintLines(painter, design_.rules);
     paintLines(painter, design_.outline);
@@ -151,8 +148,7 @@ void TemplateCanvas::mouseReleaseEvent(QMouseEvent* event)
     pressed_ = -1;
     if (event->button() != Qt::LeftButton || index < 0 || contentFieldAt(event->position().toPoint()) != index)
         return;
-    if (onContentClick)
-        onContentClick(index);
+    Q_EMIT contentClicked(index);
 }
 
 }  // namespace templates
