@@ -128,14 +128,14 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Line 1 Text"));
         QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #1"));
         QCOMPARE(panel(h).Frame3->title(), QStringLiteral("Text line #1 Navigation"));
-        QCOMPARE(card(h).framed(), 0);
+        QCOMPARE(h.forms->design.framed(), 0);
         QVERIFY(!h.forms->CustomPre.moving);
 
         // Line 2 lies at the corner; a double-click picks it up.
         doubleClick(h, inside(h, 1));
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(op.ind, qint16(1));
-        QCOMPARE(card(h).framed(), 1);
+        QCOMPARE(h.forms->design.framed(), 1);
 
         // It follows in every direction, across its own box and line 1's.
         const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {76, 76}, {80, 80}, {79, 79}, {70, 75}};
@@ -150,14 +150,14 @@ private Q_SLOTS:
         // it: it drops there, selected.
         click(h, {13, 123});
         QVERIFY(!h.forms->CustomPre.moving);
-        QCOMPARE(card(h).framed(), 1);
+        QCOMPARE(h.forms->design.framed(), 1);
         QCOMPARE(card(h).line(1).Left, mm(13));
         move(s, {100, 20});
         QCOMPARE(card(h).line(1).Left, mm(13));
 
         // A click on the bare card removes the frame and keeps the selection.
         click(h, {200, 150});
-        QCOMPARE(card(h).framed(), -1);
+        QCOMPARE(h.forms->design.framed(), -1);
         QCOMPARE(op.ind, qint16(1));
     }
 
@@ -171,7 +171,7 @@ private Q_SLOTS:
         h.messages->answers = {6};
         h.forms->CustomOp.Command13_Click();
         click(h, {100, 100});
-        QCOMPARE(card(h).framed(), -1);
+        QCOMPARE(h.forms->design.framed(), -1);
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(card(h).line(0).Left, mm(100));
         QCOMPARE(card(h).line(0).Top, mm(100));

@@ -58,6 +58,7 @@ void PrintManager::Command1_Click()
             form->unload();
         forms_.CustomPre.unload();
         forms_.CustomOp.unload();
+        forms_.design.reset();
         forms_.Tessera.show();
     } catch (const ui::Error& error) {
         // A cancelled dialog is silent; any failure to print is reported, so

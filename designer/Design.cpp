@@ -1,0 +1,169 @@
+#include "designer/Design.h"
+
+#include "designer/LabelFile.h"
+#include "ui/Error.h"
+#include "ui/FileSystem.h"
+#include "ui/Fonts.h"
+#include "ui/Pictures.h"
+#include "ui/SystemColors.h"
+#include "ui/UserFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace designer {
+
+void Design::setFramed(int index)
+{
+    if (framed_ == index)
+        return;
+    const int before = framed_;
+    framed_ = index;
+    for (int i : {before, index}) {
+        if (i >= 0 && i < kLineCount)
+            Q_EMIT framedChanged(i);
+    }
+}
+
+void Design::selectLine(int index)
+{
+    if (moving)
+        moving = false;
+    typ = kSelectedLine;
+    ind = qint16(index);
+    Q_EMIT lineSelected();
+    setFramed(index);
+}
+
+bool Design::addLine()
+{
+    if (txtamt >= kLineLimit)
+        return false;
+    if (txtamt < 0)
+        txtamt = 0;
+    card.setVisible(txtamt, true);
+    ++txtamt;
+    return true;
+}
+
+void Design::nudge(bool left, float step)
+{
+    if (typ != kSelectedLine || ind < 0 || ind >= kLineCount)
+        return;
+    const TextLine& line = card.line(ind);
+    if (left)
+        card.setLeft(ind, line.Left + step);
+    else
+        card.setTop(ind, line.Top + step);
+}
+
+void Design::clear()
+{
+    txtamt = 0;
+    card.setHeight(Card::kDesignHeight);
+    card.setWidth(Card::kDesignWidth);
+    card.setBackColor(ui::syscolor::ButtonFace);
+    for (int i = 0; i < kLineCount; ++i) {
+        TextLine cleared;
+        cleared.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
+        cleared.FontName = ui::fontname::SansSerif;
+        cleared.FontSize = 10;
+        cleared.Height = 3.44f;
+        cleared.Width = 15.61f;
+        cleared.Visible = false;
+        card.assignLine(i, cleared);
+    }
+}
+
+void Design::reset()
+{
+    card.reset();
+    setFramed(-1);
+    txtamt = 0;
+    cardpc.clear();
+    typ.clear();
+    ind = 0;
+    moving = false;
+}
+
+labelfile::CardValues Design::values() const
+{
+    labelfile::CardValues values;
+    values.txtamt = txtamt;
+    values.Height = card.Height();
+    values.Width = card.Width();
+    values.BackColor = card.BackColor();
+    values.cardpc = cardpc;
+    for (int i = 0; i < kLineCount; ++i)
+        values.lines[size_t(i)] = card.line(i);
+    return values;
+}
+
+QStringList Design::saveProblems() const { return labelfile::problems(values()); }
+
+ui::Result<void, QString> Design::save(const QString& path) const
+{
+    if (const QString why = ui::replaceFile(path, labelfile::write(values())); !why.isEmpty())
+        return ui::failed(why);
+    return {};
+}
+
+ui::Result<QStringList, QString> Design::load(const QString& path, ui::Pictures& pictures)
+{
+    // Everything is read and checked before anything is applied.
+    QByteArray bytes;
+    try {
+        bytes = ui::UserFile(path).readUpTo(labelfile::kMaxFileBytes);
+    } catch (const ui::Error& error) {
+        return ui::failed(error.description);
+    }
+    if (bytes.size() > labelfile::kMaxFileBytes)
+        return ui::failed(QStringLiteral("it is too large to be a label file"));
+    const labelfile::ReadResult result = labelfile::read(bytes);
+    if (!result.card) {
+        const labelfile::Failure& f = result.failure;
+        // The message ends with the hint's full stop.
+        const QString hint = f.hint.isEmpty() ? QString() : QStringLiteral(".\n\n") + f.hint.chopped(1);
+        return ui::failed(QStringLiteral("line %1: %2%3").arg(f.line).arg(f.why, hint));
+    }
+    const labelfile::CardValues& values = *result.card;
+
+    QStringList notes;
+    if (!result.cutCaptions.isEmpty()) {
+        QStringList lines;
+        for (int i : result.cutCaptions)
+            lines << QString::number(i + 1);
+        notes << QStringLiteral(
+                     "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "
+                     "the most a line can hold.")
+                     .arg(path, lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                          lines.join(QStringLiteral(", ")), QString::number(kMaxCaptionLength));
+    }
+
+    QImage picture;
+    if (!values.cardpc.isEmpty()) {
+        // A relative path leads from the label file's folder.
+        const QString picturePath = QDir(QFileInfo(path).absolutePath()).filePath(values.cardpc);
+        try {
+            picture = pictures.load(picturePath);
+        } catch (const ui::Error& error) {
+            notes << QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
+                         .arg(path, picturePath, error.description);
+        }
+    }
+
+    txtamt = values.txtamt;
+    card.setHeight(values.Height);
+    card.setWidth(values.Width);
+    card.setBackColor(values.BackColor);
+    card.setPicture(picture);
+    // The path as the file has it, so a save writes it back unchanged; a
+    // picture that could not be loaded keeps its path too.
+    cardpc = values.cardpc;
+    for (int i = 0; i < kLineCount; ++i)
+        card.assignLine(i, values.lines[size_t(i)]);
+    Q_EMIT loaded();
+    return notes;
+}
+
+}  // namespace designer
