@@ -89,7 +89,10 @@ void Card::setBackColor(quint32 value)
 
 void Card::setPicture(const QImage& picture)
 {
-    picture_ = picture;
+    picture_ = picture.isNull()
+                   ? QImage()
+                   : picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                       : QImage::Format_RGB32);
     Q_EMIT backgroundChanged();
 }
 

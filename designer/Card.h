@@ -44,6 +44,7 @@ public:
     quint32 BackColor() const { return backColor_; }
     void setBackColor(quint32 value);
 
+    // The picture, in a format that draws without conversion.
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
 

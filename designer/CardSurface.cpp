@@ -1,7 +1,6 @@
 #include "designer/CardSurface.h"
 
 #include "designer/Design.h"
-#include "ui/SystemColors.h"
 #include "ui/Units.h"
 
 #include <QMouseEvent>
@@ -17,16 +16,8 @@ CardSurface::CardSurface(const Design& design, QWidget* parent) : QWidget(parent
     const Card& card = design.card;
     for (int i = 0; i < kLineCount; ++i)
         shown_.set(size_t(i), card.line(i).Visible);
-    if (!card.picture().isNull())
-        picture_ = QPixmap::fromImage(card.picture());
     connect(&card, &Card::lineChanged, this, &CardSurface::lineChanged);
-    connect(&card, &Card::backgroundChanged, this, [this] {
-        if (!design_)
-            return;
-        const QImage& picture = design_->card.picture();
-        picture_ = picture.isNull() ? QPixmap() : QPixmap::fromImage(picture);
-        update();
-    });
+    connect(&card, &Card::backgroundChanged, this, qOverload<>(&QWidget::update));
     connect(&design, &Design::framedChanged, this, &CardSurface::repaintLine);
 }
 
@@ -63,35 +54,10 @@ void CardSurface::paintEvent(QPaintEvent* event)
 {
     if (!design_)
         return;
-    const Card& card = design_->card;
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.fillRect(area, ui::color(card.BackColor()));
-    if (!picture_.isNull())
-        painter.drawPixmap(area.topLeft(), picture_, area);
-    for (int i = 0; i < kLineCount; ++i) {
-        const TextLine& line = card.line(i);
-        const QRectF box = card.boxPx(i);
-        if (!line.Visible || !dirty(box).intersects(area))
-            continue;
-        painter.setFont(card.font(i));
-        painter.setPen(ui::color(line.ForeColor));
-        const QFontMetricsF metrics(painter.font());
-        // Lines of a caption stack from the box's top; the box clips them.
-        painter.save();
-        painter.setClipRect(box);
-        double y = box.top() + metrics.ascent();
-        for (const QString& text : Card::captionLines(line.Caption)) {
-            painter.drawText(QPointF(box.left(), y), text);
-            y += metrics.lineSpacing();
-        }
-        painter.restore();
-        if (design_->framed() == i) {
-            painter.setPen(QPen(ui::color(ui::syscolor::WindowText), 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
-        }
-    }
+    painter.setClipRect(event->rect());
+    painter.scale(ui::mmToPx(1), ui::mmToPx(1));
+    paint(*design_, painter, QRectF(QPointF(), design_->sizeMm()));
 }
 
 void CardSurface::mousePressEvent(QMouseEvent* event)

@@ -3,7 +3,6 @@
 #include "designer/TextLine.h"
 #include "ui/PaintedItems.h"
 
-#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <bitset>
@@ -13,10 +12,8 @@ namespace designer {
 class Card;
 class Design;
 
-// Draws the card of the designer's document: background colour, the
-// picture at its own size at the top-left, then the visible lines in index
-// order (a higher index on top), each with its frame when it is the framed
-// line. Reports clicks, double-clicks and pointer movement in card
+// The card of the designer's document on the screen, repainted where it
+// changes. Reports clicks, double-clicks and pointer movement in card
 // millimetres.
 class CardSurface final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
@@ -53,7 +50,6 @@ private:
     // The document lives for the whole run; a window released later than
     // the forms forgets it.
     QPointer<const Design> design_;
-    QPixmap picture_;                // the card's picture, ready for the screen
     int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
     std::bitset<kLineCount> shown_;  // as assistive technology was last told
 };

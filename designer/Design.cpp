@@ -4,12 +4,15 @@
 #include "ui/Error.h"
 #include "ui/FileSystem.h"
 #include "ui/Fonts.h"
+#include "ui/Painting.h"
 #include "ui/Pictures.h"
 #include "ui/SystemColors.h"
+#include "ui/Units.h"
 #include "ui/UserFile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
 
 namespace designer {
 
@@ -84,6 +87,59 @@ void Design::reset()
     typ.clear();
     ind = 0;
     moving = false;
+}
+
+QSizeF Design::sizeMm() const
+{
+    const QSize size = card.clientSize();
+    return QSizeF(ui::pxToMm(size.width()), ui::pxToMm(size.height()));
+}
+
+void Design::paint(QPainter& painter, const QRectF& mm) const { designer::paint(*this, painter, mm); }
+
+namespace {
+// What may change of a line's pixels: glyphs reach a little past their box
+// (italics, underline).
+QRectF inked(const QRectF& box) { return box.adjusted(-4, -4, 4, 4); }
+}  // namespace
+
+void paint(const Design& design, QPainter& painter, const QRectF& mm)
+{
+    const Card& card = design.card;
+    painter.save();
+    ui::paintDesignPixels(painter, mm, design.sizeMm());
+    const QRect client(QPoint(), card.clientSize());
+    QRect area = client;
+    if (painter.hasClipping())
+        area &= painter.clipBoundingRect().toAlignedRect();
+    painter.setClipRect(client, Qt::IntersectClip);
+    painter.fillRect(area, ui::color(card.BackColor()));
+    if (const QImage& picture = card.picture(); !picture.isNull())
+        painter.drawImage(area.topLeft(), picture, area);
+    for (int i = 0; i < kLineCount; ++i) {
+        const TextLine& line = card.line(i);
+        const QRectF box = card.boxPx(i);
+        if (!line.Visible || !inked(box).intersects(area))
+            continue;
+        painter.setFont(ui::screenSized(card.font(i), painter));
+        painter.setPen(ui::color(line.ForeColor));
+        const QFontMetricsF metrics(painter.font(), painter.device());
+        // Lines of a caption stack from the box's top; the box clips them.
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+        double y = box.top() + metrics.ascent();
+        for (const QString& text : Card::captionLines(line.Caption)) {
+            painter.drawText(QPointF(box.left(), y), text);
+            y += metrics.lineSpacing();
+        }
+        painter.restore();
+        if (design.framed() == i) {
+            painter.setPen(QPen(ui::color(ui::syscolor::WindowText), 1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+    }
+    painter.restore();
 }
 
 labelfile::CardValues Design::values() const

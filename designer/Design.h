@@ -1,6 +1,7 @@
 #pragma once
 
 #include "designer/Card.h"
+#include "ui/Printer.h"
 #include "ui/Result.h"
 
 #include <QObject>
@@ -21,8 +22,8 @@ struct CardValues;
 // lines in use, the background picture's path, the selection and whether
 // the selected line follows the pointer. It lives for the whole run; the
 // control panel and the preview are views that follow its signals. Only a
-// successful print starts it afresh.
-class Design final : public QObject {
+// successful print starts it afresh. It prints as its card.
+class Design final : public QObject, public ui::Printable {
     Q_OBJECT
 public:
     // The kind of object a line click selects, the only one there is.
@@ -55,6 +56,10 @@ public:
     // Back to the start of the run.
     void reset();
 
+    // The card's client area, in millimetres.
+    QSizeF sizeMm() const override;
+    void paint(QPainter& painter, const QRectF& mm) const override;
+
     // Reads the label file at `path` and, when the whole of it can be
     // applied, applies it, its background picture loaded through
     // `pictures`. Gives what the user should be told about a load that
@@ -80,5 +85,13 @@ private:
 
     int framed_ = -1;
 };
+
+// The card of `design` painted into `mm` (a rectangle in the painter's
+// millimetres) as the preview shows it: the background colour, the picture
+// at its own size at the top-left, the visible lines in index order (a
+// higher index on top) with the framed line's frame, all clipped to the
+// card's client area. The preview, printing and anything else that shows a
+// card paint it so; only what lies in the painter's clip is drawn.
+void paint(const Design& design, QPainter& painter, const QRectF& mm);
 
 }  // namespace designer

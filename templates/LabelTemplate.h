@@ -1,6 +1,7 @@
 #pragma once
 
 #include "templates/TemplateDesign.h"
+#include "templates/TemplateLabel.h"
 #include "templates/TemplateText.h"
 #include "ui/FormWith.h"
 
@@ -38,6 +39,8 @@ public:
     // The texts, whether or not the window exists.
     const TemplateText& text() const { return text_; }
     TemplateText& text() { return text_; }
+    // The label the texts make on the design, as it prints.
+    const TemplateLabel& label() const { return label_; }
     int fieldCount() const { return design_.fieldCount(); }
     bool hasContentField(int index) const { return index >= 0 && index < fieldCount(); }
     bool hasDiskNameField(int index) const { return index == 1 || (index == 0 && design_.diskName0); }
@@ -60,6 +63,7 @@ private:
     Forms& forms_;
     const TemplateDesign& design_;
     TemplateText text_;
+    TemplateLabel label_{text_, design_};
 };
 
 }  // namespace templates

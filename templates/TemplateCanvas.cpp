@@ -1,8 +1,7 @@
 #include "templates/TemplateCanvas.h"
 
+#include "templates/TemplateLabel.h"
 #include "templates/TemplateText.h"
-#include "ui/Fonts.h"
-#include "ui/SystemColors.h"
 #include "ui/Units.h"
 
 #include <QMouseEvent>
@@ -14,28 +13,6 @@ namespace {
 
 QRect toPx(const QRect& twips) { return ui::pxRect(twips.x(), twips.y(), twips.width(), twips.height()); }
 
-// A field: text wrapped at spaces and clipped to the field. Its background
-// is the window's white, so it is filled only where something lies beneath.
-void paintField(QPainter& painter, const QRect& twips, const QString& text, const QFont& font, Qt::Alignment align,
-                bool overPicture = false)
-{
-    const QRect rect = toPx(twips);
-    if (overPicture)
-        painter.fillRect(rect, ui::color(ui::syscolor::CaptionText));
-    painter.setFont(font);
-    painter.setPen(ui::color(ui::syscolor::ButtonText));
-    // Text drawn into a rectangle is clipped to it.
-    painter.drawText(rect, int(align | Qt::AlignTop | Qt::TextWordWrap), text);
-}
-
-void paintLines(QPainter& painter, const QList<LineDesign>& lines)
-{
-    for (const LineDesign& l : lines) {
-        painter.setPen(QPen(ui::color(l.color), l.widthPx, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(ui::pxPoint(l.line.x1(), l.line.y1()), ui::pxPoint(l.line.x2(), l.line.y2()));
-    }
-}
-
 }  // namespace
 
 TemplateCanvas::TemplateCanvas(const TemplateText& text, const TemplateDesign& design, QWidget* parent)
@@ -43,8 +20,6 @@ TemplateCanvas::TemplateCanvas(const TemplateText& text, const TemplateDesign& d
 {
     setObjectName(QStringLiteral("canvas"));
     setGeometry(0, 0, ui::px(design.width), ui::px(design.height));
-    if (!design.pictureResource.isEmpty())
-        picture_ = QImage(design.pictureResource);
     connect(&text, &TemplateText::contentChanged, this, [this](int index) {
         update(toPx(design_.contentFields[index]));
         ui::notifyItemText(this, index);
@@ -54,8 +29,6 @@ TemplateCanvas::TemplateCanvas(const TemplateText& text, const TemplateDesign& d
         ui::notifyItemText(this, design_.fieldCount() + (index == 1 ? 0 : 1));
     });
 }
-
-QFont TemplateCanvas::diskNameFont() { return ui::designFont(ui::fontname::SansSerif, 12, true); }
 
 int TemplateCanvas::itemCount() const
 {
@@ -119,22 +92,11 @@ int TemplateCanvas::contentFieldAt(const QPoint& point) const
 
 void TemplateCanvas::paintEvent(QPaintEvent*)
 {
+    if (!text_)
+        return;
     QPainter painter(this);
-    painter.fillRect(rect(), ui::color(ui::syscolor::Window));
-
-    const QFont contentFont = ui::designFont(design_.contentFontName, design_.contentFontSize);
-    for (int i = 0; i < design_.fieldCount(); ++i)
-        paintField(painter, design_.contentFields[i], text(Item::Content, i), contentFont, Qt::AlignLeft);
-    paintField(painter, design_.diskName1, text(Item::DiskName1, 0), diskNameFont(), Qt::AlignHCenter);
-    if (design_.credit)
-        paintField(painter, *design_.credit, kCreditText, ui::defaultFont(), Qt::AlignHCenter);
-    if (design_.picture)
-        painter.drawImage(toPx(*design_.picture).topLeft(), picture_);
-    if (design_.diskName0)
-        paintField(painter, *design_.diskName0, text(Item::DiskName0, 0), diskNameFont(), Qt::AlignLeft, true);
-
-    paintLines(painter, design_.rules);
-    paintLines(painter, design_.outline);
+    painter.scale(ui::mmToPx(1), ui::mmToPx(1));
+    paint(*text_, design_, painter, QRectF(QPointF(), sizeMm(design_)));
 }
 
 void TemplateCanvas::mousePressEvent(QMouseEvent* event)

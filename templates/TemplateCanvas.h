@@ -3,7 +3,6 @@
 #include "templates/TemplateDesign.h"
 #include "ui/PaintedItems.h"
 
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,11 +10,10 @@ namespace templates {
 
 class TemplateText;
 
-// The label artwork of a template: its fields, picture, credit, rules and
-// outline, painted in that order so that every line stays unbroken; the
-// texts are the template's document, which it follows. Only the content
-// fields react to the mouse. Assistive technology sees the content fields
-// (which can be pressed), the disk-name fields and the credit.
+// A template's label on the screen: its texts are the template's document,
+// which it follows. Only the content fields react to the mouse. Assistive
+// technology sees the content fields (which can be pressed), the disk-name
+// fields and the credit.
 class TemplateCanvas final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
@@ -23,8 +21,6 @@ public:
 
     // The content field under a point in pixels, or -1.
     int contentFieldAt(const QPoint& point) const;
-
-    static QFont diskNameFont();
 
     // Items: the content fields Label1(0..N-1), then Label2(1), Label2(0)
     // where the design has it, and the credit where it has one.
@@ -53,7 +49,6 @@ private:
     // later than the form forgets it.
     QPointer<const TemplateText> text_;
     const TemplateDesign& design_;
-    QImage picture_;
     int pressed_ = -1;
 };
 

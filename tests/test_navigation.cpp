@@ -308,7 +308,7 @@ private Q_SLOTS:
         h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].window, QStringLiteral("CustomPre"));
+        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Custom Label Preview"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
         QCOMPARE(h.forms->CustomOp.txtamt, qint16(0));
         QCOMPARE(h.forms->CustomOp.cardpc, QString());

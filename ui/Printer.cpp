@@ -1,6 +1,7 @@
 #include "ui/Printer.h"
 
 #include "ui/Error.h"
+#include "ui/Units.h"
 
 #include <QDir>
 #include <QPagedPaintDevice>
@@ -8,7 +9,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryFile>
-#include <QWidget>
 
 #include <cups/cups.h>
 
@@ -38,23 +38,21 @@ void checkQueue(const QByteArray& name)
         throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
 }
 
-// Renders `client` onto one page of `device`, one pixel to 1/96 inch.
-void renderPage(QPagedPaintDevice& device, QWidget* client)
+// Paints `label` onto one page of `device` at its size.
+void paintPage(QPagedPaintDevice& device, const Printable& label)
 {
     QPainter painter;
     if (!painter.begin(&device))
         throw printerError(QStringLiteral("the page could not be started"));
-    const double scale = device.logicalDpiX() / 96.0;
-    painter.scale(scale, scale);
-    client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    painter.scale(device.logicalDpiX() / kMmPerInch, device.logicalDpiY() / kMmPerInch);
+    label.paint(painter, QRectF(QPointF(), label.sizeMm()));
     if (!painter.end())
         throw printerError(QStringLiteral("the page could not be finished"));
 }
 
-// Qt draws a widget rendered onto a QPrinter into a bitmap first; onto a
-// PDF writer it stays vector output, every line and every text. So pages
-// are written with the chosen printer's layout and resolution into a PDF.
-void writePdf(const QPrinter& printer, const QString& fileName, QWidget* client, const QString& jobName)
+// Pages are written with the chosen printer's layout and resolution into a
+// PDF: vector output, every line and every text.
+void writePdf(const QPrinter& printer, const QString& fileName, const Printable& label, const QString& jobName)
 {
     QPdfWriter pdf(fileName);
     QPageLayout layout = printer.pageLayout();
@@ -64,7 +62,7 @@ void writePdf(const QPrinter& printer, const QString& fileName, QWidget* client,
     pdf.setResolution(printer.resolution());
     pdf.setTitle(jobName);
     pdf.setCreator(QStringLiteral("Tessera"));
-    renderPage(pdf, client);
+    paintPage(pdf, label);
 }
 }  // namespace
 
@@ -79,22 +77,22 @@ QPrinter& SystemPrinter::device()
     return *printer_;
 }
 
-void SystemPrinter::printPage(QWidget* client, const QString& jobName)
+void SystemPrinter::printPage(const Printable& label, const QString& jobName)
 {
     QPrinter& printer = device();
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         if (printer.outputFileName().isEmpty())
             throw printerError(QStringLiteral("no output file is set"));
-        writePdf(printer, printer.outputFileName(), client, jobName);
+        writePdf(printer, printer.outputFileName(), label, jobName);
         return;
     }
-    sendToQueue(client, jobName);
+    sendToQueue(label, jobName);
 }
 
 // The page is handed to the spooler by us rather than by Qt, so that a queue
 // that refuses it is reported, and so that the spooler is told not to scale
 // the label.
-void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
+void SystemPrinter::sendToQueue(const Printable& label, const QString& jobName)
 {
     QPrinter& printer = device();
     const QByteArray name = printer.printerName().toLocal8Bit();
@@ -107,7 +105,7 @@ void SystemPrinter::sendToQueue(QWidget* client, const QString& jobName)
         throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
     file.close();
 
-    writePdf(printer, file.fileName(), client, jobName);
+    writePdf(printer, file.fileName(), label, jobName);
 
     cups_option_t* options = nullptr;
     int count = 0;

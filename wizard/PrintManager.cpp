@@ -36,11 +36,15 @@ void PrintManager::build(QWidget* client)
     c.Command1->setFocus();
 }
 
-ui::Form* PrintManager::printedForm()
+PrintManager::Printed PrintManager::printed()
 {
-    if (forms_.Tessera.disktype == LabelKind::Custom)
-        return &forms_.CustomPre;
-    return forms_.templateOfJob();
+    if (forms_.Tessera.disktype == LabelKind::Custom) {
+        forms_.CustomPre.use();
+        return {&forms_.design, forms_.CustomPre.design().caption};
+    }
+    if (const templates::LabelTemplate* label = forms_.templateOfJob())
+        return {&label->label(), label->design().caption};
+    return {};
 }
 
 void PrintManager::Command1_Click()
@@ -52,8 +56,8 @@ void PrintManager::Command1_Click()
         dialog.ShowPrinter();
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
-        if (ui::Form* form = printedForm())
-            forms_.context.printer().printPage(form->client(), form->design().caption);
+        if (const Printed page = printed(); page.label)
+            forms_.context.printer().printPage(*page.label, page.jobName);
         for (ui::Form* form : forms_.wizard())
             form->unload();
         forms_.CustomPre.unload();

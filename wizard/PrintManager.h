@@ -9,8 +9,9 @@ class Forms;
 class QLabel;
 class QPushButton;
 namespace ui {
+class Printable;
 class Rule;
-}
+}  // namespace ui
 
 struct PrintManagerControls {
     QLabel* Label1 = nullptr;
@@ -33,8 +34,13 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-    // The form whose image is printed for `disktype`, or none.
-    ui::Form* printedForm();
+    // What "Print" prints for `disktype`: the label, and the caption of the
+    // form that shows it, which names the print job. No label for none.
+    struct Printed {
+        const ui::Printable* label = nullptr;
+        QString jobName;
+    };
+    Printed printed();
 
 protected:
     void build(QWidget* client) override;

@@ -1,10 +1,11 @@
 #include "ui/testing/Scripted.h"
 
+#include "ui/Units.h"
+
 #include <QEventLoop>
 #include <QPainter>
 #include <QPrinter>
 #include <QTimer>
-#include <QWidget>
 
 namespace ui::testing {
 
@@ -85,17 +86,22 @@ QPrinter& ScriptedPrinter::device()
     return *device_;
 }
 
-void ScriptedPrinter::printPage(QWidget* client, const QString& jobName)
+void ScriptedPrinter::printPage(const Printable& label, const QString& jobName)
 {
     if (failWith) {
         const Error error = *failWith;
         failWith.reset();
         throw error;
     }
-    QImage image(client->size(), QImage::Format_RGB32);
+    const QSizeF mm = label.sizeMm();
+    const QSize size(qRound(mmToPx(mm.width())), qRound(mmToPx(mm.height())));
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
-    client->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    pages.append({client->window()->objectName(), client->size(), jobName, image});
+    QPainter painter(&image);
+    painter.scale(mmToPx(1), mmToPx(1));
+    label.paint(painter, QRectF(QPointF(), mm));
+    painter.end();
+    pages.append({size, jobName, image});
 }
 
 void ScriptedHelpViewer::open(QWidget* owner, const QString& helpFile, int command, const QString& keyword)

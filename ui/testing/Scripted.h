@@ -74,10 +74,9 @@ public:
 class ScriptedPrinter final : public Printer {
 public:
     struct Page {
-        QString window;  // object name of the printed form's window
-        QSize size;      // pixels of the client area printed
+        QSize size;  // the label's size in pixels (1/96 inch)
         QString jobName;
-        QImage image;  // the page as drawn, for geometry checks
+        QImage image;  // the label as painted, one pixel to 1/96 inch, for geometry checks
     };
     ScriptedPrinter();
     ~ScriptedPrinter() override;
@@ -85,7 +84,7 @@ public:
     std::optional<Error> failWith;  // raised by the next printPage
 
     QPrinter& device() override;
-    void printPage(QWidget* client, const QString& jobName) override;
+    void printPage(const Printable& label, const QString& jobName) override;
 
 private:
     std::unique_ptr<QPrinter> device_;
