@@ -3,11 +3,11 @@
 #include "app/Forms.h"
 #include "designer/Card.h"
 #include "designer/Design.h"
+#include "designer/LabelFile.h"
+#include "platform/MessageBox.h"
+#include "platform/Pictures.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/MessageBox.h"
-#include "ui/Numbers.h"
-#include "ui/Pictures.h"
 #include "ui/PlainTextLimit.h"
 #include "ui/SystemColors.h"
 #include "ui/TypingLimit.h"
@@ -188,8 +188,8 @@ void CustomControl::showCardSize()
 {
     auto& c = controls();
     const QSize size = design_.card.clientSize();
-    ui::TypingLimit::setWholeText(c.Text1, ui::formatSingle(float(ui::pxToMm(size.height()))));
-    ui::TypingLimit::setWholeText(c.Text2, ui::formatSingle(float(ui::pxToMm(size.width()))));
+    ui::TypingLimit::setWholeText(c.Text1, designer::labelfile::formatSingle(float(ui::pxToMm(size.height()))));
+    ui::TypingLimit::setWholeText(c.Text2, designer::labelfile::formatSingle(float(ui::pxToMm(size.width()))));
 }
 
 void CustomControl::setText4(const QString& caption)
@@ -230,7 +230,7 @@ void CustomControl::Command2_Click()
     } catch (const ui::Error&) {
         return;
     }
-    const ui::FontChoice& font = dialog.Font;
+    const platform::FontChoice& font = dialog.Font;
     if (ind >= 0 && ind < kLineCount) {
         card().setFontName(ind, font.name);
         card().setFontSize(ind, float(font.size));
@@ -242,7 +242,7 @@ void CustomControl::Command2_Click()
     }
     auto& c = controls();
     c.Text5->setText(font.name);
-    c.Text6->setText(ui::formatSingle(float(font.size)));
+    c.Text6->setText(designer::labelfile::formatSingle(float(font.size)));
     ui::setBaseColor(c.Text3, font.color);
 }
 
@@ -263,7 +263,7 @@ void CustomControl::Command9_Click()
 {
     if (!design_.addLine())
         forms_.context.messages().show(window(), QStringLiteral("You may only have 10 lines of text per label."),
-                                       ui::MessageBox::OkOnly);
+                                       platform::MessageBox::OkOnly);
 }
 
 void CustomControl::Command10_Click() { forms_.rgbcolor.show(); }
@@ -281,14 +281,15 @@ void CustomControl::Command12_Click()
         // Asked for a picture, the user hears why none came.
         forms_.context.messages().show(
             window(), QStringLiteral("The picture \"%1\" could not be loaded: %2.").arg(path, error.description),
-            ui::MessageBox::OkOnly);
+            platform::MessageBox::OkOnly);
     }
 }
 
 void CustomControl::Command13_Click()
 {
     if (forms_.context.messages().show(window(), QStringLiteral("Are you sure?,this will erase your current label."),
-                                       ui::MessageBox::YesNo, QStringLiteral("Label Deletion")) != ui::MessageBox::Yes)
+                                       platform::MessageBox::YesNo,
+                                       QStringLiteral("Label Deletion")) != platform::MessageBox::Yes)
         return;
     design_.clear();
 }
@@ -319,7 +320,7 @@ void CustomControl::Command11_Click()
     // folder, pipe or device of that name is refused on saving.
     if (QFileInfo(path).isFile()) {
         const QString text = QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?").arg(path);
-        if (forms_.context.messages().show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+        if (forms_.context.messages().show(window(), text, platform::MessageBox::YesNo) != platform::MessageBox::Yes)
             return;
     }
     saveLabel(path);
@@ -327,16 +328,16 @@ void CustomControl::Command11_Click()
 
 void CustomControl::saveLabel(const QString& path)
 {
-    ui::MessageBox& messages = forms_.context.messages();
+    platform::MessageBox& messages = forms_.context.messages();
     if (const QStringList problems = design_.saveProblems(); !problems.isEmpty()) {
         const QString text = QStringLiteral("Not all of this label can be saved as it is:\n\n%1\n\nSave it anyway?")
                                  .arg(problems.join(QLatin1Char('\n')));
-        if (messages.show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+        if (messages.show(window(), text, platform::MessageBox::YesNo) != platform::MessageBox::Yes)
             return;
     }
     if (const auto saved = design_.save(path); !saved)
         messages.show(window(), QStringLiteral("The label could not be saved as \"%1\": %2.").arg(path, saved.error()),
-                      ui::MessageBox::OkOnly);
+                      platform::MessageBox::OkOnly);
 }
 
 void CustomControl::Command4_Click()
@@ -347,14 +348,14 @@ void CustomControl::Command4_Click()
 
 void CustomControl::loadLabel(const QString& path)
 {
-    ui::MessageBox& messages = forms_.context.messages();
+    platform::MessageBox& messages = forms_.context.messages();
     const auto loaded = design_.load(path, forms_.context.pictures());
     if (!loaded)
         messages.show(window(),
                       QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, loaded.error()),
-                      ui::MessageBox::OkOnly);
+                      platform::MessageBox::OkOnly);
     else if (!loaded->isEmpty())
-        messages.show(window(), loaded->join(QStringLiteral("\n\n")), ui::MessageBox::OkOnly);
+        messages.show(window(), loaded->join(QStringLiteral("\n\n")), platform::MessageBox::OkOnly);
 }
 
 }  // namespace designer

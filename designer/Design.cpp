@@ -1,14 +1,14 @@
 #include "designer/Design.h"
 
 #include "designer/LabelFile.h"
+#include "platform/FileSystem.h"
+#include "platform/Pictures.h"
+#include "platform/UserFile.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
 #include "ui/Fonts.h"
 #include "ui/Painting.h"
-#include "ui/Pictures.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
-#include "ui/UserFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -159,17 +159,17 @@ QStringList Design::saveProblems() const { return labelfile::problems(values());
 
 ui::Result<void, QString> Design::save(const QString& path) const
 {
-    if (const QString why = ui::replaceFile(path, labelfile::write(values())); !why.isEmpty())
+    if (const QString why = designer::labelfile::replaceFile(path, labelfile::write(values())); !why.isEmpty())
         return ui::failed(why);
     return {};
 }
 
-ui::Result<QStringList, QString> Design::load(const QString& path, ui::Pictures& pictures)
+ui::Result<QStringList, QString> Design::load(const QString& path, platform::Pictures& pictures)
 {
     // Everything is read and checked before anything is applied.
     QByteArray bytes;
     try {
-        bytes = ui::UserFile(path).readUpTo(labelfile::kMaxFileBytes);
+        bytes = platform::UserFile(path).readUpTo(labelfile::kMaxFileBytes);
     } catch (const ui::Error& error) {
         return ui::failed(error.description);
     }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "designer/Card.h"
-#include "ui/Printer.h"
+#include "platform/Printer.h"
 #include "ui/Result.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-namespace ui {
+namespace platform {
 class Pictures;
 }
 
@@ -23,7 +23,7 @@ struct CardValues;
 // the selected line follows the pointer. It lives for the whole run; the
 // control panel and the preview are views that follow its signals. Only a
 // successful print starts it afresh. It prints as its card.
-class Design final : public QObject, public ui::Printable {
+class Design final : public QObject, public platform::Printable {
     Q_OBJECT
 public:
     // The kind of object a line click selects, the only one there is.
@@ -65,7 +65,7 @@ public:
     // `pictures`. Gives what the user should be told about a load that
     // left something out (a caption cut, a picture missing), or why
     // nothing was loaded.
-    ui::Result<QStringList, QString> load(const QString& path, ui::Pictures& pictures);
+    ui::Result<QStringList, QString> load(const QString& path, platform::Pictures& pictures);
     // What a save would not write as it is, one sentence each.
     QStringList saveProblems() const;
     // Writes the label file, or says why it could not be written; a failed

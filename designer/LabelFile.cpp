@@ -1,7 +1,5 @@
 #include "designer/LabelFile.h"
 
-#include "ui/Numbers.h"
-
 #include <QStringDecoder>
 #include <QHash>
 
@@ -11,6 +9,7 @@
 #include <charconv>
 #include <limits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -31,7 +30,7 @@ QByteArray number(const QString& digits)
     return (digits.startsWith(QLatin1Char('-')) ? QByteArray() : QByteArray(" ")) + digits.toLatin1() + ' ';
 }
 QByteArray integer(qint64 value) { return number(QString::number(value)); }
-QByteArray single(float value) { return number(ui::formatSingle(value)); }
+QByteArray single(float value) { return number(formatSingle(value)); }
 QByteArray boolean(bool value) { return value ? QByteArrayLiteral("True") : QByteArrayLiteral("False"); }
 QByteArray colour(quint32 value) { return integer(qint32(value)); }
 
@@ -374,6 +373,43 @@ QString boxSizeCheck(float mm)
 }
 
 }  // namespace
+
+QString formatSingle(float value)
+{
+    if (!std::isfinite(value))
+        return QString::number(double(value));
+    if (value == 0)
+        return QStringLiteral("0");
+    // The 7 significant digits and the decimal exponent, then placed by hand
+    // so that no magnitude gets an exponent.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6e", double(value));
+    const QString text = QString::fromLatin1(buffer);
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    QString digits = text.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    digits.remove(QLatin1Char('.'));
+    const int exponent = text.mid(e + 1).toInt();
+
+    QString whole, fraction;
+    if (exponent >= 0) {
+        const int wholeDigits = exponent + 1;
+        whole = digits.left(wholeDigits);
+        while (whole.size() < wholeDigits)
+            whole.append(QLatin1Char('0'));
+        fraction = digits.mid(wholeDigits);
+    } else {
+        whole = QStringLiteral("0");
+        fraction = QString(-exponent - 1, QLatin1Char('0')) + digits;
+    }
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    QString out = negative ? QStringLiteral("-") : QString();
+    out += whole;
+    if (!fraction.isEmpty())
+        out += QLatin1Char('.') + fraction;
+    return out;
+}
 
 QString escapeCaption(const QString& caption)
 {

@@ -67,6 +67,18 @@ struct ReadResult {
 // fails.
 ReadResult read(const QByteArray& bytes);
 
+// A single-precision value as the file writes it: rounded to 7 significant
+// digits, no exponent, no trailing zeros, no point for whole numbers, and a
+// leading zero before the point below 1 ("0.5"). 10 gives "10", 8.25 "8.25".
+// The panel shows its numbers so too.
+QString formatSingle(float value);
+
+// Writes `bytes` to `path` so that a failure never costs the file it was
+// replacing: into a new file beside it, renamed over the old one. When the
+// folder takes no new file but the file itself is writable, it is written in
+// place. Returns why it failed, or an empty text.
+QString replaceFile(const QString& path, const QByteArray& bytes);
+
 // Caption escaping: "," is stored as "~" and CR as "|".
 QString escapeCaption(const QString& caption);
 QString unescapeCaption(const QString& stored);

@@ -2,12 +2,12 @@
 
 #include "app/Forms.h"
 #include "app/Help.h"
-#include "templates/ContentsList.h"
+#include "media/ContentsList.h"
+#include "media/ImageDrives.h"
+#include "platform/MessageBox.h"
 #include "templates/DirectoryList.h"
-#include "templates/ImageDrives.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/MessageBox.h"
 #include "ui/Units.h"
 
 #include <QComboBox>
@@ -47,7 +47,7 @@ void ContentSelection::build(QWidget* client)
     c.Label1 = ui::makeLabel(client, QStringLiteral("Label1"), 120, 120, 4335, 255);
     c.Drive1 = new QComboBox(client);
     c.Drive1->setGeometry(ui::pxRect(120, 480, 1935, 315));
-    c.files = std::make_unique<ImageDrives>(forms_.context.files());
+    c.files = std::make_unique<media::ImageDrives>(forms_.context.files());
     c.Dir1 = new DirectoryList(client);
     c.Dir1->setGeometry(ui::pxRect(120, 840, 1935, 3015));
     c.List1Model = new QStringListModel(client);
@@ -65,7 +65,7 @@ void ContentSelection::build(QWidget* client)
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
     c.Dir1->onChange = [this] { Dir1_Change(); };
     c.Dir1->read = [this](const QByteArray& path) {
-        std::optional<ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path));
+        std::optional<media::ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path));
         return toShow(found);
     };
 }
@@ -74,7 +74,7 @@ int ContentSelection::driveOf(const QByteArray& path) const
 {
     int best = -1;
     qsizetype bestLength = -1;
-    const QList<ui::Drive>& drives = controls_->drives;
+    const QList<platform::Drive>& drives = controls_->drives;
     for (int i = 0; i < drives.size(); ++i) {
         const QByteArray& root = drives[i].root;
         const bool under = root == "/" || path == root || path.startsWith(root + '/');
@@ -92,7 +92,7 @@ void ContentSelection::Form_Load()
     c.Label1->setText(kInstruction);
     ui::fitText(c.Label1);
     c.drives = forms_.context.files().drives();
-    for (const ui::Drive& drive : c.drives)
+    for (const platform::Drive& drive : c.drives)
         c.Drive1->addItem(drive.label);
     c.Drive1->addItem(kImageItem);
 
@@ -106,7 +106,7 @@ void ContentSelection::Form_Load()
     driveDirectories.insert(root, current);
     // A directory that cannot be read, or whose reading is cancelled, opens
     // empty.
-    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
+    std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
     c.Dir1->setFolderQuietly(root, current,
                              found ? Folder{std::move(found->listing), std::move(found->error)} : Folder{});
 }
@@ -146,9 +146,9 @@ void ContentSelection::Drive1_Change()
     const int index = c.Drive1->currentIndex();
     if (index < 0 || index >= c.drives.size())
         return;
-    const ui::Drive drive = c.drives[index];
+    const platform::Drive drive = c.drives[index];
     const QByteArray path = driveDirectories.value(drive.root, drive.root);
-    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(path, drive));
+    std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(path, drive));
     if (!found) {
         // Cancelled: the drive list shows the open drive again.
         listedDrive_ = shownDrive_;
@@ -164,12 +164,12 @@ void ContentSelection::Drive1_Change()
     c.Dir1->setFolder(drive.root, path, std::move(*folder));
 }
 
-std::optional<ImageDrives::Read> ContentSelection::read(const QString& text, ImageDrives::Reader reader)
+std::optional<media::ImageDrives::Read> ContentSelection::read(const QString& text, media::ImageDrives::Reader reader)
 {
     return forms_.context.busy().run(window(), text, std::move(reader));
 }
 
-std::optional<Folder> ContentSelection::toShow(std::optional<ImageDrives::Read>& found)
+std::optional<Folder> ContentSelection::toShow(std::optional<media::ImageDrives::Read>& found)
 {
     if (!found)
         return std::nullopt;
@@ -199,17 +199,17 @@ void ContentSelection::pickImage()
     imageFile_ = *chosen;
     // Read afresh on every pick: an image open already at the folder it was
     // left at, another at its root.
-    const QByteArray root = ImageDrives::rootOf(*chosen);
+    const QByteArray root = media::ImageDrives::rootOf(*chosen);
     int index = 0;
     while (index < c.drives.size() && c.drives[index].root != root)
         ++index;
     const QByteArray path = index < c.drives.size() ? driveDirectories.value(root, root) : root;
-    std::optional<ImageDrives::Read> found = read(kReadingImage, ImageDrives::opener(*chosen, path));
+    std::optional<media::ImageDrives::Read> found = read(kReadingImage, media::ImageDrives::opener(*chosen, path));
     std::optional<Folder> folder = toShow(found);
     if (!folder)
         return;
     if (index == c.drives.size()) {
-        const ui::Drive drive = ImageDrives::driveOf(*found->image);
+        const platform::Drive drive = media::ImageDrives::driveOf(*found->image);
         c.drives.append(drive);
         c.Drive1->insertItem(index, drive.label);
     }
@@ -232,7 +232,7 @@ void ContentSelection::Dir1_Change()
         fail(*error);
         return;
     }
-    ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
+    media::ContentsList list = media::ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
     showContents(std::move(list.entries));
     if (list.error)
         fail(*list.error);

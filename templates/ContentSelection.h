@@ -1,8 +1,8 @@
 #pragma once
 
-#include "templates/ImageDrives.h"
+#include "media/ImageDrives.h"
+#include "platform/FileSystem.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
 #include "ui/FormWith.h"
 
 #include <QHash>
@@ -24,7 +24,7 @@ struct Folder;
 struct ContentSelectionControls {
     ContentSelectionControls();
     ~ContentSelectionControls();
-    std::unique_ptr<ImageDrives> files;  // the drives and the images opened here
+    std::unique_ptr<media::ImageDrives> files;  // the drives and the images opened here
     QLabel* Label1 = nullptr;
     QComboBox* Drive1 = nullptr;
     DirectoryList* Dir1 = nullptr;
@@ -34,8 +34,8 @@ struct ContentSelectionControls {
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
-    QList<ui::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
-    QStringList contents;     // the contents list of the open directory
+    QList<platform::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
+    QStringList contents;           // the contents list of the open directory
 };
 
 // Fills the job's template from a directory listing.
@@ -78,11 +78,11 @@ private:
     void driveMessage(const ui::Error& error);
     // Runs `reader` on a worker while the user waits; nothing when the user
     // cancelled.
-    std::optional<ImageDrives::Read> read(const QString& text, ImageDrives::Reader reader);
+    std::optional<media::ImageDrives::Read> read(const QString& text, media::ImageDrives::Reader reader);
     // The folder a read found, to show, keeping an image it read afresh;
     // nothing when it was cancelled, or when the drive could not be read
     // (which it says).
-    std::optional<Folder> toShow(std::optional<ImageDrives::Read>& found);
+    std::optional<Folder> toShow(std::optional<media::ImageDrives::Read>& found);
     void showContents(QStringList contents);
     Forms& forms_;
     int shownDrive_ = -1;

@@ -6,11 +6,11 @@
 
 namespace templates {
 
-void DirectoryModel::reset(const QByteArray& root, const QByteArray& path, QList<ui::DirEntry> subdirectories)
+void DirectoryModel::reset(const QByteArray& root, const QByteArray& path, QList<platform::DirEntry> subdirectories)
 {
     beginResetModel();
     ancestors_.clear();
-    for (QByteArray p = path;; p = ui::parentPath(p)) {
+    for (QByteArray p = path;; p = platform::parentPath(p)) {
         ancestors_.prepend(p);
         if (p == root || p == "/" || !p.startsWith(root))
             break;
@@ -33,7 +33,7 @@ QByteArray DirectoryModel::pathAt(int row) const
     const qsizetype sub = row - ancestors_.size();
     if (sub >= subdirectories_.size())
         return {};
-    return ui::joinPath(ancestors_.last(), subdirectories_[sub].name);
+    return platform::joinPath(ancestors_.last(), subdirectories_[sub].name);
 }
 
 QVariant DirectoryModel::data(const QModelIndex& index, int role) const
@@ -46,7 +46,8 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const
         const QString indent(2 * (ancestor ? row : int(ancestors_.size())), QLatin1Char(' '));
         if (ancestor) {
             const QByteArray& path = ancestors_[row];
-            return indent + (row == 0 ? ui::displayName(path) : ui::displayName(ui::lastComponent(path)));
+            return indent +
+                   (row == 0 ? platform::displayName(path) : platform::displayName(platform::lastComponent(path)));
         }
         return indent + subdirectories_[row - ancestors_.size()].display;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
 
 #include <QAbstractListModel>
 #include <QListView>
@@ -17,23 +17,23 @@ class DirectoryModel final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void reset(const QByteArray& root, const QByteArray& path, QList<ui::DirEntry> subdirectories);
+    void reset(const QByteArray& root, const QByteArray& path, QList<platform::DirEntry> subdirectories);
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     // The full path of a row.
     QByteArray pathAt(int row) const;
     int ancestorCount() const { return int(ancestors_.size()); }
-    const QList<ui::DirEntry>& subdirectories() const { return subdirectories_; }
+    const QList<platform::DirEntry>& subdirectories() const { return subdirectories_; }
 
 private:
     QList<QByteArray> ancestors_;  // full paths, root first, the open one last
-    QList<ui::DirEntry> subdirectories_;
+    QList<platform::DirEntry> subdirectories_;
 };
 
 // A directory as read: its listing, or why it could not be read.
 struct Folder {
-    ui::Listing listing;
+    platform::Listing listing;
     std::optional<ui::Error> error;
 };
 
@@ -55,8 +55,8 @@ public:
     // The same without reporting a change.
     void setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder);
 
-    const QList<ui::DirEntry>& subdirectories() const { return model_.subdirectories(); }
-    const QList<ui::DirEntry>& files() const { return files_; }
+    const QList<platform::DirEntry>& subdirectories() const { return model_.subdirectories(); }
+    const QList<platform::DirEntry>& files() const { return files_; }
     const std::optional<ui::Error>& listingError() const { return error_; }
 
     // Opens the entry at `row`, as a double-click does.
@@ -74,7 +74,7 @@ protected:
 private:
     DirectoryModel model_;
     QByteArray root_, path_;
-    QList<ui::DirEntry> files_;
+    QList<platform::DirEntry> files_;
     std::optional<ui::Error> error_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/Printer.h"
 #include "templates/TemplateDesign.h"
-#include "ui/Printer.h"
 
 #include <QFont>
 
@@ -24,7 +24,7 @@ QSizeF sizeMm(const TemplateDesign& design);
 QFont diskNameFont();
 
 // A template's label as one thing to print.
-class TemplateLabel final : public ui::Printable {
+class TemplateLabel final : public platform::Printable {
 public:
     TemplateLabel(const TemplateText& text, const TemplateDesign& design) : text_(text), design_(design) {}
     QSizeF sizeMm() const override { return templates::sizeMm(design_); }

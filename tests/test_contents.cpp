@@ -3,8 +3,8 @@
 
 #include "support/Harness.h"
 
+#include "media/ContentsList.h"
 #include "templates/ContentSelection.h"
-#include "templates/ContentsList.h"
 #include "templates/DirectoryList.h"
 
 #include <QAccessible>
@@ -38,9 +38,9 @@ void touch(const QByteArray& path)
 
 QByteArray at(const QTemporaryDir& dir, const char* name) { return QFile::encodeName(dir.path()) + '/' + name; }
 
-QList<ui::DirEntry> entries(const QStringList& names)
+QList<platform::DirEntry> entries(const QStringList& names)
 {
-    QList<ui::DirEntry> out;
+    QList<platform::DirEntry> out;
     for (const QString& n : names)
         out.append({n.toUtf8(), n});
     return out;
@@ -78,7 +78,7 @@ private Q_SLOTS:
     void subdirectoriesBracketedInUpperCaseThenFiles()
     {
         const auto list =
-            templates::ContentsList::build(entries({"Letters", "photos 2024", "straße"}), entries({"a.TXT", "Readme"}));
+            media::ContentsList::build(entries({"Letters", "photos 2024", "straße"}), entries({"a.TXT", "Readme"}));
         QCOMPARE(list.entries, (QStringList{"[LETTERS]", "[PHOTOS 2024]", "[STRASSE]", "a.TXT", "Readme"}));
         QVERIFY(!list.error);
     }
@@ -88,11 +88,11 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < 32770; ++i)
             files << QStringLiteral("f%1").arg(i, 5, 10, QLatin1Char('0'));
-        const auto list = templates::ContentsList::build(entries({"d"}), entries(files));
+        const auto list = media::ContentsList::build(entries({"d"}), entries(files));
         QCOMPARE(list.entries.size(), 32767);
         QCOMPARE(list.entries.first(), QStringLiteral("[D]"));
         QVERIFY(list.error && list.error->number == 6);
-        QVERIFY(!templates::ContentsList::build({}, entries(files.mid(0, 32767))).error);
+        QVERIFY(!media::ContentsList::build({}, entries(files.mid(0, 32767))).error);
     }
 
     void listingIsAlphabeticalCaseInsensitiveStableAndWithoutHiddenEntries()
@@ -102,7 +102,7 @@ private Q_SLOTS:
             QVERIFY(QDir(dir.path()).mkdir(QString::fromUtf8(d)));
         for (const char* f : {"b.txt", "B.txt", "a.txt", ".profile", "Zebra", "émoi"})
             touch(at(dir, f));
-        const ui::Listing listing = ui::LocalFileSystem().list(QFile::encodeName(dir.path()));
+        const platform::Listing listing = platform::LocalFileSystem().list(QFile::encodeName(dir.path()));
         QStringList dirs, files;
         for (const auto& e : listing.directories)
             dirs << e.display;
@@ -125,16 +125,16 @@ private Q_SLOTS:
         QVERIFY(::mkdir(latin1Dir.constData(), 0755) == 0);
         touch(latin1Dir + "/inside.txt");
 
-        ui::LocalFileSystem fs;
-        const ui::Listing listing = fs.list(QFile::encodeName(dir.path()));
+        platform::LocalFileSystem fs;
+        const platform::Listing listing = fs.list(QFile::encodeName(dir.path()));
         QCOMPARE(listing.directories.size(), 3);  // link-to-dir, real, résumés
         QCOMPARE(listing.files.size(), 3);        // café.txt, dangling, loop
         const auto undecodable = std::find_if(listing.directories.begin(), listing.directories.end(),
-                                              [](const ui::DirEntry& e) { return e.name == "r\xe9sum\xe9s"; });
+                                              [](const platform::DirEntry& e) { return e.name == "r\xe9sum\xe9s"; });
         QVERIFY(undecodable != listing.directories.end());
         QCOMPARE(undecodable->display, QStringLiteral("résumés"));
         // The stored bytes open it.
-        const ui::Listing inside = fs.list(ui::joinPath(QFile::encodeName(dir.path()), undecodable->name));
+        const platform::Listing inside = fs.list(platform::joinPath(QFile::encodeName(dir.path()), undecodable->name));
         QCOMPARE(inside.files.size(), 1);
     }
 
@@ -403,7 +403,7 @@ private Q_SLOTS:
         h.forms->opncontents.show();
         open(h, QStringLiteral("x"));
         h.forms->opncontents.Command2_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         Harness::flush();
         h.forms->opncontents.show();

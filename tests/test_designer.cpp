@@ -326,7 +326,7 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Hello, world\nsecond line"));
         QCOMPARE(panel(h).Text4->document()->blockCount(), 2);
 
-        ui::FontChoice font;
+        platform::FontChoice font;
         font.name = QStringLiteral("MS Serif");
         font.size = 8.25;
         font.bold = true;
@@ -455,7 +455,7 @@ private Q_SLOTS:
         h.forms->CustomOp.Command10_Click();
         h.forms->rgbcolor.controls().HScroll3->setValue(255);
         h.forms->CustomOp.Command1_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QVERIFY(!h.forms->CustomPre.exists());
         QVERIFY(h.forms->rgbcolor.isVisible());
@@ -477,7 +477,7 @@ private Q_SLOTS:
         doubleClick(h, inside(h, 1));
         QVERIFY(h.forms->CustomPre.moving);
         h.forms->CustomOp.Command1_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].size, QSize(259, 169));

@@ -4,8 +4,8 @@
 
 #include "support/Harness.h"
 
+#include "media/DiskImage.h"
 #include "templates/DirectoryList.h"
-#include "ui/DiskImage.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const QString path = dir_.filePath(name);
 
-        const auto image = ui::DiskImage::open(path);
+        const auto image = media::DiskImage::open(path);
         QCOMPARE(image->format(), format);
 
         Harness h;
@@ -366,7 +366,7 @@ private Q_SLOTS:
             "Attributes = A\\n\\n\", d, f } }'\n"));
         const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > many.img"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
-        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
+        const auto image = media::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
         QCOMPARE(image->list({}).directories.size(), 450);
         QCOMPARE(image->list("D449").files.size(), 999);
     }
@@ -377,7 +377,7 @@ private Q_SLOTS:
             sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && mkudffs -l UDFDISK udf.img "
                                            ">/dev/null 2>&1"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
-        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
+        const auto image = media::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
         QCOMPARE(image->format(), QStringLiteral("UDF"));
         QCOMPARE(image->list({}).files.size(), 0);
     }
@@ -386,15 +386,15 @@ private Q_SLOTS:
     {
         // Folders a path implies, hidden folders with what they hold, and
         // duplicates (a name seen twice) are handled without a reader.
-        const auto image = ui::DiskImage::fromEntries(QStringLiteral("x.img"), QStringLiteral("FAT"),
-                                                      {{"a/b/c.txt", false, false},
-                                                       {"a", true, false},
-                                                       {"HID", true, true},
-                                                       {"HID/in.txt", false, false},
-                                                       {"a/b/c.txt", false, false},
-                                                       {"top.txt", false, true},
-                                                       {".dot/x", false, false},
-                                                       {"z.txt", false, false}});
+        const auto image = media::DiskImage::fromEntries(QStringLiteral("x.img"), QStringLiteral("FAT"),
+                                                         {{"a/b/c.txt", false, false},
+                                                          {"a", true, false},
+                                                          {"HID", true, true},
+                                                          {"HID/in.txt", false, false},
+                                                          {"a/b/c.txt", false, false},
+                                                          {"top.txt", false, true},
+                                                          {".dot/x", false, false},
+                                                          {"z.txt", false, false}});
         QCOMPARE(image->list({}).directories.size(), 1);
         QCOMPARE(image->list({}).files.size(), 1);
         QCOMPARE(image->list("a").directories.value(0).name, QByteArray("b"));

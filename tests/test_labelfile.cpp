@@ -6,7 +6,6 @@
 
 #include "designer/CardSurface.h"
 #include "designer/LabelFile.h"
-#include "ui/FileSystem.h"
 #include "ui/SystemColors.h"
 
 #include <QFile>
@@ -612,7 +611,7 @@ private Q_SLOTS:
         }
         // With one page free, the first page of the new file fits.
         QVERIFY(fill.resize(fill.size() - page.size()));
-        QCOMPARE(ui::replaceFile(old, card), QStringLiteral("No space left on device"));
+        QCOMPARE(designer::labelfile::replaceFile(old, card), QStringLiteral("No space left on device"));
         QCOMPARE(readAll(old), kept);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"fill", "old.lab"}));
 

@@ -225,7 +225,7 @@ private Q_SLOTS:
         Harness h;
         prepare(h);
         h.forms->Tessera.disktype = LabelKind::ZipLabel;
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QStringList unloads;
         for (const char* form : {"diskop", "opncontents", "ZipLabel", "ZipSleve", "CDSleve", "DiskLabel",
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(h.forms->DiskLabel.Label2(1).caption(), QStringLiteral("Taxes 2"));
 
         h.forms->frmchangecap.Command3_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.visible(), QStringList{"Tessera"});
         Harness::flush();
@@ -305,7 +305,7 @@ private Q_SLOTS:
         h.forms->CustomOp.ind = 2;
         h.forms->CustomOp.Command1_Click();
         QCOMPARE(h.visible(), (QStringList{"readytoprint", "CustomOp", "CustomPre"}));
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Custom Label Preview"));
@@ -361,9 +361,9 @@ private Q_SLOTS:
 
     void theRealHelpViewerReportsAMissingProgram()
     {
-        ui::AssistantHelpViewer viewer(QStringLiteral("/nonexistent/assistant"));
+        platform::AssistantHelpViewer viewer(QStringLiteral("/nonexistent/assistant"));
         try {
-            viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey, QString());
+            viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey, QString());
             QFAIL("no error raised");
         } catch (const ui::Error& error) {
             QVERIFY(error.description.contains(QStringLiteral("could not be started")));
@@ -385,9 +385,9 @@ private Q_SLOTS:
             QFile file(received);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
-        ui::AssistantHelpViewer viewer(program.fileName());
-        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey, QString());
-        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey,
+        platform::AssistantHelpViewer viewer(program.fileName());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey, QString());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey,
                     QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
         QTRY_COMPARE(input(), QByteArray("show index;\n"
                                          "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));

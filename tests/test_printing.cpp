@@ -5,7 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 #include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
 
@@ -86,7 +86,7 @@ private Q_SLOTS:
         Harness h;
         finishDiskLabel(h, LabelKind::Floppy);
         h.take();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::cancel());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::cancel());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.dialogs->printSetups, 1);
         QVERIFY(h.printer->pages.isEmpty());
@@ -101,7 +101,7 @@ private Q_SLOTS:
         finishDiskLabel(h, LabelKind::ZipLabel);
         h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("kept"));
         h.take();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(h.visible(), (QStringList{"ZipLabel", "readytoprint"}));
         QCOMPARE(h.forms->ZipLabel.Label1(0).caption(), QStringLiteral("kept"));
 
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.printer->pages.size(), 1);
@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         Harness h;
         finishDiskLabel(h, LabelKind::Cd);
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.printer->failWith = ui::Error::of(ui::Error::PathFileAccess);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
@@ -150,7 +150,7 @@ private Q_SLOTS:
         stock->setWindowTitle(QStringLiteral("Label stock"));
         if (tabFirst)
             dialog.setOptionTabs({stock});
-        ui::QtDialogs::preparePrintSetup(dialog);
+        platform::QtDialogs::preparePrintSetup(dialog);
         if (!tabFirst)
             dialog.setOptionTabs({stock});
         QStringList titles;
@@ -173,7 +173,7 @@ private Q_SLOTS:
         Harness h;
         finishDiskLabel(h, LabelKind::Cd);
         h.forms->CDSleve.window()->resize(120, 90);  // the user shrank the window
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].size, QSize(8745 / 15, 6840 / 15));
@@ -189,7 +189,7 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         finishDiskLabel(h, LabelKind::Floppy);
         h.forms->DiskLabel.Label1(0).setCaption(QStringLiteral("letters.doc"));
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseFile(pdf));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -286,7 +286,7 @@ private Q_SLOTS:
         finishDiskLabel(h, LabelKind::ZipSleeve);
         h.take();
         h.dialogs->printAnswers.push_back(
-            ui::testing::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
+            platform::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);

@@ -1,10 +1,10 @@
 #include "wizard/PrintManager.h"
 
 #include "app/Forms.h"
+#include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/MessageBox.h"
-#include "ui/Printer.h"
 #include "ui/SystemColors.h"
 
 #include <QLabel>
@@ -68,7 +68,7 @@ void PrintManager::Command1_Click()
         // A cancelled dialog is silent; any failure to print is reported, so
         // that a page that never came out is not taken for success.
         if (error.number != ui::Error::CancelSelected)
-            forms_.context.messages().show(window(), kPrinterErrorText, ui::MessageBox::OkOnly);
+            forms_.context.messages().show(window(), kPrinterErrorText, platform::MessageBox::OkOnly);
     }
 }
 

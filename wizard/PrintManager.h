@@ -8,10 +8,12 @@
 class Forms;
 class QLabel;
 class QPushButton;
-namespace ui {
+namespace platform {
 class Printable;
+}
+namespace ui {
 class Rule;
-}  // namespace ui
+}
 
 struct PrintManagerControls {
     QLabel* Label1 = nullptr;
@@ -37,7 +39,7 @@ public:
     // What "Print" prints for `disktype`: the label, and the caption of the
     // form that shows it, which names the print job. No label for none.
     struct Printed {
-        const ui::Printable* label = nullptr;
+        const platform::Printable* label = nullptr;
         QString jobName;
     };
     Printed printed();

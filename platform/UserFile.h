@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-namespace ui {
+namespace platform {
 
 // A file the program reads on the user's behalf: a label file, a picture, a
 // disk image. It is opened without blocking, so that a named pipe or a
@@ -40,4 +40,4 @@ private:
     struct stat status_ {};
 };
 
-}  // namespace ui
+}  // namespace platform

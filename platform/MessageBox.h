@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <deque>
+#include <functional>
 
 class QWidget;
 
-namespace ui {
+namespace platform {
 
 // A modal message box. Styles: 0 OK, 4 Yes/No, 64 information icon + OK.
 // Returns 1 for OK, 6 for Yes, 7 for No.
@@ -27,4 +30,21 @@ protected:
     int ask(QWidget* owner, const QString& text, int style, const QString& title) override;
 };
 
-}  // namespace ui
+// Records every box and answers as a test scripted it.
+class ScriptedMessageBox final : public MessageBox {
+public:
+    struct Call {
+        QString text;
+        int style;
+        QString title;
+    };
+    QList<Call> calls;
+    std::deque<int> answers;  // used in order; OK (1) when empty
+    // Runs while the box is "open", after the call is recorded.
+    std::function<void()> whileOpen;
+
+protected:
+    int ask(QWidget* owner, const QString& text, int style, const QString& title) override;
+};
+
+}  // namespace platform

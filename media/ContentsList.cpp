@@ -1,8 +1,8 @@
-#include "templates/ContentsList.h"
+#include "media/ContentsList.h"
 
-namespace templates {
+namespace media {
 
-ContentsList ContentsList::build(const QList<ui::DirEntry>& directories, const QList<ui::DirEntry>& files)
+ContentsList ContentsList::build(const QList<platform::DirEntry>& directories, const QList<platform::DirEntry>& files)
 {
     ContentsList list;
     const qsizetype total = directories.size() + files.size();
@@ -15,15 +15,15 @@ ContentsList ContentsList::build(const QList<ui::DirEntry>& directories, const Q
         list.entries.append(entry);
         return true;
     };
-    for (const ui::DirEntry& directory : directories) {
+    for (const platform::DirEntry& directory : directories) {
         if (!add(QLatin1Char('[') + directory.display.toUpper() + QLatin1Char(']')))
             return list;
     }
-    for (const ui::DirEntry& file : files) {
+    for (const platform::DirEntry& file : files) {
         if (!add(file.display))
             return list;
     }
     return list;
 }
 
-}  // namespace templates
+}  // namespace media

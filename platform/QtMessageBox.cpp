@@ -1,14 +1,14 @@
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include "ui/AppInfo.h"
 
 #include <QMessageBox>
 
-namespace ui {
+namespace platform {
 
 int MessageBox::show(QWidget* owner, const QString& text, int style, const QString& title)
 {
-    return ask(owner, text, style, title.isEmpty() ? AppInfo::title : title);
+    return ask(owner, text, style, title.isEmpty() ? ui::AppInfo::title : title);
 }
 
 int QtMessageBox::ask(QWidget* owner, const QString& text, int style, const QString& title)
@@ -32,4 +32,4 @@ int QtMessageBox::ask(QWidget* owner, const QString& text, int style, const QStr
     return Ok;
 }
 
-}  // namespace ui
+}  // namespace platform

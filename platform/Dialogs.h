@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <deque>
+#include <functional>
 #include <optional>
 
 class QPrintDialog;
 class QWidget;
 
-namespace ui {
+namespace platform {
 
 class Printer;
 
@@ -49,4 +52,34 @@ public:
     static void preparePrintSetup(QPrintDialog& dialog);
 };
 
-}  // namespace ui
+// Dialogs that answer as a test scripted them.
+class ScriptedDialogs final : public Dialogs {
+public:
+    std::deque<std::optional<QString>> openAnswers, saveAnswers;
+    std::deque<std::optional<FontChoice>> fontAnswers;
+    // Each answer may set the printer up (for instance to write a PDF file);
+    // it returns whether the user confirmed.
+    std::deque<std::function<bool(Printer&)>> printAnswers;
+    int printSetups = 0;
+    QList<int> fontFlags;
+    QList<QString> filters;
+
+    std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) override;
+    std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
+    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
+    bool printSetup(QWidget* owner, Printer& printer) override;
+
+    static std::function<bool(Printer&)> confirm()
+    {
+        return [](Printer&) { return true; };
+    }
+    static std::function<bool(Printer&)> cancel()
+    {
+        return [](Printer&) { return false; };
+    }
+    // The user picks a printer queue, or printing to a PDF file.
+    static std::function<bool(Printer&)> chooseQueue(const QString& queue);
+    static std::function<bool(Printer&)> chooseFile(const QString& path);
+};
+
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "ui/HelpViewer.h"
+#include "platform/HelpViewer.h"
 
 #include "ui/Error.h"
 
@@ -6,7 +6,7 @@
 #include <QLibraryInfo>
 #include <QProcess>
 
-namespace ui {
+namespace platform {
 
 namespace {
 
@@ -60,12 +60,12 @@ void AssistantHelpViewer::open(QWidget*, const QString& helpFile, int command, c
         if (!process_->waitForStarted(10000)) {
             const QString why = process_->errorString();
             process_.reset();
-            throw Error::of(Error::FileNotFound,
-                            QStringLiteral("The help viewer (%1) could not be started: %2").arg(program_, why));
+            throw ui::Error::of(ui::Error::FileNotFound,
+                                QStringLiteral("The help viewer (%1) could not be started: %2").arg(program_, why));
         }
         collection_ = helpFile;
     }
     process_->write(remoteRequest(command, keyword));
 }
 
-}  // namespace ui
+}  // namespace platform

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
 
 #include <QStringList>
 #include <optional>
 
-namespace templates {
+namespace media {
 
 // The contents list of a directory: "[" + upper-cased subdirectory name +
 // "]" for each subdirectory, then the file names, each block in the given
@@ -18,7 +18,7 @@ struct ContentsList {
     QStringList entries;
     std::optional<ui::Error> error;  // set when building stopped early
 
-    static ContentsList build(const QList<ui::DirEntry>& directories, const QList<ui::DirEntry>& files);
+    static ContentsList build(const QList<platform::DirEntry>& directories, const QList<platform::DirEntry>& files);
 };
 
-}  // namespace templates
+}  // namespace media

@@ -1,4 +1,4 @@
-#include "ui/Busy.h"
+#include "platform/Busy.h"
 
 #include "ui/AppInfo.h"
 
@@ -13,7 +13,7 @@
 
 #include <atomic>
 
-namespace ui {
+namespace platform {
 
 struct Busy::Job::State {
     std::stop_source stop;
@@ -62,7 +62,7 @@ bool BusyDialog::wait(QWidget* owner, const QString& text, Job& job)
     // Then a dialog that blocks every other window until the work ends or
     // the user cancels.
     QDialog dialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    dialog.setWindowTitle(AppInfo::title);
+    dialog.setWindowTitle(ui::AppInfo::title);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAccessibleDescription(text);
     auto* layout = new QVBoxLayout(&dialog);
@@ -82,4 +82,4 @@ bool BusyDialog::wait(QWidget* owner, const QString& text, Job& job)
     return dialog.exec() == QDialog::Accepted;
 }
 
-}  // namespace ui
+}  // namespace platform

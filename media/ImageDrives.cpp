@@ -1,21 +1,21 @@
-#include "templates/ImageDrives.h"
+#include "media/ImageDrives.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-namespace templates {
+namespace media {
 
 QByteArray ImageDrives::rootOf(const QString& imagePath)
 {
     return QFile::encodeName(QFileInfo(imagePath).absoluteFilePath());
 }
 
-ui::Drive ImageDrives::driveOf(const ui::DiskImage& image)
+platform::Drive ImageDrives::driveOf(const DiskImage& image)
 {
     return {rootOf(image.path()), QFileInfo(image.path()).fileName(), true};
 }
 
-void ImageDrives::keep(std::shared_ptr<const ui::DiskImage> image)
+void ImageDrives::keep(std::shared_ptr<const DiskImage> image)
 {
     const QByteArray root = rootOf(image->path());
     for (auto& [kept, earlier] : images_) {
@@ -27,7 +27,7 @@ void ImageDrives::keep(std::shared_ptr<const ui::DiskImage> image)
     images_.append({root, std::move(image)});
 }
 
-std::pair<std::shared_ptr<const ui::DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
+std::pair<std::shared_ptr<const DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
 {
     for (const auto& [root, image] : images_) {
         if (path == root)
@@ -38,11 +38,11 @@ std::pair<std::shared_ptr<const ui::DiskImage>, QByteArray> ImageDrives::find(co
     return {nullptr, {}};
 }
 
-ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<ui::Drive> drive) const
+ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<platform::Drive> drive) const
 {
     const auto [found, inside] = find(path);
     if (found) {
-        const std::shared_ptr<const ui::DiskImage> image = found;
+        const std::shared_ptr<const DiskImage> image = found;
         const QByteArray folder = inside;
         return [image, folder, reread = opener(image->path(), path)](std::stop_token stop) {
             if (image->changed())
@@ -81,7 +81,7 @@ ImageDrives::Reader ImageDrives::opener(const QString& imagePath, const QByteArr
     return [imagePath, folder](std::stop_token stop) {
         Read read;
         try {
-            read.image = ui::DiskImage::open(imagePath, stop);
+            read.image = DiskImage::open(imagePath, stop);
             read.listing = read.image->list(folder);
         } catch (const ui::Error& error) {
             read.driveError = error;
@@ -90,4 +90,4 @@ ImageDrives::Reader ImageDrives::opener(const QString& imagePath, const QByteArr
     };
 }
 
-}  // namespace templates
+}  // namespace media

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QHash>
 #include <QString>
 #include <memory>
 #include <stop_token>
 
-namespace ui {
+namespace media {
 
 // A file as it was read: another size, modification time or inode means it
 // has changed since.
@@ -40,7 +40,7 @@ public:
     // The subdirectories and files of a folder ("" is the root, "A/B" a
     // folder inside), sorted and without hidden entries. Raises Error 76 for
     // a folder the image does not have.
-    Listing list(const QByteArray& folder) const;
+    platform::Listing list(const QByteArray& folder) const;
 
     const QString& path() const { return path_; }
     // "ISO 9660", "FAT", ...
@@ -66,7 +66,7 @@ private:
     QString path_;
     QString format_;
     FileStamp stamp_;
-    QHash<QByteArray, Listing> folders_;
+    QHash<QByteArray, platform::Listing> folders_;
 };
 
-}  // namespace ui
+}  // namespace media

@@ -1,14 +1,20 @@
 #pragma once
 
+#include "ui/Error.h"
+
+#include <QImage>
+#include <QList>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QPrinter;
 
-namespace ui {
+namespace platform {
 
 // A thing printed: a label of a given size that paints itself.
 class Printable {
@@ -43,4 +49,24 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
-}  // namespace ui
+// Keeps each page as a picture instead of printing it (tests).
+class ScriptedPrinter final : public Printer {
+public:
+    struct Page {
+        QSize size;  // the label's size in pixels (1/96 inch)
+        QString jobName;
+        QImage image;  // the label as painted, one pixel to 1/96 inch, for geometry checks
+    };
+    ScriptedPrinter();
+    ~ScriptedPrinter() override;
+    QList<Page> pages;
+    std::optional<ui::Error> failWith;  // raised by the next printPage
+
+    QPrinter& device() override;
+    void printPage(const Printable& label, const QString& jobName) override;
+
+private:
+    std::unique_ptr<QPrinter> device_;
+};
+
+}  // namespace platform

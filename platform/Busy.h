@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -12,7 +13,7 @@ class QObject;
 class QThread;
 class QWidget;
 
-namespace ui {
+namespace platform {
 
 // Work that may take long (reading a folder or a disk image) runs on a
 // worker thread while the user waits. Until it ends, all user input is held
@@ -92,4 +93,15 @@ protected:
     bool wait(QWidget* owner, const QString& text, Job& job) override;
 };
 
-}  // namespace ui
+// Waits for the work as the real wait does, without a dialog (tests).
+class ScriptedBusy final : public Busy {
+public:
+    QStringList texts;  // what each wait said it was doing
+    // Asked while the work runs: the user presses Cancel once it says so.
+    std::function<bool()> cancelWhen;
+
+protected:
+    bool wait(QWidget* owner, const QString& text, Job& job) override;
+};
+
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "ui/UserFile.h"
+#include "platform/UserFile.h"
 
 #include "ui/Error.h"
 
@@ -11,33 +11,34 @@
 #include <optional>
 #include <unistd.h>
 
-namespace ui {
+namespace platform {
 
 namespace {
 
-Error openError(int code)
+ui::Error openError(int code)
 {
     switch (code) {
     case ENOENT:
-    case ENOTDIR: return Error::of(Error::FileNotFound);
+    case ENOTDIR: return ui::Error::of(ui::Error::FileNotFound);
     case EACCES:
-    case EPERM: return Error::of(Error::PermissionDenied);
+    case EPERM: return ui::Error::of(ui::Error::PermissionDenied);
     default:
-        return Error::of(Error::PathFileAccess, standardDescription(Error::PathFileAccess) + QStringLiteral(" (") +
-                                                    QString::fromLocal8Bit(::strerror(code)) + QLatin1Char(')'));
+        return ui::Error::of(ui::Error::PathFileAccess,
+                             ui::standardDescription(ui::Error::PathFileAccess) + QStringLiteral(" (") +
+                                 QString::fromLocal8Bit(::strerror(code)) + QLatin1Char(')'));
     }
 }
 
 // Why a file is refused for what fstat says of it, if it is.
-std::optional<Error> notRegular(const struct stat& status)
+std::optional<ui::Error> notRegular(const struct stat& status)
 {
     if (S_ISREG(status.st_mode))
         return std::nullopt;
     if (S_ISDIR(status.st_mode))
-        return Error::of(Error::FileNotFound,
-                         standardDescription(Error::FileNotFound) + QStringLiteral(" (it is a folder)"));
-    return Error::of(Error::PathFileAccess,
-                     standardDescription(Error::PathFileAccess) + QStringLiteral(" (it is not a regular file)"));
+        return ui::Error::of(ui::Error::FileNotFound,
+                             ui::standardDescription(ui::Error::FileNotFound) + QStringLiteral(" (it is a folder)"));
+    return ui::Error::of(ui::Error::PathFileAccess, ui::standardDescription(ui::Error::PathFileAccess) +
+                                                        QStringLiteral(" (it is not a regular file)"));
 }
 
 }  // namespace
@@ -45,21 +46,21 @@ std::optional<Error> notRegular(const struct stat& status)
 UserFile::UserFile(const QString& path)
 {
     if (path.isEmpty())
-        throw Error::of(Error::FileNotFound);
+        throw ui::Error::of(ui::Error::FileNotFound);
     const QByteArray name = QFile::encodeName(path);
     // Looked at before it is opened: opening a device or a named pipe can
     // itself act (rewind a tape, release a writer waiting at the pipe).
     struct stat named {};
     if (::stat(name.constData(), &named) != 0)
         throw openError(errno);
-    if (const std::optional<Error> refused = notRegular(named))
+    if (const std::optional<ui::Error> refused = notRegular(named))
         throw *refused;
     // O_NONBLOCK: should the name have become a named pipe or a device that
     // waits for a medium since, opening it returns at once instead of hanging.
     fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0)
         throw openError(errno);
-    std::optional<Error> refused;
+    std::optional<ui::Error> refused;
     if (::fstat(fd_, &status_) != 0)
         refused = openError(errno);
     else
@@ -115,4 +116,4 @@ int UserFile::release()
     return fd;
 }
 
-}  // namespace ui
+}  // namespace platform

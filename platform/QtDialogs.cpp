@@ -1,8 +1,8 @@
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
+#include "platform/Printer.h"
 #include "ui/CommonDialog.h"
 #include "ui/FontDialog.h"
-#include "ui/Printer.h"
 
 #include <QAbstractPrintDialog>
 #include <QDialogButtonBox>
@@ -12,7 +12,7 @@
 #include <QPrinter>
 #include <QTabWidget>
 
-namespace ui {
+namespace platform {
 
 std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter, const QString& initial)
 {
@@ -35,7 +35,7 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter
 
 std::optional<FontChoice> QtDialogs::chooseFont(QWidget* owner, const FontChoice& initial, int flags)
 {
-    FontDialog dialog(owner, initial, (flags & CommonDialog::Effects) != 0);
+    ui::FontDialog dialog(owner, initial, (flags & ui::CommonDialog::Effects) != 0);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.choice();
@@ -70,4 +70,4 @@ bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-}  // namespace ui
+}  // namespace platform

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
+
+#include "ui/Error.h"
 
 class QProcess;
 class QWidget;
 
-namespace ui {
+namespace platform {
 
 // The system help viewer.
 class HelpViewer {
@@ -35,4 +39,19 @@ private:
     std::unique_ptr<QProcess> process_;
 };
 
-}  // namespace ui
+// Records what it is asked to open (tests).
+class ScriptedHelpViewer final : public HelpViewer {
+public:
+    struct Call {
+        QWidget* owner;
+        QString file;
+        int command;
+        QString keyword;
+    };
+    QList<Call> calls;
+    std::optional<ui::Error> failWith;
+
+    void open(QWidget* owner, const QString& helpFile, int command, const QString& keyword) override;
+};
+
+}  // namespace platform

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QString>
 
-namespace ui {
+namespace platform {
 
 // Loads BMP, JPEG and GIF pictures (whatever Qt's image plugins read).
 // Raises Error 53 for a missing file, 70 and 75 for one that cannot be read
@@ -22,4 +23,11 @@ public:
     QImage load(const QString& path) override;
 };
 
-}  // namespace ui
+// Pictures a test put there (tests).
+class ScriptedPictures final : public Pictures {
+public:
+    QImage load(const QString& path) override;
+    QHash<QString, QImage> images;  // a null one raises 481, anything else 53
+};
+
+}  // namespace platform

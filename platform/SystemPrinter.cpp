@@ -1,4 +1,4 @@
-#include "ui/Printer.h"
+#include "platform/Printer.h"
 
 #include "ui/Error.h"
 #include "ui/Units.h"
@@ -12,12 +12,13 @@
 
 #include <cups/cups.h>
 
-namespace ui {
+namespace platform {
 
 namespace {
-Error printerError(const QString& why)
+ui::Error printerError(const QString& why)
 {
-    return Error::of(Error::PrinterError, standardDescription(Error::PrinterError) + QStringLiteral(": ") + why);
+    return ui::Error::of(ui::Error::PrinterError,
+                         ui::standardDescription(ui::Error::PrinterError) + QStringLiteral(": ") + why);
 }
 
 // The queue must exist, run and accept jobs, or the page would be lost.
@@ -44,7 +45,7 @@ void paintPage(QPagedPaintDevice& device, const Printable& label)
     QPainter painter;
     if (!painter.begin(&device))
         throw printerError(QStringLiteral("the page could not be started"));
-    painter.scale(device.logicalDpiX() / kMmPerInch, device.logicalDpiY() / kMmPerInch);
+    painter.scale(device.logicalDpiX() / ui::kMmPerInch, device.logicalDpiY() / ui::kMmPerInch);
     label.paint(painter, QRectF(QPointF(), label.sizeMm()));
     if (!painter.end())
         throw printerError(QStringLiteral("the page could not be finished"));
@@ -121,4 +122,4 @@ void SystemPrinter::sendToQueue(const Printable& label, const QString& jobName)
         throw printerError(QString::fromUtf8(cupsLastErrorString()));
 }
 
-}  // namespace ui
+}  // namespace platform

@@ -1,7 +1,7 @@
-#include "ui/DiskImage.h"
+#include "media/DiskImage.h"
 
+#include "platform/UserFile.h"
 #include "ui/Error.h"
-#include "ui/UserFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,19 +21,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace ui {
+namespace media {
 
 namespace {
 
 constexpr int kListingTimeoutMs = 60000;
 
-Error unreadable(const QString& why)
+ui::Error unreadable(const QString& why)
 {
-    return Error::of(Error::DeviceUnavailable,
-                     standardDescription(Error::DeviceUnavailable) + QStringLiteral(" (") + why + QLatin1Char(')'));
+    return ui::Error::of(ui::Error::DeviceUnavailable, ui::standardDescription(ui::Error::DeviceUnavailable) +
+                                                           QStringLiteral(" (") + why + QLatin1Char(')'));
 }
 
-Error tooManyEntries()
+ui::Error tooManyEntries()
 {
     return unreadable(QStringLiteral("it holds more than %1 entries").arg(DiskImage::kMaxEntries));
 }
@@ -61,7 +61,7 @@ QByteArray cleanPath(QByteArrayView raw)
 
 // A CD image states its size in its primary volume descriptor (sector 16):
 // an image shorter than that was cut short.
-bool isoCutShort(const UserFile& file)
+bool isoCutShort(const platform::UserFile& file)
 {
     QByteArray pvd(2048, '\0');
     const ssize_t got = ::pread(file.descriptor(), pvd.data(), size_t(pvd.size()), 16 * 2048);
@@ -86,7 +86,7 @@ bool isoCutShort(const UserFile& file)
 // file it skips, most of the time a CD of many small files takes.
 class IsoSource {
 public:
-    explicit IsoSource(const UserFile& file) : fd_(file.descriptor()), size_(file.size()) {}
+    explicit IsoSource(const platform::UserFile& file) : fd_(file.descriptor()), size_(file.size()) {}
 
     bool open(archive* a)
     {
@@ -131,7 +131,7 @@ private:
 // ISO 9660 through libarchive: Rock Ridge names where the image has them,
 // else Joliet, else the plain names. Returns false for anything that is no
 // ISO 9660 image.
-bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
+bool readIso(const platform::UserFile& file, QList<DiskImage::Entry>& entries, const std::stop_token& stop)
 {
     const std::unique_ptr<archive, int (*)(archive*)> a(archive_read_new(), archive_read_free);
     archive_read_support_format_iso9660(a.get());
@@ -154,7 +154,7 @@ bool readIso(const UserFile& file, QList<DiskImage::Entry>& entries, const std::
         if (entries.size() >= DiskImage::kMaxEntries)
             throw tooManyEntries();
         if (stop.stop_requested())
-            throw Stopped();
+            throw ui::Stopped();
         const char* utf8 = utf8Locale ? archive_entry_pathname(entry) : archive_entry_pathname_utf8(entry);
         const QByteArray name = cleanPath(utf8 ? utf8 : archive_entry_pathname(entry));
         if (!name.isEmpty())
@@ -297,7 +297,7 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries, 
             listing.feed(lister.readAllStandardOutput());
             lister.readAllStandardError();
             if (stop.stop_requested())
-                throw Stopped();
+                throw ui::Stopped();
             if (timer.elapsed() > kListingTimeoutMs)
                 throw unreadable(QStringLiteral("reading it took too long"));
         }
@@ -330,7 +330,7 @@ std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_
 {
     // Only a regular file is read: a named pipe or a device is refused
     // before anything waits on it.
-    const UserFile file(path);
+    const platform::UserFile file(path);
     if (file.size() == 0)
         throw unreadable(QStringLiteral("the file is empty"));
 
@@ -357,8 +357,8 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
     image->path_ = path;
     image->format_ = format;
     image->stamp_ = stamp;
-    QHash<QByteArray, Listing>& folders = image->folders_;
-    folders.insert(QByteArray(), Listing());
+    QHash<QByteArray, platform::Listing>& folders = image->folders_;
+    folders.insert(QByteArray(), platform::Listing());
 
     // Hidden folders are left out with everything in them.
     QSet<QByteArray> hiddenFolders;
@@ -389,8 +389,9 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
             if (!folders.contains(step)) {
                 const qsizetype cut = step.lastIndexOf('/');
                 const QByteArray name = step.mid(cut + 1);
-                folders[cut < 0 ? QByteArray() : step.left(cut)].directories.append({name, displayName(name)});
-                folders.insert(step, Listing());
+                folders[cut < 0 ? QByteArray() : step.left(cut)].directories.append(
+                    {name, platform::displayName(name)});
+                folders.insert(step, platform::Listing());
             }
             if (slash < 0)
                 return;
@@ -408,19 +409,19 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
         const QByteArray parent = slash < 0 ? QByteArray() : e.path.left(slash);
         makeFolder(parent);
         const QByteArray name = e.path.mid(slash + 1);
-        folders[parent].files.append({name, displayName(name)});
+        folders[parent].files.append({name, platform::displayName(name)});
     }
     // A name seen twice is listed once, and a file that has a folder's name
     // is left out: sorted, the same names lie next to each other.
-    for (Listing& listing : folders) {
-        sortEntries(listing.directories);
-        sortEntries(listing.files);
+    for (platform::Listing& listing : folders) {
+        platform::sortEntries(listing.directories);
+        platform::sortEntries(listing.files);
         QSet<QByteArray> folderNames;
-        for (const DirEntry& directory : listing.directories)
+        for (const platform::DirEntry& directory : listing.directories)
             folderNames.insert(directory.name);
         QByteArray previous;
         bool first = true;
-        listing.files.removeIf([&](const DirEntry& file) {
+        listing.files.removeIf([&](const platform::DirEntry& file) {
             const bool repeated = (!first && previous == file.name) || folderNames.contains(file.name);
             previous = file.name;
             first = false;
@@ -430,12 +431,12 @@ std::shared_ptr<const DiskImage> DiskImage::fromEntries(const QString& path, con
     return image;
 }
 
-Listing DiskImage::list(const QByteArray& folder) const
+platform::Listing DiskImage::list(const QByteArray& folder) const
 {
     const auto found = folders_.constFind(folder);
     if (found == folders_.constEnd())
-        throw Error::of(Error::PathNotFound);
+        throw ui::Error::of(ui::Error::PathNotFound);
     return *found;
 }
 
-}  // namespace ui
+}  // namespace media

@@ -1,13 +1,13 @@
-#include "ui/Pictures.h"
+#include "platform/Pictures.h"
 
+#include "platform/UserFile.h"
 #include "ui/Error.h"
-#include "ui/UserFile.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
 
-namespace ui {
+namespace platform {
 
 namespace {
 
@@ -98,19 +98,21 @@ QImage FilePictures::load(const QString& path)
     UserFile source(path);
     QFile file;
     if (!file.open(source.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        throw Error::of(Error::PathFileAccess,
-                        standardDescription(Error::PathFileAccess) + QStringLiteral(" (%1)").arg(file.errorString()));
+        throw ui::Error::of(ui::Error::PathFileAccess, ui::standardDescription(ui::Error::PathFileAccess) +
+                                                           QStringLiteral(" (%1)").arg(file.errorString()));
     QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&file);
     reader.setAutoTransform(false);
     const QByteArray format = reader.format();
     if (format.isEmpty())
-        throw Error::of(Error::InvalidPicture, QStringLiteral("Invalid picture (not a BMP, JPEG or GIF picture)"));
+        throw ui::Error::of(ui::Error::InvalidPicture,
+                            QStringLiteral("Invalid picture (not a BMP, JPEG or GIF picture)"));
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > qint64(kAllocationLimitMb) * 1024 * 1024)
-        throw Error::of(Error::InvalidPicture, QStringLiteral("Invalid picture (%1 x %2 pixels is too large to load)")
-                                                   .arg(size.width())
-                                                   .arg(size.height()));
+        throw ui::Error::of(ui::Error::InvalidPicture,
+                            QStringLiteral("Invalid picture (%1 x %2 pixels is too large to load)")
+                                .arg(size.width())
+                                .arg(size.height()));
     QStringList warnings;
     decodeWarnings = &warnings;
     previousHandler = qInstallMessageHandler(collectWarnings);
@@ -118,11 +120,12 @@ QImage FilePictures::load(const QString& path)
     qInstallMessageHandler(previousHandler);
     decodeWarnings = nullptr;
     if (image.isNull())
-        throw Error::of(Error::InvalidPicture,
-                        QStringLiteral("Invalid picture (%1)").arg(reader.errorString().toLower()));
+        throw ui::Error::of(ui::Error::InvalidPicture,
+                            QStringLiteral("Invalid picture (%1)").arg(reader.errorString().toLower()));
     if (!warnings.isEmpty() || cutShort(file, format))
-        throw Error::of(Error::InvalidPicture, QStringLiteral("Invalid picture (the file is damaged or cut short)"));
+        throw ui::Error::of(ui::Error::InvalidPicture,
+                            QStringLiteral("Invalid picture (the file is damaged or cut short)"));
     return image;
 }
 
-}  // namespace ui
+}  // namespace platform

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <stop_token>
 
-namespace ui {
+#include "ui/Error.h"
+
+namespace platform {
 
 // A name on disk: the bytes as stored, and the text shown for them.
 // Names that are not valid in the system's encoding still open correctly.
@@ -57,6 +61,25 @@ public:
     static bool isRemovableMountPoint(const MountLine& line);
 };
 
+// The local file system with the drives a test sets (tests).
+class ScriptedFileSystem final : public FileSystem {
+public:
+    QList<Drive> driveList;
+    QByteArray current;
+    QHash<QByteArray, ui::Error> driveErrors;  // by root
+    // Runs on the worker before each listing: a test may hold it there, as
+    // a read stuck in the kernel would.
+    std::function<void(const QByteArray& path)> beforeList;
+
+    QList<Drive> drives() override { return driveList; }
+    QByteArray currentDirectory() override { return current; }
+    void checkDrive(const Drive& drive) override;
+    Listing list(const QByteArray& path, std::stop_token stop = {}) override;
+
+private:
+    LocalFileSystem local_;
+};
+
 // Case-insensitive alphabetical order with the stored bytes as tie-break, so
 // the order is total and stable.
 void sortEntries(QList<DirEntry>& entries);
@@ -65,15 +88,12 @@ void sortEntries(QList<DirEntry>& entries);
 // bytes that are not valid UTF-8.
 QString displayName(const QByteArray& name);
 
-// Writes `bytes` to `path` so that a failure never costs the file it was
-// replacing: into a new file beside it, renamed over the old one. When the
-// folder takes no new file but the file itself is writable, it is written in
-// place. Returns why it failed, or an empty text.
-QString replaceFile(const QString& path, const QByteArray& bytes);
-
 // Path helpers on stored bytes.
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name);
 QByteArray parentPath(const QByteArray& path);
 QByteArray lastComponent(const QByteArray& path);
+// Whether `path` is `root` or lies below it ("/media/u2" is not below
+// "/media/u"); every absolute path lies below "/".
+bool isUnder(const QByteArray& path, const QByteArray& root);
 
-}  // namespace ui
+}  // namespace platform
