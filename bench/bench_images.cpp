@@ -66,14 +66,18 @@ int main(int argc, char** argv)
         [&] {
             return bench::timeMs([&] {
                 const platform::Listing l = local.list(treePath);
-                entries = int(media::ContentsList::build(l.directories, l.files).entries.size());
+                QStringList list;
+                (void)media::ContentsList::fill(list, l.directories, l.files);
+                entries = int(list.size());
             });
         },
         [&] {
             return bench::timeMs([&] {
                 const auto image = media::DiskImage::open(iso);
                 const platform::Listing l = image->list({});
-                entries = int(media::ContentsList::build(l.directories, l.files).entries.size());
+                QStringList list;
+                (void)media::ContentsList::fill(list, l.directories, l.files);
+                entries = int(list.size());
             });
         });
     const qint64 before = bytesRead();

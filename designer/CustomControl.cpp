@@ -261,9 +261,12 @@ void CustomControl::Command8_Click() { design_.nudge(true, 1); }
 
 void CustomControl::Command9_Click()
 {
-    if (!design_.addLine())
+    if (design_.full()) {
         forms_.context.messages().show(window(), QStringLiteral("You may only have 10 lines of text per label."),
                                        platform::MessageBox::OkOnly);
+        return;
+    }
+    design_.addLine();
 }
 
 void CustomControl::Command10_Click() { forms_.rgbcolor.show(); }

@@ -38,15 +38,14 @@ void Design::selectLine(int index)
     setFramed(index);
 }
 
-bool Design::addLine()
+void Design::addLine()
 {
-    if (txtamt >= kLineLimit)
-        return false;
+    if (full())
+        return;
     if (txtamt < 0)
         txtamt = 0;
     card.setVisible(txtamt, true);
     ++txtamt;
-    return true;
 }
 
 void Design::nudge(bool left, float step)
@@ -159,9 +158,7 @@ QStringList Design::saveProblems() const { return labelfile::problems(values());
 
 ui::Result<void, QString> Design::save(const QString& path) const
 {
-    if (const QString why = designer::labelfile::replaceFile(path, labelfile::write(values())); !why.isEmpty())
-        return ui::failed(why);
-    return {};
+    return labelfile::replaceFile(path, labelfile::write(values()));
 }
 
 ui::Result<QStringList, QString> Design::load(const QString& path, platform::Pictures& pictures)
@@ -175,19 +172,19 @@ ui::Result<QStringList, QString> Design::load(const QString& path, platform::Pic
     }
     if (bytes.size() > labelfile::kMaxFileBytes)
         return ui::failed(QStringLiteral("it is too large to be a label file"));
-    const labelfile::ReadResult result = labelfile::read(bytes);
-    if (!result.card) {
-        const labelfile::Failure& f = result.failure;
+    const auto result = labelfile::read(bytes);
+    if (!result) {
+        const labelfile::Failure& f = result.error();
         // The message ends with the hint's full stop.
         const QString hint = f.hint.isEmpty() ? QString() : QStringLiteral(".\n\n") + f.hint.chopped(1);
         return ui::failed(QStringLiteral("line %1: %2%3").arg(f.line).arg(f.why, hint));
     }
-    const labelfile::CardValues& values = *result.card;
+    const labelfile::CardValues& values = result->card;
 
     QStringList notes;
-    if (!result.cutCaptions.isEmpty()) {
+    if (!result->cutCaptions.isEmpty()) {
         QStringList lines;
-        for (int i : result.cutCaptions)
+        for (int i : result->cutCaptions)
             lines << QString::number(i + 1);
         notes << QStringLiteral(
                      "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "

@@ -43,9 +43,11 @@ public:
     // Selects line `index` as a click on it does: ends a move, sets typ and
     // ind, then frames the line.
     void selectLine(int index);
-    // Reveals the next line; false when all the lines a card holds are in
-    // use (a label file may have set any count: below 0 counts as none).
-    bool addLine();
+    // Whether every line a card holds is in use (a label file may have set
+    // any count: 10 or more is full).
+    bool full() const { return txtamt >= kLineLimit; }
+    // Reveals the next line unless full (a count below 0 counts as none).
+    void addLine();
     // Moves the selected line by `step` mm, across (`left`) or down; only
     // once a line has been selected.
     void nudge(bool left, float step);

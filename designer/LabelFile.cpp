@@ -218,7 +218,8 @@ public:
     std::optional<Failure> failure;
     int lineIndex = -1;  // the text line being read; -1 for the card's values
 
-    using Check = QString (*)(float);
+    // Whether a value can be applied, or why not.
+    using Check = ui::Result<void, QString> (*)(float);
     using What = const char*;
 
     bool integer16(What what, qint16& out)
@@ -242,8 +243,8 @@ public:
             return fail(what, QStringLiteral("is too large"));
         const float value = float(*n);
         if (check) {
-            if (const QString why = check(value); !why.isEmpty())
-                return fail(what, why);
+            if (const auto checked = check(value); !checked)
+                return fail(what, checked.error());
         }
         out = value;
         return true;
@@ -351,24 +352,24 @@ QString likelyCause(const QByteArray& bytes)
         .arg(causes.join(QStringLiteral(" and ")));
 }
 
-QString cardSizeCheck(float twips, int least, int most)
+ui::Result<void, QString> cardSizeCheck(float twips, int least, int most)
 {
     if (!(twips >= least && twips <= most))
-        return QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most);
+        return ui::failed(QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most));
     return {};
 }
 
-QString fontSizeCheck(float points)
+ui::Result<void, QString> fontSizeCheck(float points)
 {
     if (!(points > 0) || points > kMaxFontSize)
-        return QStringLiteral("is not a font size (above 0, at most %1 points)").arg(double(kMaxFontSize));
+        return ui::failed(QStringLiteral("is not a font size (above 0, at most %1 points)").arg(double(kMaxFontSize)));
     return {};
 }
 
-QString boxSizeCheck(float mm)
+ui::Result<void, QString> boxSizeCheck(float mm)
 {
     if (mm < 0)
-        return QStringLiteral("is a negative size");
+        return ui::failed(QStringLiteral("is a negative size"));
     return {};
 }
 
@@ -481,13 +482,13 @@ QStringList problems(const CardValues& card)
     return out;
 }
 
-ReadResult read(const QByteArray& bytes)
+ui::Result<ReadCard, Failure> read(const QByteArray& bytes)
 {
     QList<Raw> values;
     values.reserve(kValueCount);
     const auto failed = [&bytes](Failure failure) {
         failure.hint = likelyCause(bytes);
-        return ReadResult{std::nullopt, failure, {}};
+        return ui::failed(std::move(failure));
     };
     if (auto failure = split(bytes, values))
         return failed(*failure);
@@ -518,7 +519,7 @@ ReadResult read(const QByteArray& bytes)
     }
     if (!ok)
         return failed(*r.failure);
-    return {card, {}, cut};
+    return ReadCard{card, cut};
 }
 
 }  // namespace designer::labelfile

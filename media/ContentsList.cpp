@@ -2,28 +2,23 @@
 
 namespace media {
 
-ContentsList ContentsList::build(const QList<platform::DirEntry>& directories, const QList<platform::DirEntry>& files)
+ui::Result<void> ContentsList::fill(QStringList& entries, const QList<platform::DirEntry>& directories,
+                                    const QList<platform::DirEntry>& files)
 {
-    ContentsList list;
+    entries.clear();
     const qsizetype total = directories.size() + files.size();
-    list.entries.reserve(std::min<qsizetype>(total, kMaxEntries));
-    const auto add = [&list](const QString& entry) {
-        if (list.entries.size() == kMaxEntries) {
-            list.error = ui::Error::of(ui::Error::Overflow);
-            return false;
-        }
-        list.entries.append(entry);
-        return true;
-    };
+    entries.reserve(std::min<qsizetype>(total, kMaxEntries));
     for (const platform::DirEntry& directory : directories) {
-        if (!add(QLatin1Char('[') + directory.display.toUpper() + QLatin1Char(']')))
-            return list;
+        if (entries.size() == kMaxEntries)
+            return ui::failed(ui::Error::of(ui::Error::Overflow));
+        entries.append(QLatin1Char('[') + directory.display.toUpper() + QLatin1Char(']'));
     }
     for (const platform::DirEntry& file : files) {
-        if (!add(file.display))
-            return list;
+        if (entries.size() == kMaxEntries)
+            return ui::failed(ui::Error::of(ui::Error::Overflow));
+        entries.append(file.display);
     }
-    return list;
+    return {};
 }
 
 }  // namespace media

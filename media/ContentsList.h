@@ -1,24 +1,24 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "ui/Error.h"
+#include "ui/Result.h"
 
 #include <QStringList>
-#include <optional>
 
 namespace media {
 
 // The contents list of a directory: "[" + upper-cased subdirectory name +
 // "]" for each subdirectory, then the file names, each block in the given
-// (alphabetical) order. Counts are 16-bit: more than 32767 entries stop the
-// list there with Overflow (6).
+// (alphabetical) order.
 struct ContentsList {
+    // Counts are 16-bit.
     static constexpr int kMaxEntries = 32767;
 
-    QStringList entries;
-    std::optional<ui::Error> error;  // set when building stopped early
-
-    static ContentsList build(const QList<platform::DirEntry>& directories, const QList<platform::DirEntry>& files);
+    // Makes `entries` the contents list of a directory. More than
+    // kMaxEntries entries stop the list there with Overflow (6), `entries`
+    // keeping what fit.
+    static ui::Result<void> fill(QStringList& entries, const QList<platform::DirEntry>& directories,
+                                 const QList<platform::DirEntry>& files);
 };
 
 }  // namespace media

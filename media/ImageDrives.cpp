@@ -38,55 +38,44 @@ std::pair<std::shared_ptr<const DiskImage>, QByteArray> ImageDrives::find(const 
     return {nullptr, {}};
 }
 
+namespace {
+// A folder as a listing gives it, or the error that listing raised.
+template <typename List>
+ui::Result<platform::Listing> folder(const List& list)
+{
+    try {
+        return list();
+    } catch (const ui::Error& error) {
+        return ui::failed(error);
+    }
+}
+}  // namespace
+
 ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<platform::Drive> drive) const
 {
     const auto [found, inside] = find(path);
     if (found) {
-        const std::shared_ptr<const DiskImage> image = found;
-        const QByteArray folder = inside;
-        return [image, folder, reread = opener(image->path(), path)](std::stop_token stop) {
+        return [image = found, inside = inside, reread = opener(found->path(), path)](std::stop_token stop) {
             if (image->changed())
                 return reread(stop);
-            Read read;
-            try {
-                read.listing = image->list(folder);
-            } catch (const ui::Error& error) {
-                read.error = error;
-            }
-            return read;
+            return Read{folder([&] { return image->list(inside); }), nullptr};
         };
     }
     return [&base = base_, path, drive](std::stop_token stop) {
-        Read read;
-        try {
-            if (drive)
-                base.checkDrive(*drive);
-        } catch (const ui::Error& error) {
-            read.driveError = error;
-            return read;
-        }
-        try {
-            read.listing = base.list(path, stop);
-        } catch (const ui::Error& error) {
-            read.error = error;
-        }
-        return read;
+        if (drive)
+            base.checkDrive(*drive);
+        return Read{folder([&] { return base.list(path, stop); }), nullptr};
     };
 }
 
 ImageDrives::Reader ImageDrives::opener(const QString& imagePath, const QByteArray& path)
 {
     const QByteArray root = rootOf(imagePath);
-    const QByteArray folder = path.size() > root.size() ? path.mid(root.size() + 1) : QByteArray();
-    return [imagePath, folder](std::stop_token stop) {
-        Read read;
-        try {
-            read.image = DiskImage::open(imagePath, stop);
-            read.listing = read.image->list(folder);
-        } catch (const ui::Error& error) {
-            read.driveError = error;
-        }
-        return read;
+    const QByteArray inside = path.size() > root.size() ? path.mid(root.size() + 1) : QByteArray();
+    return [imagePath, inside](std::stop_token stop) {
+        std::shared_ptr<const DiskImage> image = DiskImage::open(imagePath, stop);
+        platform::Listing listing = image->list(inside);
+        return Read{std::move(listing), std::move(image)};
     };
 }
 

@@ -2,7 +2,7 @@
 
 #include "media/DiskImage.h"
 #include "platform/FileSystem.h"
-#include "ui/Error.h"
+#include "ui/Result.h"
 
 #include <functional>
 #include <memory>
@@ -24,14 +24,13 @@ public:
 
     // What reading a folder found.
     struct Read {
-        // The drive itself could not be read: nothing is to change.
-        std::optional<ui::Error> driveError;
-        // The folder could not be read; it opens empty.
-        std::optional<ui::Error> error;
-        platform::Listing listing;
+        // The folder, or why it could not be read (it opens empty).
+        ui::Result<platform::Listing> folder;
         // The image, when a reader read it (afresh).
         std::shared_ptr<const DiskImage> image;
     };
+    // Raises the Error of a drive that could not be read, when nothing is
+    // to change, and Stopped when stopped.
     using Reader = std::function<Read(std::stop_token)>;
 
     // Reads the folder `path`; with `drive`, checks that drive first. An

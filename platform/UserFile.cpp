@@ -1,6 +1,6 @@
 #include "platform/UserFile.h"
 
-#include "ui/Error.h"
+#include "ui/Result.h"
 
 #include <QFile>
 
@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <unistd.h>
 
 namespace platform {
@@ -29,16 +28,16 @@ ui::Error openError(int code)
     }
 }
 
-// Why a file is refused for what fstat says of it, if it is.
-std::optional<ui::Error> notRegular(const struct stat& status)
+// Whether what fstat says of a file lets it be read, or why not.
+ui::Result<void> regular(const struct stat& status)
 {
     if (S_ISREG(status.st_mode))
-        return std::nullopt;
+        return {};
     if (S_ISDIR(status.st_mode))
-        return ui::Error::of(ui::Error::FileNotFound,
-                             ui::standardDescription(ui::Error::FileNotFound) + QStringLiteral(" (it is a folder)"));
-    return ui::Error::of(ui::Error::PathFileAccess, ui::standardDescription(ui::Error::PathFileAccess) +
-                                                        QStringLiteral(" (it is not a regular file)"));
+        return ui::failed(ui::Error::of(ui::Error::FileNotFound, ui::standardDescription(ui::Error::FileNotFound) +
+                                                                     QStringLiteral(" (it is a folder)")));
+    return ui::failed(ui::Error::of(ui::Error::PathFileAccess, ui::standardDescription(ui::Error::PathFileAccess) +
+                                                                   QStringLiteral(" (it is not a regular file)")));
 }
 
 }  // namespace
@@ -53,22 +52,19 @@ UserFile::UserFile(const QString& path)
     struct stat named {};
     if (::stat(name.constData(), &named) != 0)
         throw openError(errno);
-    if (const std::optional<ui::Error> refused = notRegular(named))
-        throw *refused;
+    if (const ui::Result<void> readable = regular(named); !readable)
+        throw readable.error();
     // O_NONBLOCK: should the name have become a named pipe or a device that
     // waits for a medium since, opening it returns at once instead of hanging.
     fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0)
         throw openError(errno);
-    std::optional<ui::Error> refused;
-    if (::fstat(fd_, &status_) != 0)
-        refused = openError(errno);
-    else
-        refused = notRegular(status_);
-    if (refused) {
+    const ui::Result<void> readable =
+        ::fstat(fd_, &status_) != 0 ? ui::Result<void>(ui::failed(openError(errno))) : regular(status_);
+    if (!readable) {
         ::close(fd_);
         fd_ = -1;
-        throw *refused;
+        throw readable.error();
     }
     // A regular file reads the same either way; later readers get the
     // blocking descriptor they expect.

@@ -63,11 +63,9 @@ void ContentSelection::build(QWidget* client)
     ui::onClick(c.Command3, [this] { Command3_Click(); });
     ui::onClick(c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
-    c.Dir1->onChange = [this] { Dir1_Change(); };
-    c.Dir1->read = [this](const QByteArray& path) {
-        std::optional<media::ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path));
-        return toShow(found);
-    };
+    QObject::connect(c.Dir1, &DirectoryList::changed, c.Dir1, [this] { Dir1_Change(); });
+    QObject::connect(c.Dir1, &DirectoryList::folderWanted, c.Dir1,
+                     [this](const QByteArray& root, const QByteArray& path) { openFolder(root, path); });
 }
 
 int ContentSelection::driveOf(const QByteArray& path) const
@@ -106,9 +104,13 @@ void ContentSelection::Form_Load()
     driveDirectories.insert(root, current);
     // A directory that cannot be read, or whose reading is cancelled, opens
     // empty.
-    std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
-    c.Dir1->setFolderQuietly(root, current,
-                             found ? Folder{std::move(found->listing), std::move(found->error)} : Folder{});
+    ui::Result<platform::Listing> folder = platform::Listing();
+    try {
+        if (std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current)))
+            folder = std::move(found->folder);
+    } catch (const ui::Error&) {
+    }
+    c.Dir1->setFolderQuietly(root, current, std::move(folder));
 }
 
 const QStringList& ContentSelection::contents() { return controls().contents; }
@@ -148,38 +150,41 @@ void ContentSelection::Drive1_Change()
         return;
     const platform::Drive drive = c.drives[index];
     const QByteArray path = driveDirectories.value(drive.root, drive.root);
-    std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(path, drive));
+    std::optional<media::ImageDrives::Read> found;
+    try {
+        found = read(kReadingFolder, c.files->reader(path, drive));
+    } catch (const ui::Error& error) {
+        // A drive that cannot be read leaves the directory list where it
+        // was; the drive list keeps the pick.
+        driveMessage(error);
+        return;
+    }
     if (!found) {
         // Cancelled: the drive list shows the open drive again.
         listedDrive_ = shownDrive_;
         c.Drive1->setCurrentIndex(shownDrive_);
         return;
     }
-    // A drive that cannot be read leaves the directory list where it was;
-    // the drive list keeps the pick.
-    std::optional<Folder> folder = toShow(found);
-    if (!folder)
-        return;
     shownDrive_ = index;
-    c.Dir1->setFolder(drive.root, path, std::move(*folder));
+    c.Dir1->setFolder(drive.root, path, std::move(found->folder));
 }
 
 std::optional<media::ImageDrives::Read> ContentSelection::read(const QString& text, media::ImageDrives::Reader reader)
 {
-    return forms_.context.busy().run(window(), text, std::move(reader));
+    std::optional<media::ImageDrives::Read> found = forms_.context.busy().run(window(), text, std::move(reader));
+    if (found && found->image)
+        controls().files->keep(found->image);
+    return found;
 }
 
-std::optional<Folder> ContentSelection::toShow(std::optional<media::ImageDrives::Read>& found)
+void ContentSelection::openFolder(const QByteArray& root, const QByteArray& path)
 {
-    if (!found)
-        return std::nullopt;
-    if (found->driveError) {
-        driveMessage(*found->driveError);
-        return std::nullopt;
+    try {
+        if (std::optional<media::ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path)))
+            controls().Dir1->setFolder(root, path, std::move(found->folder));
+    } catch (const ui::Error& error) {
+        driveMessage(error);
     }
-    if (found->image)
-        controls().files->keep(found->image);
-    return Folder{std::move(found->listing), std::move(found->error)};
 }
 
 void ContentSelection::driveMessage(const ui::Error& error)
@@ -204,9 +209,14 @@ void ContentSelection::pickImage()
     while (index < c.drives.size() && c.drives[index].root != root)
         ++index;
     const QByteArray path = index < c.drives.size() ? driveDirectories.value(root, root) : root;
-    std::optional<media::ImageDrives::Read> found = read(kReadingImage, media::ImageDrives::opener(*chosen, path));
-    std::optional<Folder> folder = toShow(found);
-    if (!folder)
+    std::optional<media::ImageDrives::Read> found;
+    try {
+        found = read(kReadingImage, media::ImageDrives::opener(*chosen, path));
+    } catch (const ui::Error& error) {
+        driveMessage(error);
+        return;
+    }
+    if (!found)
         return;
     if (index == c.drives.size()) {
         const platform::Drive drive = media::ImageDrives::driveOf(*found->image);
@@ -215,7 +225,7 @@ void ContentSelection::pickImage()
     }
     c.Drive1->setCurrentIndex(index);
     listedDrive_ = shownDrive_ = index;
-    c.Dir1->setFolder(root, path, std::move(*folder));
+    c.Dir1->setFolder(root, path, std::move(found->folder));
 }
 
 void ContentSelection::Dir1_Change()
@@ -228,14 +238,16 @@ void ContentSelection::Dir1_Change()
                                            QStringLiteral("Error No.") + QString::number(error.number));
     };
     // A directory that could not be read stops the rebuild here.
-    if (const auto& error = c.Dir1->listingError()) {
-        fail(*error);
+    const ui::Result<platform::Listing>& folder = c.Dir1->folder();
+    if (!folder) {
+        fail(folder.error());
         return;
     }
-    media::ContentsList list = media::ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
-    showContents(std::move(list.entries));
-    if (list.error)
-        fail(*list.error);
+    QStringList entries;
+    const ui::Result<void> filled = media::ContentsList::fill(entries, folder->directories, folder->files);
+    showContents(std::move(entries));
+    if (!filled)
+        fail(filled.error());
 }
 
 void ContentSelection::Command1_Click()

@@ -19,7 +19,6 @@ class QStringListModel;
 namespace templates {
 
 class DirectoryList;
-struct Folder;
 
 struct ContentSelectionControls {
     ContentSelectionControls();
@@ -76,13 +75,13 @@ private:
     // "Disk image...": opens an image file as a drive of its own.
     void pickImage();
     void driveMessage(const ui::Error& error);
-    // Runs `reader` on a worker while the user waits; nothing when the user
-    // cancelled.
+    // Runs `reader` on a worker while the user waits, and keeps an image it
+    // read afresh. Nothing when the user cancelled; raises the Error of a
+    // drive that could not be read.
     std::optional<media::ImageDrives::Read> read(const QString& text, media::ImageDrives::Reader reader);
-    // The folder a read found, to show, keeping an image it read afresh;
-    // nothing when it was cancelled, or when the drive could not be read
-    // (which it says).
-    std::optional<Folder> toShow(std::optional<media::ImageDrives::Read>& found);
+    // Reads and shows the folder Dir1 asks for; a drive that cannot be read
+    // says so and leaves it as it is.
+    void openFolder(const QByteArray& root, const QByteArray& path);
     void showContents(QStringList contents);
     Forms& forms_;
     int shownDrive_ = -1;

@@ -67,32 +67,25 @@ DirectoryList::DirectoryList(QWidget* parent) : QListView(parent)
     setSelectionMode(SingleSelection);
 }
 
-void DirectoryList::setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder)
+void DirectoryList::setFolderQuietly(const QByteArray& root, const QByteArray& path,
+                                     ui::Result<platform::Listing> folder)
 {
     root_ = root;
     path_ = path;
-    error_ = std::move(folder.error);
-    files_ = std::move(folder.listing.files);
-    model_.reset(root, path, std::move(folder.listing.directories));
+    folder_ = std::move(folder);
+    model_.reset(root, path, folder_ ? folder_->directories : QList<platform::DirEntry>());
     const QModelIndex open = model_.index(model_.ancestorCount() - 1);
     setCurrentIndex(open);
     scrollTo(open);
 }
 
-void DirectoryList::setFolder(const QByteArray& root, const QByteArray& path, Folder folder)
+void DirectoryList::setFolder(const QByteArray& root, const QByteArray& path, ui::Result<platform::Listing> folder)
 {
     setFolderQuietly(root, path, std::move(folder));
-    if (onChange)
-        onChange();
+    Q_EMIT changed();
 }
 
-void DirectoryList::setPath(const QByteArray& root, const QByteArray& path)
-{
-    if (!read)
-        return;
-    if (std::optional<Folder> folder = read(path))
-        setFolder(root, path, std::move(*folder));
-}
+void DirectoryList::setPath(const QByteArray& root, const QByteArray& path) { Q_EMIT folderWanted(root, path); }
 
 void DirectoryList::openRow(int row)
 {

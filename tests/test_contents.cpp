@@ -77,10 +77,10 @@ private Q_SLOTS:
 
     void subdirectoriesBracketedInUpperCaseThenFiles()
     {
-        const auto list =
-            media::ContentsList::build(entries({"Letters", "photos 2024", "straße"}), entries({"a.TXT", "Readme"}));
-        QCOMPARE(list.entries, (QStringList{"[LETTERS]", "[PHOTOS 2024]", "[STRASSE]", "a.TXT", "Readme"}));
-        QVERIFY(!list.error);
+        QStringList list;
+        QVERIFY(media::ContentsList::fill(list, entries({"Letters", "photos 2024", "straße"}),
+                                          entries({"a.TXT", "Readme"})));
+        QCOMPARE(list, (QStringList{"[LETTERS]", "[PHOTOS 2024]", "[STRASSE]", "a.TXT", "Readme"}));
     }
 
     void moreThan32767EntriesStopWithOverflow()
@@ -88,11 +88,12 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < 32770; ++i)
             files << QStringLiteral("f%1").arg(i, 5, 10, QLatin1Char('0'));
-        const auto list = media::ContentsList::build(entries({"d"}), entries(files));
-        QCOMPARE(list.entries.size(), 32767);
-        QCOMPARE(list.entries.first(), QStringLiteral("[D]"));
-        QVERIFY(list.error && list.error->number == 6);
-        QVERIFY(!media::ContentsList::build({}, entries(files.mid(0, 32767))).error);
+        QStringList list;
+        const ui::Result<void> filled = media::ContentsList::fill(list, entries({"d"}), entries(files));
+        QCOMPARE(list.size(), 32767);
+        QCOMPARE(list.first(), QStringLiteral("[D]"));
+        QVERIFY(!filled && filled.error().number == 6);
+        QVERIFY(media::ContentsList::fill(list, {}, entries(files.mid(0, 32767))));
     }
 
     void listingIsAlphabeticalCaseInsensitiveStableAndWithoutHiddenEntries()
