@@ -1,5 +1,7 @@
 #include "designer/LabelFile.h"
 
+#include "ui/ColorValue.h"
+
 #include <QStringDecoder>
 #include <QHash>
 
@@ -18,8 +20,6 @@ namespace designer::labelfile {
 namespace {
 
 const char* const kCodec = "windows-1252";
-// The highest system colour index the colour table knows.
-constexpr quint32 kLastSystemColor = 24;
 
 // --- writing ---------------------------------------------------------------
 
@@ -259,9 +259,7 @@ public:
         if (r < -2147483648.0 || r > 2147483647.0)
             return fail(what, QStringLiteral("is not a 32-bit colour value"));
         const quint32 value = quint32(qint32(r));
-        const bool rgb = value <= 0xFFFFFFu;
-        const bool system = (value & 0xFFFFFF00u) == 0x80000000u && (value & 0xFFu) <= kLastSystemColor;
-        if (!rgb && !system)
+        if (!ui::isColorValue(value))
             return fail(what, QStringLiteral("is neither an RGB colour nor a system colour"));
         out = value;
         return true;

@@ -30,10 +30,8 @@ void ImageDrives::keep(std::shared_ptr<const DiskImage> image)
 std::pair<std::shared_ptr<const DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
 {
     for (const auto& [root, image] : images_) {
-        if (path == root)
-            return {image, QByteArray()};
-        if (path.startsWith(root + '/'))
-            return {image, path.mid(root.size() + 1)};
+        if (platform::isUnder(path, root))
+            return {image, path == root ? QByteArray() : path.mid(root.size() + 1)};
     }
     return {nullptr, {}};
 }

@@ -7,13 +7,19 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 
+#include <mutex>
+
 namespace platform {
 
 namespace {
 
 // Warnings the image plugins give while decoding (libjpeg's "Premature end
 // of JPEG file" among them) mean a damaged picture, drawn only in part.
-QStringList* decodeWarnings = nullptr;
+// The handler is process-wide; each thread collects only its own decoding's
+// warnings, and everything else goes on to the handler that was there before.
+thread_local QStringList* decodeWarnings = nullptr;
+std::mutex handlerMutex;
+int handlerUsers = 0;
 QtMessageHandler previousHandler = nullptr;
 
 void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
@@ -26,6 +32,28 @@ void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QS
     if (previousHandler)
         previousHandler(type, context, message);
 }
+
+// Collects this thread's decoding warnings while it lives; the earlier
+// handler is back when the last collector ends, on every path out.
+class WarningCollector {
+public:
+    explicit WarningCollector(QStringList& warnings)
+    {
+        decodeWarnings = &warnings;
+        const std::lock_guard lock(handlerMutex);
+        if (handlerUsers++ == 0)
+            previousHandler = qInstallMessageHandler(collectWarnings);
+    }
+    ~WarningCollector()
+    {
+        decodeWarnings = nullptr;
+        const std::lock_guard lock(handlerMutex);
+        if (--handlerUsers == 0)
+            qInstallMessageHandler(previousHandler);
+    }
+    WarningCollector(const WarningCollector&) = delete;
+    WarningCollector& operator=(const WarningCollector&) = delete;
+};
 
 // Whether a GIF stream reaches its trailer: the blocks are walked by their
 // stated lengths, so bytes after the trailer (common in older files) do not
@@ -114,11 +142,11 @@ QImage FilePictures::load(const QString& path)
                                 .arg(size.width())
                                 .arg(size.height()));
     QStringList warnings;
-    decodeWarnings = &warnings;
-    previousHandler = qInstallMessageHandler(collectWarnings);
-    QImage image = reader.read();
-    qInstallMessageHandler(previousHandler);
-    decodeWarnings = nullptr;
+    QImage image;
+    {
+        const WarningCollector collector(warnings);
+        image = reader.read();
+    }
     if (image.isNull())
         throw ui::Error::of(ui::Error::InvalidPicture,
                             QStringLiteral("Invalid picture (%1)").arg(reader.errorString().toLower()));

@@ -75,8 +75,7 @@ int ContentSelection::driveOf(const QByteArray& path) const
     const QList<platform::Drive>& drives = controls_->drives;
     for (int i = 0; i < drives.size(); ++i) {
         const QByteArray& root = drives[i].root;
-        const bool under = root == "/" || path == root || path.startsWith(root + '/');
-        if (drives[i].mounted && under && root.size() > bestLength) {
+        if (drives[i].mounted && platform::isUnder(path, root) && root.size() > bestLength) {
             best = i;
             bestLength = root.size();
         }

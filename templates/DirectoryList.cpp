@@ -12,7 +12,7 @@ void DirectoryModel::reset(const QByteArray& root, const QByteArray& path, QList
     ancestors_.clear();
     for (QByteArray p = path;; p = platform::parentPath(p)) {
         ancestors_.prepend(p);
-        if (p == root || p == "/" || !p.startsWith(root))
+        if (p == root || p == "/" || !platform::isUnder(p, root))
             break;
     }
     subdirectories_ = std::move(subdirectories);

@@ -4,6 +4,7 @@
 #include "support/Harness.h"
 
 #include "app/Startup.h"
+#include "templates/DirectoryList.h"
 
 #include "ui/CommonDialog.h"
 #include "ui/FontDialog.h"
@@ -264,6 +265,15 @@ private Q_SLOTS:
         QVERIFY(FS::isRemovableMountPoint(fstab[1]));
         QVERIFY(FS::isRemovableMountPoint(fstab[2]));
         QVERIFY(FS::isRemovableMountPoint(fstab[3]));
+        // One rule says what lies below a drive's root: not a sibling that
+        // merely starts with the same letters.
+        QVERIFY(platform::isUnder("/media/u/disk", "/media/u"));
+        QVERIFY(platform::isUnder("/media/u", "/media/u"));
+        QVERIFY(!platform::isUnder("/media/u2", "/media/u"));
+        QVERIFY(platform::isUnder("/media/u2", "/"));
+        templates::DirectoryModel sibling;
+        sibling.reset("/media/u", "/media/u2/x", {});
+        QCOMPARE(sibling.rowCount(), 1);  // no ancestors climbed through a sibling
         platform::LocalFileSystem fs;
         try {
             fs.checkDrive({"/media/floppy0", QStringLiteral("/media/floppy0"), false});
