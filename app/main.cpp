@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -31,6 +32,6 @@ int main(int argc, char** argv)
     Forms forms(context);
     forms.start();
     if (!command.file.isEmpty())
-        QTimer::singleShot(0, &app, [&forms, file = command.file] { forms.openLabelFile(file); });
+        QTimer::singleShot(0, &app, [&forms, file = command.file] { forms.openLabelFile(QFile::encodeName(file)); });
     return app.exec();
 }
