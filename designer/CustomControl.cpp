@@ -372,11 +372,12 @@ void CustomControl::saveLabel(QString path)
 void CustomControl::Command4_Click()
 {
     if (chooseFile(&ui::CommonDialog::ShowOpen, kLabelFilter))
-        loadLabel(controls().CommonDialog1->FileName);
+        loadLabel(QFile::encodeName(controls().CommonDialog1->FileName));
 }
 
-void CustomControl::loadLabel(const QString& path)
+void CustomControl::loadLabel(const QByteArray& nativePath)
 {
+    const QString path = ui::displayName(nativePath);
     ui::MessageBox& messages = forms_.context.messages();
     const auto failed = [&](const QString& why) {
         messages.show(window(), QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, why),
@@ -385,7 +386,7 @@ void CustomControl::loadLabel(const QString& path)
     // Everything is read and checked before anything is applied.
     QByteArray bytes;
     try {
-        bytes = ui::UserFile(path).readUpTo(kMaxLabelFileBytes);
+        bytes = ui::UserFile(nativePath).readUpTo(kMaxLabelFileBytes);
     } catch (const ui::Error& error) {
         return failed(error.description);
     }
@@ -415,7 +416,8 @@ void CustomControl::loadLabel(const QString& path)
     QImage picture;
     if (!values.cardpc.isEmpty()) {
         // A relative path leads from the label file's folder.
-        const QString picturePath = QDir(QFileInfo(path).absolutePath()).filePath(values.cardpc);
+        const QString picturePath =
+            QDir(QFileInfo(QFile::decodeName(nativePath)).absolutePath()).filePath(values.cardpc);
         try {
             picture = forms_.context.pictures().load(picturePath);
         } catch (const ui::Error& error) {

@@ -42,11 +42,12 @@ std::optional<Error> notRegular(const struct stat& status)
 
 }  // namespace
 
-UserFile::UserFile(const QString& path)
+UserFile::UserFile(const QString& path) : UserFile(QFile::encodeName(path)) {}
+
+UserFile::UserFile(const QByteArray& name)
 {
-    if (path.isEmpty())
+    if (name.isEmpty())
         throw Error::of(Error::FileNotFound);
-    const QByteArray name = QFile::encodeName(path);
     // Looked at before it is opened: opening a device or a named pipe can
     // itself act (rewind a tape, release a writer waiting at the pipe).
     struct stat named {};
