@@ -382,6 +382,24 @@ private Q_SLOTS:
         QCOMPARE(image->list({}).files.size(), 0);
     }
 
+    // No control character in a name breaks its entry.
+    void namesShowAsTheirDisksShowedThem()
+    {
+        const QString failed =
+            sh(dir_.path(),
+               QStringLiteral("rm -rf odd && mkdir odd && touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
+                              "xorriso -as mkisofs -quiet -R -o odd.iso odd 2>/dev/null"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto names = [this](const QString& image, bool folders = false) {
+            const ui::Listing listing = ui::DiskImage::open(dir_.filePath(image))->list({});
+            QStringList shown;
+            for (const ui::DirEntry& entry : folders ? listing.directories : listing.files)
+                shown << entry.display;
+            return shown;
+        };
+        QCOMPARE(names("odd.iso"), (QStringList{"new?line.txt", "tab?stop.txt"}));
+    }
+
     void theTreeIsBuiltFromPathsAlone()
     {
         // Folders a path implies, hidden folders with what they hold, and
