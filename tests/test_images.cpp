@@ -382,12 +382,17 @@ private Q_SLOTS:
         QCOMPARE(image->list({}).files.size(), 0);
     }
 
-    // No control character in a name breaks its entry.
+    // Names as the disks' own systems showed them: a DOS disk's short names
+    // in its code page, and no control character that would break an entry.
     void namesShowAsTheirDisksShowedThem()
     {
         const QString failed =
             sh(dir_.path(),
-               QStringLiteral("rm -rf odd && mkdir odd && touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
+               QStringLiteral("export LC_ALL=C.UTF-8 && rm -rf dos odd && mkdir dos odd && "
+                              "echo c > dos/CAFÉ.TXT && echo a > dos/ÄRGER.TXT && "
+                              "rm -f dos.img && mkfs.fat -C dos.img 1440 >/dev/null && mlabel -i dos.img ::CAFÉ && "
+                              "mcopy -i dos.img dos/* ::/ && "
+                              "touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
                               "xorriso -as mkisofs -quiet -R -o odd.iso odd 2>/dev/null"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto names = [this](const QString& image, bool folders = false) {
@@ -397,6 +402,12 @@ private Q_SLOTS:
                 shown << entry.display;
             return shown;
         };
+        QCOMPARE(names("dos.img"), (QStringList{"CAFÉ.TXT", "ÄRGER.TXT"}));
+        {
+            qputenv("TESSERA_OEM_CODEPAGE", "866");
+            const auto restore = qScopeGuard([] { qunsetenv("TESSERA_OEM_CODEPAGE"); });
+            QCOMPARE(names("dos.img"), (QStringList{"CAFР.TXT", "ОRGER.TXT"}));
+        }
         QCOMPARE(names("odd.iso"), (QStringList{"new?line.txt", "tab?stop.txt"}));
     }
 

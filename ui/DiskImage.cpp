@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -58,6 +59,40 @@ QByteArray cleanPath(QByteArrayView raw)
     }
     return path;
 }
+
+// The code page DOS and Windows wrote a FAT disk's short names in: 437
+// unless the environment variable TESSERA_OEM_CODEPAGE names another ("850",
+// "866", "cp1251", any name the system's converter knows).
+class OemCodePage {
+public:
+    OemCodePage() : decoder_(qgetenv("TESSERA_OEM_CODEPAGE").trimmed().constData(), QStringDecoder::Flag::Stateless)
+    {
+        if (!decoder_.isValid())
+            decoder_ = QStringDecoder("437", QStringDecoder::Flag::Stateless);
+    }
+
+    QString text(QByteArrayView bytes)
+    {
+        return decoder_.isValid() ? decoder_.decode(bytes) : QString::fromLatin1(bytes);
+    }
+    // A name or path as UTF-8: as it is where it is UTF-8 already, else
+    // each part between slashes that is not read in the code page.
+    QByteArray toUtf8(const QByteArray& name)
+    {
+        if (QByteArrayView(name).isValidUtf8())
+            return name;
+        QByteArray out;
+        for (const QByteArray& part : name.split('/')) {
+            if (!out.isEmpty())
+                out += '/';
+            out += QByteArrayView(part).isValidUtf8() ? part : text(part).toUtf8();
+        }
+        return out;
+    }
+
+private:
+    QStringDecoder decoder_;
+};
 
 // A CD image states its size in its primary volume descriptor (sector 16):
 // an image shorter than that was cut short.
@@ -229,15 +264,19 @@ private:
                 problems << QString::fromUtf8(text);
         }
         if (!inEntries_) {
-            if (text == "----------")
+            if (text == "----------") {
                 inEntries_ = true;
-            else if (text.startsWith("Type = "))
+            } else if (text.startsWith("Type = ")) {
                 type = QString::fromUtf8(text.sliced(7));
+                fat_ = type == QLatin1String("FAT");
+            }
             return;
         }
         if (text.startsWith("Path = ")) {
             keep();
             current_.path = cleanPath(text.sliced(7));
+            if (fat_)
+                current_.path = oem_.toUtf8(current_.path);
             haveEntry_ = true;
         } else if (text.startsWith("Folder = ")) {
             current_.folder = text.sliced(9) == "+";
@@ -262,6 +301,8 @@ private:
     QList<DiskImage::Entry>& entries_;
     QByteArray pending_;
     bool inEntries_ = false;
+    bool fat_ = false;  // names not in UTF-8 are in the OEM code page
+    OemCodePage oem_;
     DiskImage::Entry current_;
     bool haveEntry_ = false;
 };

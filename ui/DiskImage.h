@@ -23,6 +23,10 @@ struct FileStamp {
 // names) through libarchive; FAT floppy and hard-disk images (long names
 // included), Zip disks with their partition table, and UDF through
 // 7-Zip's lister. Only directory records are read, never file data.
+//
+// FAT short names that are not UTF-8 are read in the OEM code page DOS and
+// Windows wrote them in: 437, or the one the environment variable
+// TESSERA_OEM_CODEPAGE names ("850", "866", "cp1251", ...).
 class DiskImage {
 public:
     // At most this many entries in one image, so that memory stays bounded.
