@@ -383,7 +383,8 @@ private Q_SLOTS:
     }
 
     // Names as the disks' own systems showed them: a DOS disk's short names
-    // in its code page, and no control character that would break an entry.
+    // in its code page, no folders of 7-Zip's invention, and no control
+    // character that would break an entry.
     void namesShowAsTheirDisksShowedThem()
     {
         const QString failed =
@@ -391,8 +392,8 @@ private Q_SLOTS:
                QStringLiteral("export LC_ALL=C.UTF-8 && rm -rf dos odd && mkdir dos odd && "
                               "echo c > dos/CAFÉ.TXT && echo a > dos/ÄRGER.TXT && "
                               "rm -f dos.img && mkfs.fat -C dos.img 1440 >/dev/null && mlabel -i dos.img ::CAFÉ && "
-                              "mcopy -i dos.img dos/* ::/ && "
-                              "touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
+                              "mcopy -i dos.img dos/* ::/ && rm -f ext.img && truncate -s 8M ext.img && "
+                              "mkfs.ext4 -q -d tree ext.img && touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
                               "xorriso -as mkisofs -quiet -R -o odd.iso odd 2>/dev/null"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto names = [this](const QString& image, bool folders = false) {
@@ -408,6 +409,7 @@ private Q_SLOTS:
             const auto restore = qScopeGuard([] { qunsetenv("TESSERA_OEM_CODEPAGE"); });
             QCOMPARE(names("dos.img"), (QStringList{"CAFР.TXT", "ОRGER.TXT"}));
         }
+        QCOMPARE(names("ext.img", true), (QStringList{"Long Folder Name", "lost+found", "SUB"}));
         QCOMPARE(names("odd.iso"), (QStringList{"new?line.txt", "tab?stop.txt"}));
     }
 

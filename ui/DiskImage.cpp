@@ -243,6 +243,7 @@ public:
         line(pending_);
         pending_.clear();
         keep();
+        leaveOutInventedFolders();
     }
 
     QString type;
@@ -292,10 +293,25 @@ private:
         if (haveEntry_ && !current_.path.isEmpty()) {
             if (entries_.size() >= DiskImage::kMaxEntries)
                 throw tooManyEntries();
+            if (current_.folder && !current_.path.contains('/'))
+                listedRootFolders_.insert(current_.path);
             entries_.append(current_);
         }
         current_ = {};
         haveEntry_ = false;
+    }
+    // 7-Zip files what a file system keeps outside its tree (an ext journal,
+    // lost inodes) in folders of its own at the root, "[SYS]", "[LOST]",
+    // which paths name but which are never listed themselves: they are no
+    // folders of the disk, and are left out with what they hold.
+    void leaveOutInventedFolders()
+    {
+        entries_.removeIf([this](const DiskImage::Entry& e) {
+            const qsizetype slash = e.path.indexOf('/');
+            if (slash < 0 || !e.path.startsWith('[') || e.path[slash - 1] != ']')
+                return false;
+            return !listedRootFolders_.contains(e.path.first(slash));
+        });
     }
 
     QList<DiskImage::Entry>& entries_;
@@ -305,6 +321,7 @@ private:
     OemCodePage oem_;
     DiskImage::Entry current_;
     bool haveEntry_ = false;
+    QSet<QByteArray> listedRootFolders_;
 };
 
 // FAT, partitioned disks and UDF through 7-Zip's lister.
