@@ -187,12 +187,17 @@ private Q_SLOTS:
         openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
         QCOMPARE(driveItems(h), (QStringList{real.path(), "floppy.img", "joliet.iso", "Disk image..."}));
         QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        // Two images of the same name show their folders.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mkdir -p other && cp floppy.img other/")).isEmpty());
+        openImage(h, dir_.filePath(QStringLiteral("other/floppy.img")));
+        QCOMPARE(driveItems(h), (QStringList{real.path(), "floppy.img (" + dir_.path() + ")", "joliet.iso",
+                                             "floppy.img (" + dir_.path() + "/other)", "Disk image..."}));
         h.forms->opncontents.pickDrive(1);
         QCOMPARE(h.forms->opncontents.contents(), QStringList{"Z.BIN"});
         // Choosing an open image again goes to its drive.
         openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
         QCOMPARE(c.Drive1->currentIndex(), 2);
-        QCOMPARE(driveItems(h).size(), 4);
+        QCOMPARE(driveItems(h).size(), 5);
         // Cancelling the dialog changes nothing.
         h.forms->opncontents.pickDrive(int(c.drives.size()));
         QCOMPARE(c.Drive1->currentIndex(), 2);
