@@ -17,6 +17,10 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
+#include <linux/capability.h>
+#include <optional>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -88,6 +92,23 @@ private:
     QTemporaryDir bin_;
     QByteArray path_;
 };
+
+// Runs `work` on a thread of its own that has given up the capabilities
+// that let root read any file, so that permission bits bind it as they bind
+// any user.
+void withoutReadOverride(const std::function<void()>& work)
+{
+    std::thread([&work] {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        if (::syscall(SYS_capget, &header, data) == 0) {
+            for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+                data[capability / 32].effective &= ~(1u << (capability % 32));
+            ::syscall(SYS_capset, &header, data);
+        }
+        work();
+    }).join();
+}
 
 void openImage(Harness& h, const QString& path)
 {
@@ -273,6 +294,11 @@ private Q_SLOTS:
                "&& "
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
             << 68 << "not a disk image";
+        QTest::newRow("two partitions")
+            << "rm -f bad.img && truncate -s 20M bad.img && printf 'label: dos\\n1 : start=2048, size=16384, type=1\\n"
+               "2 : start=18432, size=16384, type=1\\n' | sfdisk -q bad.img && mkfs.fat --offset 2048 bad.img 8192 "
+               ">/dev/null && mkfs.fat --offset 18432 bad.img 8192 >/dev/null"
+            << 68 << "the disk has 2 partitions";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
         QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "not a regular file";
         QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75 << "not a regular file";
@@ -315,6 +341,24 @@ private Q_SLOTS:
         QCOMPARE(c.Drive1->currentIndex(), 0);
         QCOMPARE(c.Dir1->path(), realRoot + "/kept");
         QCOMPARE(h.forms->opncontents.contents(), before);
+    }
+
+    void anImageNoOneMayReadIsPermissionDenied()
+    {
+        const QString failed = sh(dir_.path(), QStringLiteral("rm -f locked.img && mkfs.fat -C locked.img 1440 "
+                                                              ">/dev/null && chmod 000 locked.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        std::optional<ui::Error> refused;
+        withoutReadOverride([&] {
+            try {
+                ui::DiskImage::open(dir_.filePath(QStringLiteral("locked.img")));
+            } catch (const ui::Error& error) {
+                refused = error;
+            }
+        });
+        QVERIFY(refused);
+        QCOMPARE(refused->number, 70);
+        QCOMPARE(refused->description, QStringLiteral("Permission denied"));
     }
 
     void aFolderOfMoreThan32767EntriesOverflowsAsADirectoryDoes()
@@ -376,11 +420,11 @@ private Q_SLOTS:
         QCOMPARE(image->list("D449").files.size(), 999);
     }
 
-    void anEmptyUdfImageOpensEmpty()
+    void anEmptyUdfImageOpensEmptyWhateverItsLabelSays()
     {
         const QString failed =
-            sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && mkudffs -l UDFDISK udf.img "
-                                           ">/dev/null 2>&1"));
+            sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && "
+                                           "mkudffs --lvid='Unexpected end' udf.img >/dev/null 2>&1"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
         QCOMPARE(image->format(), QStringLiteral("UDF"));

@@ -219,6 +219,13 @@ const QSet<QString>& fileSystemTypes()
     return types;
 }
 
+// The partition tables 7-Zip lists (its own names for them).
+const QSet<QString>& partitionTables()
+{
+    static const QSet<QString> types = {QStringLiteral("MBR"), QStringLiteral("GPT"), QStringLiteral("APM")};
+    return types;
+}
+
 // 7-Zip's technical listing ("l -slt"), parsed line by line as it comes:
 // a header per nesting level, then after "----------" one block of
 // "Key = value" lines per entry. Only the entries are kept, never the text.
@@ -247,8 +254,8 @@ public:
     }
 
     QString type;
-    QStringList problems;
-    bool noArchive = false;  // 7-Zip could not open it at all
+    // Of a partition table's entries, those that are partitions.
+    int partitions = 0;
 
 private:
     static constexpr qsizetype kMaxLineBytes = 1 << 20;
@@ -257,13 +264,6 @@ private:
     {
         if (text.endsWith('\r'))
             text.chop(1);
-        // A name is never a problem, whatever it says.
-        if (!text.startsWith("Path = ")) {
-            if (text.contains(QByteArrayView("Cannot open the file as archive")))
-                noArchive = true;
-            if (text.startsWith("ERROR") || text.contains(QByteArrayView("Unexpected end")))
-                problems << QString::fromUtf8(text);
-        }
         if (!inEntries_) {
             if (text == "----------") {
                 inEntries_ = true;
@@ -286,6 +286,8 @@ private:
             const QByteArrayView attributes = text.sliced(13);
             const qsizetype blank = attributes.indexOf(' ');
             current_.hidden = (blank < 0 ? attributes : attributes.first(blank)).contains('H');
+        } else if (text.startsWith("File System = ") && text.size() > 14) {
+            ++partitions;
         }
     }
     void keep()
@@ -366,13 +368,30 @@ QString readWithSevenZip(const QString& path, QList<DiskImage::Entry>& entries, 
     }
     listing.finish();
 
-    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0 || !listing.problems.isEmpty()) {
-        if (listing.type.isEmpty() || listing.noArchive)
-            throw unreadable(QStringLiteral("not a disk image, or a damaged one"));
-        throw unreadable(QStringLiteral("the image is damaged or cut short"));
+    // The exit status says how it went: 0 read, 1 read with warnings only
+    // (data after the image's end), 2 a fatal error, 8 out of memory.
+    if (lister.exitStatus() != QProcess::NormalExit)
+        throw unreadable(QStringLiteral("7-Zip's lister stopped unexpectedly"));
+    const int status = lister.exitCode();
+    if (status == 8)
+        throw unreadable(QStringLiteral("7-Zip ran out of memory reading it"));
+    if (status > 2)
+        throw unreadable(QStringLiteral("7-Zip's lister failed with exit status %1").arg(status));
+    // An image 7-Zip could not open at all has no type.
+    if (listing.type.isEmpty())
+        throw unreadable(QStringLiteral("not a disk image, or a damaged one"));
+    // A disk of one partition is listed as its file system; the partition
+    // table itself only when 7-Zip cannot choose one.
+    if (partitionTables().contains(listing.type)) {
+        if (listing.partitions > 1)
+            throw unreadable(
+                QStringLiteral("the disk has %1 partitions: only a disk with one can be read").arg(listing.partitions));
+        throw unreadable(QStringLiteral("the file system on the disk's partition cannot be read"));
     }
     if (!fileSystemTypes().contains(listing.type))
         throw unreadable(QStringLiteral("not a disk image but a %1 file").arg(listing.type));
+    if (status == 2)
+        throw unreadable(QStringLiteral("the image is damaged or cut short"));
     return listing.type;
 }
 

@@ -36,7 +36,8 @@ public:
     // folder, 70 when permission is denied, 75 for anything that is no
     // regular file (a named pipe, a device) or cannot be read, and 68 (Device
     // unavailable) with the reason for anything that is no readable disk
-    // image: not an image, empty, cut short, damaged, looping, or too large.
+    // image: not an image, empty, cut short, damaged, looping, too large, or
+    // a disk of several partitions.
     // Raises Stopped when `stop` is requested on the way (7-Zip's lister is
     // ended then). Safe on any thread.
     static std::shared_ptr<const DiskImage> open(const QString& path, std::stop_token stop = {});
