@@ -50,24 +50,35 @@ struct Made {
     QString name;
     QString script;  // makes `name` from ./tree
     QString format;
+    QString label;
 };
 
 QList<Made> images()
 {
     QList<Made> made = {
+        // Its label in the boot sector only: the root folder's label entry is
+        // deleted.
         {"floppy.img",
-         "mkfs.fat -C floppy.img 1440 >/dev/null && mcopy -s -i floppy.img tree/* ::/ && "
-         "echo s > SECRET.TXT && mcopy -i floppy.img SECRET.TXT ::/ && mattrib -i floppy.img +h ::/SECRET.TXT",
-         "FAT"},
+         "mkfs.fat -n FLOPPY -C floppy.img 1440 >/dev/null && mcopy -s -i floppy.img tree/* ::/ && "
+         "echo s > SECRET.TXT && mcopy -i floppy.img SECRET.TXT ::/ && mattrib -i floppy.img +h ::/SECRET.TXT && "
+         "printf '\\345' | dd of=floppy.img bs=1 seek=9728 conv=notrunc 2>/dev/null",
+         "FAT", "FLOPPY"},
         // A Zip disk: its file system on partition 4, as Zip disks come formatted.
         {"zip100.img",
          "truncate -s 100M zip100.img && printf 'label: dos\\n4 : start=32, size=196576, type=6\\n' | "
-         "sfdisk -q zip100.img && mkfs.fat -F 16 --offset 32 zip100.img 98288 >/dev/null && "
+         "sfdisk -q zip100.img && mkfs.fat -n 'ZIP 100' -F 16 --offset 32 zip100.img 98288 >/dev/null && "
          "mcopy -s -i zip100.img@@16384 tree/* ::/",
-         "FAT"},
-        {"fat16.img", "mkfs.fat -F 16 -C fat16.img 20480 >/dev/null && mcopy -s -i fat16.img tree/* ::/", "FAT"},
-        {"joliet.iso", "xorriso -as mkisofs -quiet --norock -J -V JOLIET -o joliet.iso tree 2>/dev/null", "ISO 9660"},
-        {"rockridge.iso", "xorriso -as mkisofs -quiet -R -V RR -o rockridge.iso tree 2>/dev/null", "ISO 9660"},
+         "FAT", "ZIP 100"},
+        {"fat16.img", "mkfs.fat -F 16 -C fat16.img 20480 >/dev/null && mcopy -s -i fat16.img tree/* ::/", "FAT", ""},
+        // The Joliet name, not the primary descriptor's.
+        {"joliet.iso",
+         "xorriso -as mkisofs -quiet --norock -J -V 'Café Fotos 2024' -o joliet.iso tree 2>/dev/null && "
+         "printf 'PRIMARY%25s' '' | dd of=joliet.iso bs=1 seek=32808 conv=notrunc 2>/dev/null",
+         "ISO 9660", "Café Fotos 2024"},
+        // Joliet keeps 16 characters of a name; the primary descriptor 32.
+        {"rockridge.iso",
+         "xorriso -as mkisofs -quiet -R -J -V 'Holiday photos from Greece' -o rockridge.iso tree 2>/dev/null",
+         "ISO 9660", "Holiday photos from Greece"},
     };
     for (Made& m : made)
         m.script = QStringLiteral("rm -f '%1' && ").arg(m.name) + m.script;
@@ -145,20 +156,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("label");
         for (const Made& m : images())
-            QTest::newRow(qPrintable(m.name)) << m.name << m.script << m.format;
+            QTest::newRow(qPrintable(m.name)) << m.name << m.script << m.format << m.label;
     }
     void eachFormatListsLikeADirectory()
     {
         QFETCH(QString, name);
         QFETCH(QString, script);
         QFETCH(QString, format);
+        QFETCH(QString, label);
         const QString failed = sh(dir_.path(), script);
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const QString path = dir_.filePath(name);
 
         const auto image = ui::DiskImage::open(path);
         QCOMPARE(image->format(), format);
+        QCOMPARE(image->volumeLabel(), label);
 
         Harness h;
         h.files->driveList = {{"/", QStringLiteral("/"), true}};
@@ -428,6 +442,7 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
         QCOMPARE(image->format(), QStringLiteral("UDF"));
+        QCOMPARE(image->volumeLabel(), QStringLiteral("Unexpected end"));
         QCOMPARE(image->list({}).files.size(), 0);
     }
 
@@ -453,6 +468,7 @@ private Q_SLOTS:
             return shown;
         };
         QCOMPARE(names("dos.img"), (QStringList{"CAFÉ.TXT", "ÄRGER.TXT"}));
+        QCOMPARE(ui::DiskImage::open(dir_.filePath("dos.img"))->volumeLabel(), QStringLiteral("CAFÉ"));
         {
             qputenv("TESSERA_OEM_CODEPAGE", "866");
             const auto restore = qScopeGuard([] { qunsetenv("TESSERA_OEM_CODEPAGE"); });
