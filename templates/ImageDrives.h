@@ -47,6 +47,9 @@ public:
     void keep(std::shared_ptr<const ui::DiskImage> image);
     // The drive an image is: its file's path as root, labelled with its name.
     static ui::Drive driveOf(const ui::DiskImage& image);
+    // Labels the images' drives among `drives` so that no two look alike:
+    // an image whose file's name another image has shows its folder too.
+    void tellApart(QList<ui::Drive>& drives) const;
     // The root an image file has as a drive.
     static QByteArray rootOf(const QString& imagePath);
 

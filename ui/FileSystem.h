@@ -62,7 +62,7 @@ public:
 void sortEntries(QList<DirEntry>& entries);
 
 // The text shown for a name or path stored as bytes: UTF-8, or Latin-1 for
-// bytes that are not valid UTF-8.
+// bytes that are not valid UTF-8; control characters show as "?".
 QString displayName(const QByteArray& name);
 
 // Writes `bytes` to `path` so that a failure never costs the file it was
