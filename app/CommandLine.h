@@ -1,18 +1,29 @@
 #pragma once
 
+#include "app/BatchRequest.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
+
+#include <optional>
 
 // What the command line asks for: a normal start, perhaps with a label file
-// to open (what a file manager passes), help, the version, or a mistake.
+// to open (what a file manager passes), help, the version, labels made
+// without a window, or a mistake.
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Help, Version, Batch, UsageError };
     Action action = Action::Run;
-    QString file;   // with Run: the label file to open, if any
-    QString error;  // with Error: one line for the user
+    std::optional<QByteArray> file;  // with Run: the label file to open, as given
+    BatchRequest batch;              // with Batch
+    QString error;                   // with UsageError: one line for the user
+    // Qt's own options as given ("-platform", NAME, "-display", NAME), for
+    // Qt and for the display check.
+    QList<QByteArray> qtOptions;
 
-    // `arguments` without the program's name.
-    static CommandLine parse(const QStringList& arguments);
+    // `arguments`: the program's, without its name, as the bytes of argv.
+    // Needs no application object.
+    static CommandLine parse(const QList<QByteArray>& arguments);
     static QString usage();
     static QString version();
 };

@@ -1,5 +1,7 @@
 #include "app/Forms.h"
 
+#include "platform/FileSystem.h"
+
 Forms::Forms(ui::Context& ctx)
     : context(ctx),
       Tessera(*this),
@@ -46,10 +48,10 @@ templates::LabelTemplate* Forms::templateOfJob()
 
 void Forms::start() { Tessera.show(); }
 
-void Forms::openLabelFile(const QString& path)
+void Forms::openLabelFile(const QByteArray& path)
 {
     Tessera.Command7_Click();
     // As if chosen in the designer's file dialog.
-    CustomOp.controls().CommonDialog1->FileName = path;
+    CustomOp.controls().CommonDialog1->FileName = platform::displayName(path);
     CustomOp.loadLabel(path);
 }

@@ -54,6 +54,7 @@ public:
     // Shows the main menu: the program's start.
     void start();
     // Opens the card designer from the main menu and loads a label file, as
-    // "Custom Label" and then "Load Custom Label" do.
-    void openLabelFile(const QString& path);
+    // "Custom Label" and then "Load Custom Label" do. `path` is as the
+    // program was given it: bytes that need not be valid in the locale.
+    void openLabelFile(const QByteArray& path);
 };

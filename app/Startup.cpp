@@ -19,21 +19,21 @@
 namespace {
 
 // The value given to a command-line option of Qt's, or an empty one.
-QByteArray optionValue(const QStringList& arguments, const QString& option)
+QByteArray optionValue(const QList<QByteArray>& options, const QByteArray& option)
 {
     QByteArray value;
-    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == option || arguments[i] == QLatin1Char('-') + option)
-            value = QFile::encodeName(arguments[i + 1]);
+    for (qsizetype i = 0; i + 1 < options.size(); ++i) {
+        if (options[i] == option)
+            value = options[i + 1];
     }
     return value;
 }
 
 // The platforms Qt tries in turn, as Qt 6.4 chooses them: -platform, else
 // QT_QPA_PLATFORM, else Wayland first where the session prefers it, then X.
-QList<QByteArray> platformsToTry(const QStringList& arguments)
+QList<QByteArray> platformsToTry(const QList<QByteArray>& qtOptions)
 {
-    QByteArray chosen = optionValue(arguments, QStringLiteral("-platform"));
+    QByteArray chosen = optionValue(qtOptions, "-platform");
     if (chosen.isEmpty())
         chosen = qgetenv("QT_QPA_PLATFORM");
     if (chosen.isEmpty()) {
@@ -110,15 +110,15 @@ QString waylandProblem()
 
 }  // namespace
 
-QString displayProblem(const QStringList& arguments)
+QString displayProblem(const QList<QByteArray>& qtOptions)
 {
     // Qt aborts when none of the platforms it tries can start; each is tried
     // here as Qt would, so that the user gets one line instead.
     QStringList problems;
-    for (const QByteArray& platform : platformsToTry(arguments)) {
+    for (const QByteArray& platform : platformsToTry(qtOptions)) {
         QString problem;
         if (platform == "xcb") {
-            QByteArray display = optionValue(arguments, QStringLiteral("-display"));
+            QByteArray display = optionValue(qtOptions, "-display");
             problem = xProblem(display.isEmpty() ? qgetenv("DISPLAY") : display);
         } else if (platform.startsWith("wayland")) {
             if (!waylandPluginInstalled())

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 class QApplication;
 
 // Why no window could be shown, or empty when a display is there: each
 // platform Qt would try is asked by connecting to its display server.
-// `arguments` are the program's, for Qt's -platform and -display options.
-QString displayProblem(const QStringList& arguments);
+// `qtOptions` are Qt's -platform and -display options with their values.
+QString displayProblem(const QList<QByteArray>& qtOptions);
 
 // Application-wide settings made once before the first form: names, icon,
 // font substitutes and the default font.

@@ -6,31 +6,43 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
+    QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(argv[i]);
     const CommandLine command = CommandLine::parse(arguments);
     switch (command.action) {
     case CommandLine::Action::Help: std::fputs(CommandLine::usage().toLocal8Bit().constData(), stdout); return 0;
     case CommandLine::Action::Version: std::fputs(CommandLine::version().toLocal8Bit().constData(), stdout); return 0;
-    case CommandLine::Action::Error: std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData()); return 2;
+    case CommandLine::Action::UsageError:
+        std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData());
+        return 2;
+    case CommandLine::Action::Batch: std::fputs("tessera: batch labelling is not available yet\n", stderr); return 1;
     case CommandLine::Action::Run: break;
     }
 
-    if (const QString problem = displayProblem(arguments); !problem.isEmpty()) {
+    if (const QString problem = displayProblem(command.qtOptions); !problem.isEmpty()) {
         std::fprintf(stderr, "tessera: %s\n", problem.toLocal8Bit().constData());
         return 1;
     }
-    QApplication app(argc, argv);
+    // Qt gets its own options alone: an input named like one of them is no
+    // option to Qt.
+    QList<QByteArray> qtArguments = QList<QByteArray>{argv[0]} + command.qtOptions;
+    std::vector<char*> qtArgv;
+    for (QByteArray& argument : qtArguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(qtArguments.size());
+    QApplication app(qtArgc, qtArgv.data());
     configureApplication(app);
     ui::Context context(ui::Context::systemServices());
     context.helpFile = defaultHelpFile();
     Forms forms(context);
     forms.start();
-    if (!command.file.isEmpty())
-        QTimer::singleShot(0, &app, [&forms, file = command.file] { forms.openLabelFile(file); });
+    if (command.file)
+        QTimer::singleShot(0, &app, [&forms, file = *command.file] { forms.openLabelFile(file); });
     return app.exec();
 }

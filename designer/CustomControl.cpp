@@ -346,13 +346,14 @@ void CustomControl::saveLabel(const QString& path)
 void CustomControl::Command4_Click()
 {
     if (chooseFile(&ui::CommonDialog::ShowOpen, kLabelFilter))
-        loadLabel(controls().CommonDialog1->FileName);
+        loadLabel(QFile::encodeName(controls().CommonDialog1->FileName));
 }
 
-void CustomControl::loadLabel(const QString& path)
+void CustomControl::loadLabel(const QByteArray& nativePath)
 {
+    const QString path = platform::displayName(nativePath);
     platform::MessageBox& messages = forms_.context.messages();
-    const auto loaded = design_.load(path, forms_.context.pictures());
+    const auto loaded = design_.load(nativePath, forms_.context.pictures());
     if (!loaded)
         messages.show(window(),
                       QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, loaded.error()),

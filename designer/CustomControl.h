@@ -84,8 +84,9 @@ public:
     void Command13_Click();
     void Text4_Change();
 
-    // Loads a label file as "Load Custom Label" does once a file is chosen.
-    void loadLabel(const QString& path);
+    // Loads a label file as "Load Custom Label" does once a file is chosen;
+    // `path` as the bytes the system names the file by.
+    void loadLabel(const QByteArray& path);
 
 protected:
     void build(QWidget* client) override;

@@ -161,12 +161,13 @@ ui::Result<void, QString> Design::save(const QString& path) const
     return labelfile::replaceFile(path, labelfile::write(values()));
 }
 
-ui::Result<QStringList, QString> Design::load(const QString& path, platform::Pictures& pictures)
+ui::Result<QStringList, QString> Design::load(const QByteArray& nativePath, platform::Pictures& pictures)
 {
+    const QString path = platform::displayName(nativePath);
     // Everything is read and checked before anything is applied.
     QByteArray bytes;
     try {
-        bytes = platform::UserFile(path).readUpTo(labelfile::kMaxFileBytes);
+        bytes = platform::UserFile(nativePath).readUpTo(labelfile::kMaxFileBytes);
     } catch (const ui::Error& error) {
         return ui::failed(error.description);
     }
@@ -196,7 +197,8 @@ ui::Result<QStringList, QString> Design::load(const QString& path, platform::Pic
     QImage picture;
     if (!values.cardpc.isEmpty()) {
         // A relative path leads from the label file's folder.
-        const QString picturePath = QDir(QFileInfo(path).absolutePath()).filePath(values.cardpc);
+        const QString picturePath =
+            QDir(QFileInfo(QFile::decodeName(nativePath)).absolutePath()).filePath(values.cardpc);
         try {
             picture = pictures.load(picturePath);
         } catch (const ui::Error& error) {

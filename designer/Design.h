@@ -67,7 +67,7 @@ public:
     // `pictures`. Gives what the user should be told about a load that
     // left something out (a caption cut, a picture missing), or why
     // nothing was loaded.
-    ui::Result<QStringList, QString> load(const QString& path, platform::Pictures& pictures);
+    ui::Result<QStringList, QString> load(const QByteArray& nativePath, platform::Pictures& pictures);
     // What a save would not write as it is, one sentence each.
     QStringList saveProblems() const;
     // Writes the label file, or says why it could not be written; a failed

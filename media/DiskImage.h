@@ -23,6 +23,10 @@ struct FileStamp {
 // names) through libarchive; FAT floppy and hard-disk images (long names
 // included), Zip disks with their partition table, and UDF through
 // 7-Zip's lister. Only directory records are read, never file data.
+//
+// FAT short names and labels that are not UTF-8 are read in the OEM code
+// page DOS and Windows wrote them in: 437, or the one the environment
+// variable TESSERA_OEM_CODEPAGE names ("850", "866", "cp1251", ...).
 class DiskImage {
 public:
     // At most this many entries in one image, so that memory stays bounded.
@@ -32,7 +36,8 @@ public:
     // folder, 70 when permission is denied, 75 for anything that is no
     // regular file (a named pipe, a device) or cannot be read, and 68 (Device
     // unavailable) with the reason for anything that is no readable disk
-    // image: not an image, empty, cut short, damaged, looping, or too large.
+    // image: not an image, empty, cut short, damaged, looping, too large, or
+    // a disk of several partitions.
     // Raises Stopped when `stop` is requested on the way (7-Zip's lister is
     // ended then). Safe on any thread.
     static std::shared_ptr<const DiskImage> open(const QString& path, std::stop_token stop = {});
@@ -45,6 +50,10 @@ public:
     const QString& path() const { return path_; }
     // "ISO 9660", "FAT", ...
     const QString& format() const { return format_; }
+    // The name the volume was given: a CD's volume identifier, a FAT disk's
+    // label, a UDF disk's logical volume identifier. Empty when the format
+    // has none or it is blank.
+    const QString& volumeLabel() const { return volumeLabel_; }
 
     // Whether the file at path() is no longer the one read, or is gone.
     // Safe on any thread.
@@ -60,11 +69,13 @@ public:
     // Builds the tree from a reader's entries (folders a path implies are
     // made as needed). Public for tests.
     static std::shared_ptr<const DiskImage> fromEntries(const QString& path, const QString& format,
-                                                        const QList<Entry>& entries, FileStamp stamp = {});
+                                                        const QList<Entry>& entries, FileStamp stamp = {},
+                                                        const QString& volumeLabel = {});
 
 private:
     QString path_;
     QString format_;
+    QString volumeLabel_;
     FileStamp stamp_;
     QHash<QByteArray, platform::Listing> folders_;
 };

@@ -2,8 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace media {
+
+namespace {
+// A file's name or folder as the drive list shows it.
+QString shown(const QString& text) { return platform::displayName(QFile::encodeName(text)); }
+}  // namespace
 
 QByteArray ImageDrives::rootOf(const QString& imagePath)
 {
@@ -12,7 +18,23 @@ QByteArray ImageDrives::rootOf(const QString& imagePath)
 
 platform::Drive ImageDrives::driveOf(const DiskImage& image)
 {
-    return {rootOf(image.path()), QFileInfo(image.path()).fileName(), true};
+    return {rootOf(image.path()), shown(QFileInfo(image.path()).fileName()), true};
+}
+
+void ImageDrives::tellApart(QList<platform::Drive>& drives) const
+{
+    QHash<QString, int> named;  // how many images have each file name
+    for (const auto& [root, image] : images_)
+        ++named[QFileInfo(image->path()).fileName()];
+    for (platform::Drive& drive : drives) {
+        const auto [image, inside] = find(drive.root);
+        if (!image || !inside.isEmpty())
+            continue;
+        const QFileInfo file(image->path());
+        drive.label = shown(file.fileName());
+        if (named.value(file.fileName()) > 1)
+            drive.label += QStringLiteral(" (%1)").arg(shown(file.absolutePath()));
+    }
 }
 
 void ImageDrives::keep(std::shared_ptr<const DiskImage> image)

@@ -46,6 +46,9 @@ public:
     void keep(std::shared_ptr<const DiskImage> image);
     // The drive an image is: its file's path as root, labelled with its name.
     static platform::Drive driveOf(const DiskImage& image);
+    // Labels the images' drives among `drives` so that no two look alike:
+    // an image whose file's name another image has shows its folder too.
+    void tellApart(QList<platform::Drive>& drives) const;
     // The root an image file has as a drive.
     static QByteArray rootOf(const QString& imagePath);
 

@@ -11,10 +11,17 @@ QString displayName(const QByteArray& name)
     // Names from older disks are often Latin-1 rather than UTF-8: shown as
     // Latin-1 they read as written instead of as replacement characters.
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString decoded = utf8(name);
-    if (!utf8.hasError())
-        return decoded;
-    return QString::fromLatin1(name);
+    QString decoded = utf8(name);
+    if (utf8.hasError())
+        decoded = QString::fromLatin1(name);
+    // A control character (a tab, a newline that would split the entry in
+    // two) shows as "?", as do the separators that break a line.
+    for (QChar& c : decoded) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char('?');
+    }
+    return decoded;
 }
 
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name)

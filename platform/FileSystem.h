@@ -85,7 +85,7 @@ private:
 void sortEntries(QList<DirEntry>& entries);
 
 // The text shown for a name or path stored as bytes: UTF-8, or Latin-1 for
-// bytes that are not valid UTF-8.
+// bytes that are not valid UTF-8; control characters show as "?".
 QString displayName(const QByteArray& name);
 
 // Path helpers on stored bytes.

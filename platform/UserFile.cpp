@@ -42,11 +42,12 @@ ui::Result<void> regular(const struct stat& status)
 
 }  // namespace
 
-UserFile::UserFile(const QString& path)
+UserFile::UserFile(const QString& path) : UserFile(QFile::encodeName(path)) {}
+
+UserFile::UserFile(const QByteArray& name)
 {
-    if (path.isEmpty())
+    if (name.isEmpty())
         throw ui::Error::of(ui::Error::FileNotFound);
-    const QByteArray name = QFile::encodeName(path);
     // Looked at before it is opened: opening a device or a named pipe can
     // itself act (rewind a tape, release a writer waiting at the pipe).
     struct stat named {};

@@ -18,6 +18,9 @@ public:
     // denied, and 75 for anything that is no regular file (a named pipe, a
     // device, a socket) or cannot be opened.
     explicit UserFile(const QString& path);
+    // The same for a path as the bytes the system names the file by, which
+    // need not be valid in the locale's encoding.
+    explicit UserFile(const QByteArray& nativePath);
     ~UserFile();
     UserFile(const UserFile&) = delete;
     UserFile& operator=(const UserFile&) = delete;

@@ -47,4 +47,18 @@ Placement place(QSizeF designMm, QSizeF label, Fit fit)
     return p;
 }
 
+PageSetup pageSetup(const Product& product)
+{
+    const QSizeF paper = product.paper;
+    const bool landscape = paper.width() > paper.height();
+    const QSizeF upright = landscape ? paper.transposed() : paper;
+    return PageSetup{QPageSize(upright, QPageSize::Point, QString(), QPageSize::FuzzyMatch),
+                     landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
+}
+
+bool PageSetup::matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const
+{
+    return size.isEquivalentTo(other) && orientation == otherOrientation;
+}
+
 }  // namespace stock

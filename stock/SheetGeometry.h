@@ -2,9 +2,12 @@
 
 #include "stock/Product.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainterPath>
 
-// Where a design goes on a label, and the label's outline for clipping.
+// Where a design goes on a label, the label's outline for clipping, and the
+// page a product is printed on.
 namespace stock {
 
 // The label's outline in its cell's own coordinates (points, the cell's
@@ -28,5 +31,17 @@ struct Placement {
 // A design of `designMm` (width x height in millimetres) on a label of
 // `label` (points).
 Placement place(QSizeF designMm, QSizeF label, Fit fit);
+
+// The page a product's sheets are printed on: its paper, upright, a standard
+// size where it is one, turned to landscape when the paper is wider than tall.
+struct PageSetup {
+    QPageSize size;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+
+    // Whether a printer's page is this one.
+    bool matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const;
+};
+
+PageSetup pageSetup(const Product& product);
 
 }  // namespace stock

@@ -221,6 +221,10 @@ void ContentSelection::pickImage()
         const platform::Drive drive = media::ImageDrives::driveOf(*found->image);
         c.drives.append(drive);
         c.Drive1->insertItem(index, drive.label);
+        // Two images of the same name are told apart by their folders.
+        c.files->tellApart(c.drives);
+        for (int i = 0; i < c.drives.size(); ++i)
+            c.Drive1->setItemText(i, c.drives[i].label);
     }
     c.Drive1->setCurrentIndex(index);
     listedDrive_ = shownDrive_ = index;

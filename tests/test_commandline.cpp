@@ -1,5 +1,6 @@
 // The command line: a label file to open (what a file manager passes),
-// --help, --version and mistakes; and opening a file from it.
+// labels made without a window, --help, --version and mistakes; and opening
+// a file from it.
 
 #include "support/Harness.h"
 
@@ -15,6 +16,7 @@
 #include <cstddef>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -113,7 +115,29 @@ private:
     QByteArray path_;
 };
 
+// The sample card under a name that is not valid UTF-8, which QFile cannot
+// spell (nor QTemporaryDir remove); gone with this.
+class OddlyNamedCard {
+public:
+    OddlyNamedCard() : path(QFile::encodeName(dir.path()) + "/caf\xe9.lab")
+    {
+        QFile sample(QFINDTESTDATA("data/holiday.lab"));
+        const QByteArray bytes = sample.open(QIODevice::ReadOnly) ? sample.readAll() : QByteArray();
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        written = fd >= 0 && !bytes.isEmpty() && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~OddlyNamedCard() { ::unlink(path.constData()); }
+
+    QTemporaryDir dir;
+    const QByteArray path;
+    bool written = false;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(BatchRequest)
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -121,33 +145,110 @@ class CommandLineTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { configureTestApplication(); }
 
+    // Each row: the arguments as argv has them, what they ask for, and the
+    // label file to open or what the one line of a mistake names.
     void parsing_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArrayList>("arguments");
         QTest::addColumn<int>("action");
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("detail");
         using A = CommandLine::Action;
-        QTest::newRow("nothing") << QStringList() << int(A::Run) << QString();
-        QTest::newRow("a file") << QStringList{"/home/me/card.lab"} << int(A::Run) << "/home/me/card.lab";
-        QTest::newRow("a file named like an option") << QStringList{"--", "-odd.lab"} << int(A::Run) << "-odd.lab";
-        QTest::newRow("help") << QStringList{"--help"} << int(A::Help) << QString();
-        QTest::newRow("-h after a file") << QStringList{"x.lab", "-h"} << int(A::Help) << QString();
-        QTest::newRow("version") << QStringList{"-v"} << int(A::Version) << QString();
-        QTest::newRow("unknown") << QStringList{"--print"} << int(A::Error) << QString();
-        QTest::newRow("two files") << QStringList{"a.lab", "b.lab"} << int(A::Error) << QString();
-        QTest::newRow("Qt's display options")
-            << QStringList{"-platform", "xcb", "--display", ":1", "card.lab"} << int(A::Run) << "card.lab";
-        QTest::newRow("an option without its value") << QStringList{"-display"} << int(A::Error) << QString();
+        const auto row = [](const char* name, const QByteArrayList& arguments, A action, const QByteArray& detail) {
+            QTest::newRow(name) << arguments << int(action) << detail;
+        };
+        row("nothing", {}, A::Run, {});
+        row("a file", {"/home/me/card.lab"}, A::Run, "/home/me/card.lab");
+        row("a file named like an option", {"--", "-odd.lab"}, A::Run, "-odd.lab");
+        row("a name not valid UTF-8 stays its bytes", {"caf\xe9.lab"}, A::Run, "caf\xe9.lab");
+        row("help", {"--help"}, A::Help, {});
+        row("-h after a file and a mistake", {"x.lab", "--frobnicate", "-h"}, A::Help, {});
+        row("version", {"-v"}, A::Version, {});
+        row("Qt's display options", {"-platform", "xcb", "--display", ":1", "card.lab"}, A::Run, "card.lab");
+        row("unknown", {"--print"}, A::UsageError, "unknown option '--print'");
+        row("two files", {"a.lab", "b.lab"}, A::UsageError, "one label file at a time");
+        row("an option without its value", {"-display"}, A::UsageError, "'-display'");
+        row("two kinds", {"--floppy", "--card", "--contents", "a.img"}, A::UsageError, "--floppy and --card");
+        row("contents and name", {"--cd", "--contents", "--name", "A", "a.img"}, A::UsageError,
+            "--contents and --name");
+        row("name with inputs", {"--cd", "--name", "A", "a.img", "b.img"}, A::UsageError, "--name");
+        row("line without name", {"--cd", "--contents", "--line", "x", "a.img"}, A::UsageError, "--line needs --name");
+        row("contents without inputs", {"--cd", "--contents"}, A::UsageError, "--contents needs");
+        row("card without inputs", {"--card", "--pdf", "o.pdf"}, A::UsageError, "--card needs");
+        row("a kind without contents or name", {"--zip-label", "a.img"}, A::UsageError, "--zip-label needs");
+        row("contents without a kind", {"--contents", "a.img"}, A::UsageError, "--contents needs a kind");
+        row("output without a kind", {"--outline", "a.lab"}, A::UsageError, "--outline needs a kind");
+        row("pdf and printer", {"--card", "--pdf", "o.pdf", "--printer", "q", "a.lab"}, A::UsageError,
+            "--pdf and --printer");
+        row("the pdf twice", {"--card", "--pdf", "a.pdf", "--pdf", "b.pdf", "a.lab"}, A::UsageError, "--pdf");
+        row("copies above the bound", {"--card", "--copies", "10001", "a.lab"}, A::UsageError, "'10001'");
+        row("copies not a number", {"--card", "--copies", "2x", "a.lab"}, A::UsageError, "'2x'");
+        row("start cell 0", {"--card", "--start-cell", "0", "a.lab"}, A::UsageError, "--start-cell");
+        row("fit", {"--card", "--fit", "best", "a.lab"}, A::UsageError, "'best'");
+        QByteArrayList lines = {"--floppy", "--name", "A"};
+        for (int i = 0; i < 21; ++i)
+            lines << "--line" << QByteArray::number(i);
+        row("more lines than the label has", lines, A::UsageError, "room for 20 lines, not 21");
     }
     void parsing()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QByteArrayList, arguments);
         QFETCH(int, action);
-        QFETCH(QString, file);
+        QFETCH(QByteArray, detail);
         const CommandLine line = CommandLine::parse(arguments);
         QCOMPARE(int(line.action), action);
-        QCOMPARE(line.file, file);
-        QCOMPARE(line.error.isEmpty(), action != int(CommandLine::Action::Error));
+        if (line.action == CommandLine::Action::UsageError) {
+            QVERIFY2(line.error.startsWith(QStringLiteral("tessera: ")) && !line.error.contains(QLatin1Char('\n')) &&
+                         line.error.endsWith(QStringLiteral(" (try 'tessera --help')")) &&
+                         line.error.contains(QString::fromUtf8(detail)),
+                     qPrintable(line.error));
+        } else {
+            QCOMPARE(line.file.value_or(QByteArray()), detail);
+        }
+    }
+
+    void batchRequests_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<BatchRequest>("request");
+        using L = BatchRequest::Labels;
+        BatchRequest contents;
+        contents.labels = L::Floppy;
+        contents.contents = true;
+        contents.inputs = {"disk1.img", "caf\xe9", "-odd.img"};
+        contents.pdf = "t\xeate.pdf";
+        contents.stock = QStringLiteral("Avery 5196");
+        QTest::newRow("contents") << QByteArrayList{"--floppy",          "--contents", "--stock", "Avery 5196",
+                                                    "--pdf=t\xeate.pdf", "disk1.img",  "caf\xe9", "--",
+                                                    "-odd.img"}
+                                  << contents;
+        BatchRequest byHand;
+        byHand.labels = L::Cd;
+        byHand.name = QStringLiteral("Backup");
+        byHand.lines = {QStringLiteral("photos"), QString(), QStringLiteral("\u00e9t\u00e9")};
+        byHand.printer = QStringLiteral("office");
+        byHand.copies = 10000;
+        byHand.startCell = 7;
+        byHand.fit = stock::Fit::ShrinkToFit;
+        byHand.outline = true;
+        QTest::newRow("by hand") << QByteArrayList{"--cd",   "--name",   "Backup",   "--line",       "photos",
+                                                   "--line", "",         "--line",   "\xe9t\xe9",    "--printer",
+                                                   "office", "--copies", "10000",    "--start-cell", "7",
+                                                   "--fit",  "shrink",   "--outline"}
+                                 << byHand;
+        BatchRequest cards;
+        cards.labels = L::Cards;
+        cards.inputs = {"a.lab", "b.lab"};
+        QTest::newRow("cards") << QByteArrayList{"--card", "a.lab", "b.lab"} << cards;
+    }
+    void batchRequests()
+    {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(BatchRequest, request);
+        const CommandLine line = CommandLine::parse(arguments);
+        QCOMPARE(int(line.action), int(CommandLine::Action::Batch));
+        QCOMPARE(line.batch.inputs, request.inputs);
+        QCOMPARE(line.batch.lines, request.lines);
+        QVERIFY(line.batch == request);
     }
 
     void theProgramAnswersHelpVersionAndMistakesWithoutADisplay()
@@ -173,6 +274,11 @@ private Q_SLOTS:
         QCOMPARE(run({"--frobnicate"}, out, err), 2);
         QCOMPARE(err, QByteArray("tessera: unknown option '--frobnicate' (try 'tessera --help')\n"));
         QVERIFY(out.isEmpty());
+        QCOMPARE(run({"--floppy", "--contents"}, out, err), 2);
+        QCOMPARE(err.count('\n'), 1);
+        // Labels made without a window are decided on before Qt needs a display.
+        QCOMPARE(run({"--floppy", "--contents", "disk.img"}, out, err), 1);
+        QCOMPARE(err, QByteArray("tessera: batch labelling is not available yet\n"));
         // A file still needs a display: the same one line as without one.
         QCOMPARE(run({"card.lab"}, out, err), 1);
         QVERIFY(err.startsWith("tessera: no display"));
@@ -244,19 +350,54 @@ private Q_SLOTS:
         QVERIFY(Program({}, environment({{"DISPLAY", gone.constData()}, {"QT_QPA_PLATFORM", "xcb;offscreen"}}))
                     .waitUntilIdle());
         QVERIFY(Program({"-platform", "offscreen"}, environment({{"DISPLAY", gone.constData()}})).waitUntilIdle());
+        QVERIFY(Program({"--platform=offscreen"}, environment({{"DISPLAY", gone.constData()}})).waitUntilIdle());
     }
 
+    // Also under a name that is not valid UTF-8: opened by its bytes, shown
+    // as Latin-1.
     void aFileFromTheCommandLineOpensInTheDesigner()
     {
+        OddlyNamedCard card;
+        QVERIFY(card.written);
         Harness h;
         h.forms->start();
-        const QString path = QFINDTESTDATA("data/holiday.lab");
-        h.forms->openLabelFile(path);
+        h.forms->openLabelFile(card.path);
         QCOMPARE(h.visible(), (QStringList{"CustomOp", "CustomPre"}));
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.forms->CustomOp.txtamt, qint16(3));
         QCOMPARE(h.forms->CustomPre.card().line(0).Caption, QStringLiteral("Holiday photos, 1998"));
-        QCOMPARE(h.forms->CustomOp.controls().CommonDialog1->FileName, path);
+        QCOMPARE(h.forms->CustomOp.controls().CommonDialog1->FileName,
+                 card.dir.path() + QStringLiteral("/caf\u00e9.lab"));
+    }
+
+    // The program itself opens that file: the bytes of argv reach open().
+    void theProgramOpensANameThatIsNotValidUtf8()
+    {
+        OddlyNamedCard card;
+        QVERIFY(card.written);
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
+        QVERIFY(::inotify_add_watch(watch, card.path.constData(), IN_OPEN) >= 0);
+        // QProcess passes its arguments through the locale: the shell makes
+        // the name's bytes.
+        QProcess program;
+        program.setProcessEnvironment(environment({{"QT_QPA_PLATFORM", "offscreen"}}));
+        program.setWorkingDirectory(card.dir.path());
+        program.start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf 'caf\\351.lab')\""),
+                       QStringLiteral(TESSERA_BINARY)});
+        const auto end = qScopeGuard([&program] {
+            program.kill();
+            program.waitForFinished();
+        });
+        bool seen = false;
+        const auto opened = [watch, &seen] {
+            inotify_event event{};
+            seen = seen || (::read(watch, &event, sizeof event) > 0 && (event.mask & IN_OPEN));
+            return seen;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(opened(), 20000);
     }
 
     void aMissingOrBadFileSaysSoAndLeavesTheDesignerAsFirstOpened()
@@ -270,7 +411,7 @@ private Q_SLOTS:
         for (const QString& path : {dir.filePath(QStringLiteral("missing.lab")), bad}) {
             Harness h;
             h.forms->start();
-            h.forms->openLabelFile(path);
+            h.forms->openLabelFile(QFile::encodeName(path));
             QCOMPARE(h.messages->calls.size(), 1);
             QVERIFY(h.messages->calls[0].text.contains(path));
             QCOMPARE(h.visible(), (QStringList{"CustomOp", "CustomPre"}));

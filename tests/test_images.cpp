@@ -17,6 +17,10 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
+#include <linux/capability.h>
+#include <optional>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -46,24 +50,35 @@ struct Made {
     QString name;
     QString script;  // makes `name` from ./tree
     QString format;
+    QString label;
 };
 
 QList<Made> images()
 {
     QList<Made> made = {
+        // Its label in the boot sector only: the root folder's label entry is
+        // deleted.
         {"floppy.img",
-         "mkfs.fat -C floppy.img 1440 >/dev/null && mcopy -s -i floppy.img tree/* ::/ && "
-         "echo s > SECRET.TXT && mcopy -i floppy.img SECRET.TXT ::/ && mattrib -i floppy.img +h ::/SECRET.TXT",
-         "FAT"},
+         "mkfs.fat -n FLOPPY -C floppy.img 1440 >/dev/null && mcopy -s -i floppy.img tree/* ::/ && "
+         "echo s > SECRET.TXT && mcopy -i floppy.img SECRET.TXT ::/ && mattrib -i floppy.img +h ::/SECRET.TXT && "
+         "printf '\\345' | dd of=floppy.img bs=1 seek=9728 conv=notrunc 2>/dev/null",
+         "FAT", "FLOPPY"},
         // A Zip disk: its file system on partition 4, as Zip disks come formatted.
         {"zip100.img",
          "truncate -s 100M zip100.img && printf 'label: dos\\n4 : start=32, size=196576, type=6\\n' | "
-         "sfdisk -q zip100.img && mkfs.fat -F 16 --offset 32 zip100.img 98288 >/dev/null && "
+         "sfdisk -q zip100.img && mkfs.fat -n 'ZIP 100' -F 16 --offset 32 zip100.img 98288 >/dev/null && "
          "mcopy -s -i zip100.img@@16384 tree/* ::/",
-         "FAT"},
-        {"fat16.img", "mkfs.fat -F 16 -C fat16.img 20480 >/dev/null && mcopy -s -i fat16.img tree/* ::/", "FAT"},
-        {"joliet.iso", "xorriso -as mkisofs -quiet --norock -J -V JOLIET -o joliet.iso tree 2>/dev/null", "ISO 9660"},
-        {"rockridge.iso", "xorriso -as mkisofs -quiet -R -V RR -o rockridge.iso tree 2>/dev/null", "ISO 9660"},
+         "FAT", "ZIP 100"},
+        {"fat16.img", "mkfs.fat -F 16 -C fat16.img 20480 >/dev/null && mcopy -s -i fat16.img tree/* ::/", "FAT", ""},
+        // The Joliet name, not the primary descriptor's.
+        {"joliet.iso",
+         "xorriso -as mkisofs -quiet --norock -J -V 'Café Fotos 2024' -o joliet.iso tree 2>/dev/null && "
+         "printf 'PRIMARY%25s' '' | dd of=joliet.iso bs=1 seek=32808 conv=notrunc 2>/dev/null",
+         "ISO 9660", "Café Fotos 2024"},
+        // Joliet keeps 16 characters of a name; the primary descriptor 32.
+        {"rockridge.iso",
+         "xorriso -as mkisofs -quiet -R -J -V 'Holiday photos from Greece' -o rockridge.iso tree 2>/dev/null",
+         "ISO 9660", "Holiday photos from Greece"},
     };
     for (Made& m : made)
         m.script = QStringLiteral("rm -f '%1' && ").arg(m.name) + m.script;
@@ -88,6 +103,23 @@ private:
     QTemporaryDir bin_;
     QByteArray path_;
 };
+
+// Runs `work` on a thread of its own that has given up the capabilities
+// that let root read any file, so that permission bits bind it as they bind
+// any user.
+void withoutReadOverride(const std::function<void()>& work)
+{
+    std::thread([&work] {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        if (::syscall(SYS_capget, &header, data) == 0) {
+            for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+                data[capability / 32].effective &= ~(1u << (capability % 32));
+            ::syscall(SYS_capset, &header, data);
+        }
+        work();
+    }).join();
+}
 
 void openImage(Harness& h, const QString& path)
 {
@@ -124,20 +156,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("label");
         for (const Made& m : images())
-            QTest::newRow(qPrintable(m.name)) << m.name << m.script << m.format;
+            QTest::newRow(qPrintable(m.name)) << m.name << m.script << m.format << m.label;
     }
     void eachFormatListsLikeADirectory()
     {
         QFETCH(QString, name);
         QFETCH(QString, script);
         QFETCH(QString, format);
+        QFETCH(QString, label);
         const QString failed = sh(dir_.path(), script);
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const QString path = dir_.filePath(name);
 
         const auto image = media::DiskImage::open(path);
         QCOMPARE(image->format(), format);
+        QCOMPARE(image->volumeLabel(), label);
 
         Harness h;
         h.files->driveList = {{"/", QStringLiteral("/"), true}};
@@ -187,12 +222,17 @@ private Q_SLOTS:
         openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
         QCOMPARE(driveItems(h), (QStringList{real.path(), "floppy.img", "joliet.iso", "Disk image..."}));
         QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        // Two images of the same name show their folders.
+        QVERIFY(sh(dir_.path(), QStringLiteral("mkdir -p other && cp floppy.img other/")).isEmpty());
+        openImage(h, dir_.filePath(QStringLiteral("other/floppy.img")));
+        QCOMPARE(driveItems(h), (QStringList{real.path(), "floppy.img (" + dir_.path() + ")", "joliet.iso",
+                                             "floppy.img (" + dir_.path() + "/other)", "Disk image..."}));
         h.forms->opncontents.pickDrive(1);
         QCOMPARE(h.forms->opncontents.contents(), QStringList{"Z.BIN"});
         // Choosing an open image again goes to its drive.
         openImage(h, dir_.filePath(QStringLiteral("joliet.iso")));
         QCOMPARE(c.Drive1->currentIndex(), 2);
-        QCOMPARE(driveItems(h).size(), 4);
+        QCOMPARE(driveItems(h).size(), 5);
         // Cancelling the dialog changes nothing.
         h.forms->opncontents.pickDrive(int(c.drives.size()));
         QCOMPARE(c.Drive1->currentIndex(), 2);
@@ -268,6 +308,11 @@ private Q_SLOTS:
                "&& "
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
             << 68 << "not a disk image";
+        QTest::newRow("two partitions")
+            << "rm -f bad.img && truncate -s 20M bad.img && printf 'label: dos\\n1 : start=2048, size=16384, type=1\\n"
+               "2 : start=18432, size=16384, type=1\\n' | sfdisk -q bad.img && mkfs.fat --offset 2048 bad.img 8192 "
+               ">/dev/null && mkfs.fat --offset 18432 bad.img 8192 >/dev/null"
+            << 68 << "the disk has 2 partitions";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
         QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "not a regular file";
         QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75 << "not a regular file";
@@ -310,6 +355,24 @@ private Q_SLOTS:
         QCOMPARE(c.Drive1->currentIndex(), 0);
         QCOMPARE(c.Dir1->path(), realRoot + "/kept");
         QCOMPARE(h.forms->opncontents.contents(), before);
+    }
+
+    void anImageNoOneMayReadIsPermissionDenied()
+    {
+        const QString failed = sh(dir_.path(), QStringLiteral("rm -f locked.img && mkfs.fat -C locked.img 1440 "
+                                                              ">/dev/null && chmod 000 locked.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        std::optional<ui::Error> refused;
+        withoutReadOverride([&] {
+            try {
+                media::DiskImage::open(dir_.filePath(QStringLiteral("locked.img")));
+            } catch (const ui::Error& error) {
+                refused = error;
+            }
+        });
+        QVERIFY(refused);
+        QCOMPARE(refused->number, 70);
+        QCOMPARE(refused->description, QStringLiteral("Permission denied"));
     }
 
     void aFolderOfMoreThan32767EntriesOverflowsAsADirectoryDoes()
@@ -371,15 +434,48 @@ private Q_SLOTS:
         QCOMPARE(image->list("D449").files.size(), 999);
     }
 
-    void anEmptyUdfImageOpensEmpty()
+    void anEmptyUdfImageOpensEmptyWhateverItsLabelSays()
     {
         const QString failed =
-            sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && mkudffs -l UDFDISK udf.img "
-                                           ">/dev/null 2>&1"));
+            sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && "
+                                           "mkudffs --lvid='Unexpected end' udf.img >/dev/null 2>&1"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto image = media::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
         QCOMPARE(image->format(), QStringLiteral("UDF"));
+        QCOMPARE(image->volumeLabel(), QStringLiteral("Unexpected end"));
         QCOMPARE(image->list({}).files.size(), 0);
+    }
+
+    // Names as the disks' own systems showed them: a DOS disk's short names
+    // in its code page, no folders of 7-Zip's invention, and no control
+    // character that would break an entry.
+    void namesShowAsTheirDisksShowedThem()
+    {
+        const QString failed =
+            sh(dir_.path(),
+               QStringLiteral("export LC_ALL=C.UTF-8 && rm -rf dos odd && mkdir dos odd && "
+                              "echo c > dos/CAFÉ.TXT && echo a > dos/ÄRGER.TXT && "
+                              "rm -f dos.img && mkfs.fat -C dos.img 1440 >/dev/null && mlabel -i dos.img ::CAFÉ && "
+                              "mcopy -i dos.img dos/* ::/ && rm -f ext.img && truncate -s 8M ext.img && "
+                              "mkfs.ext4 -q -d tree ext.img && touch 'odd/new\nline.txt' 'odd/tab\tstop.txt' && "
+                              "xorriso -as mkisofs -quiet -R -o odd.iso odd 2>/dev/null"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto names = [this](const QString& image, bool folders = false) {
+            const platform::Listing listing = media::DiskImage::open(dir_.filePath(image))->list({});
+            QStringList shown;
+            for (const platform::DirEntry& entry : folders ? listing.directories : listing.files)
+                shown << entry.display;
+            return shown;
+        };
+        QCOMPARE(names("dos.img"), (QStringList{"CAFÉ.TXT", "ÄRGER.TXT"}));
+        QCOMPARE(media::DiskImage::open(dir_.filePath("dos.img"))->volumeLabel(), QStringLiteral("CAFÉ"));
+        {
+            qputenv("TESSERA_OEM_CODEPAGE", "866");
+            const auto restore = qScopeGuard([] { qunsetenv("TESSERA_OEM_CODEPAGE"); });
+            QCOMPARE(names("dos.img"), (QStringList{"CAFР.TXT", "ОRGER.TXT"}));
+        }
+        QCOMPARE(names("ext.img", true), (QStringList{"Long Folder Name", "lost+found", "SUB"}));
+        QCOMPARE(names("odd.iso"), (QStringList{"new?line.txt", "tab?stop.txt"}));
     }
 
     void theTreeIsBuiltFromPathsAlone()

@@ -119,6 +119,22 @@ struct ChildSave {
     QString why;
 };
 
+// The save helper, copied where "nobody" may run it: a checkout in a private
+// folder (mode 0700) is closed to other users.
+QString saveHelper()
+{
+    static QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+    static const QString helper = [] {
+        const QString copy = dir.filePath(QStringLiteral("save_file"));
+        const bool ok = dir.isValid() &&
+                        QFile::setPermissions(dir.path(), kEveryoneReads | kEveryoneEnters | P::WriteOwner) &&
+                        QFile::copy(QStringLiteral(SAVE_FILE), copy) &&
+                        QFile::setPermissions(copy, kEveryoneReads | kEveryoneEnters);
+        return ok ? copy : QStringLiteral(SAVE_FILE);
+    }();
+    return helper;
+}
+
 // Saves `bytes` as `path` in a child process in which writing a file past
 // `limit` bytes fails as on a full disk (EFBIG), as the unprivileged user
 // "nobody" when `asNobody` and this process is root.
@@ -135,7 +151,7 @@ ChildSave saveInChild(const QString& path, const QByteArray& bytes, rlim_t limit
              ::setresuid(nobody, nobody, nobody) != 0))
             ::_exit(CannotDropRoot);
     });
-    process.start(QStringLiteral(SAVE_FILE), {path, QString::fromLatin1(bytes)});
+    process.start(saveHelper(), {path, QString::fromLatin1(bytes)});
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput())};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "stock/SheetGeometry.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What a run without a window is asked to make: which labels, filled from
+// what, and where they go. It holds the request as given; the inputs, the
+// printer and the label product are looked at by the run itself.
+struct BatchRequest {
+    // A template, or cards saved in label files.
+    enum class Labels { Floppy, ZipLabel, ZipSleeve, Cd, Cards };
+    Labels labels = Labels::Floppy;
+
+    // For a template: one label per input, filled from the folder or disk
+    // image as automatic contents fills it; otherwise one label filled by
+    // hand with `name` and `lines`.
+    bool contents = false;
+    QString name;
+    QStringList lines;
+
+    // The folders, disk images or label files as the bytes the program was
+    // given, so that a name that is not valid in the locale still opens.
+    QList<QByteArray> inputs;
+
+    std::optional<QByteArray> pdf;  // the PDF file to write, as given; none: print
+    QString printer;                // the queue; empty: the system's default printer
+    QString stock;                  // the label product as typed; empty: plain paper
+    int startCell = 1;              // the first label on the sheet, from 1
+    int copies = 1;                 // of each label
+    // None: as the label stock tab chooses, actual size unless the design is
+    // larger than the label.
+    std::optional<stock::Fit> fit;
+    bool outline = false;
+
+    bool operator==(const BatchRequest&) const = default;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "stock/Calibration.h"
+#include "stock/PrintRun.h"
+#include "stock/Product.h"
+#include "stock/SheetGeometry.h"
+
+#include <optional>
+
+namespace stock {
+
+// What the label stock tab hands to printing: the product the print goes on
+// (nothing for plain paper, one label at the page corner as without label
+// stock), the first label to print on and how many, how the design fits the
+// label, whether each label gets a hairline outline, and the printer's
+// calibration, which printing applies to label stock only.
+struct Choice {
+    std::optional<Product> product;
+    int firstCell = 1;
+    int copies = 1;
+    Fit fit = Fit::ActualSize;
+    bool outline = false;
+    Calibration calibration;
+
+    bool plainPaper() const { return !product; }
+    // The cells this choice fills; nothing on plain paper.
+    std::optional<PrintRun> run() const;
+};
+
+}  // namespace stock

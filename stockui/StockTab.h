@@ -1,0 +1,122 @@
+#pragma once
+
+#include "stock/Choice.h"
+#include "stock/ProductDatabase.h"
+#include "stock/SheetMemory.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSettings;
+class QSpinBox;
+
+namespace stockui {
+
+class SheetView;
+
+// The "Label stock" tab of the print dialog: the product the label is
+// printed on (plain paper, one label at the page corner, unless the user
+// chooses one), the first label on its sheet, the copies, how the design
+// fits the label, an outline to trim by, and the printer's calibration.
+//
+// The label products are read when the tab is first shown, or when load()
+// is called, never before. The settings are written only when the user
+// changes something here (a product, a new sheet, the calibration) or a
+// print on label stock succeeds.
+class StockTab final : public QWidget {
+    Q_OBJECT
+public:
+    StockTab(QSettings& settings, stock::ProductDatabase::Sources sources, QWidget* parent = nullptr);
+    ~StockTab() override;
+
+    // The design to be printed: its printed size, and whether it may lose its
+    // corners (round and CD labels are offered only then).
+    void setDesign(QSizeF sizeMm, bool roundLabelsAllowed);
+    // The printer, by its queue name, whose calibration the tab shows and
+    // hands out. An empty name is no printer: the calibration is the identity.
+    void setPrinter(const QString& queue);
+
+    // Reads the label products and brings back the product chosen last; the
+    // second call does nothing.
+    void load();
+    bool loaded() const { return loaded_; }
+
+    stock::Choice choice() const;
+
+public Q_SLOTS:
+    // The paper on the dialog's own page changed to this. While a product is
+    // chosen its paper wins: the tab says so and asks for it again.
+    void paperChanged(const QPageSize& size, QPageLayout::Orientation orientation);
+    // The print of `printed` succeeded, filling the labels of `run`: they
+    // are used now, and the next print starts after them. Not called for a
+    // print that failed or was cancelled, which uses nothing.
+    void printed(const stock::Choice& printed, const stock::PrintRun& run);
+
+Q_SIGNALS:
+    // The page the chosen product needs: when it is chosen, and when the
+    // dialog's paper was changed away from it.
+    void pageWanted(const QPageSize& size, QPageLayout::Orientation orientation);
+    // "Print calibration page" was pressed, with a product chosen.
+    void calibrationPageRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    bool offered(const stock::Product& product) const;
+    void fillList();
+    void choose(const stock::Product* product, bool byUser);
+    void fitToDesign();
+    void showSheet();
+    void showFit();
+    void showNotes();
+    void calibrationEdited();
+    void showCalibration();
+
+    QSettings& settings_;
+    stock::SheetMemory memory_;
+    stock::ProductDatabase::Sources sources_;
+    stock::ProductDatabase database_;
+    bool loaded_ = false;
+    QSizeF designMm_;
+    bool roundAllowed_ = false;
+    QString printer_;
+    stock::Calibration calibration_;
+    QString calibrationNote_;
+    QString paperNote_;
+
+    QList<const stock::Product*> listed_;  // the list's rows; null is plain paper
+    const stock::Product* product_ = nullptr;
+    int first_ = 1;
+
+    QLineEdit* search_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* notes_ = nullptr;
+    SheetView* sheet_ = nullptr;
+    QLabel* firstLabel_ = nullptr;
+    QSpinBox* copies_ = nullptr;
+    QComboBox* fit_ = nullptr;
+    QLabel* scale_ = nullptr;
+    QCheckBox* outline_ = nullptr;
+    QPushButton* newSheet_ = nullptr;
+    QGroupBox* calibrationBox_ = nullptr;
+    QDoubleSpinBox* right_ = nullptr;
+    QDoubleSpinBox* down_ = nullptr;
+    QDoubleSpinBox* across_ = nullptr;
+    QDoubleSpinBox* downScale_ = nullptr;
+    QLabel* calibrationStatus_ = nullptr;
+    QPushButton* calibrationPage_ = nullptr;
+};
+
+}  // namespace stockui

@@ -1,0 +1,322 @@
+// The "Label stock" tab: choosing a product and the label to print on by
+// keyboard, mouse and assistive technology, what is remembered between runs
+// and when it is written, round labels, the paper, and printer calibration.
+
+#include "support/Harness.h"
+
+#include "stock/CalibrationPage.h"
+#include "stock/SheetMemory.h"
+#include "stockui/SheetView.h"
+#include "stockui/StockTab.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace stock;
+using stockui::StockTab;
+
+namespace {
+
+constexpr double kMm = 72 / 25.4;
+// The floppy disk label, 4425 x 3300 twips: larger than a 2.75 in square.
+const QSizeF kFloppyMm(4425 * 25.4 / 1440, 3300 * 25.4 / 1440);
+
+const QByteArray kProducts = R"(<?xml version="1.0"?>
+<Glabels-templates>
+  <Template brand="Avery" part="5196" size="US-Letter" _description="Diskette Labels">
+    <Meta category="media"/>
+    <Label-rectangle id="0" width="2.75in" height="2.75in" round="0.0625in">
+      <Layout nx="3" ny="3" x0="0.125in" y0="0.5in" dx="2.75in" dy="3in"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Acme" part="CD-2" size="A4" _description="CD Labels">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="58.5mm" hole="20.5mm">
+      <Layout nx="1" ny="2" x0="46.5mm" y0="21.5mm" dy="137mm"/>
+    </Label-cd>
+  </Template>
+  <Template brand="Acme" part="R-40" size="A4" _description="Round stickers">
+    <Label-round id="0" radius="20mm"><Layout nx="4" ny="6" x0="10mm" y0="10mm" dx="45mm" dy="45mm"/></Label-round>
+  </Template>
+  <Template brand="Bad" part="zero" size="A4" _description="Nothing">
+    <Label-rectangle id="0" width="0mm" height="5mm"><Layout nx="1" ny="1"/></Label-rectangle>
+  </Template>
+</Glabels-templates>
+)";
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+template <class T>
+T* find(QWidget& tab, const char* name)
+{
+    T* w = tab.findChild<T*>(QLatin1String(name));
+    if (!w)
+        qFatal("no %s", name);
+    return w;
+}
+
+QStringList rows(QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+QString name(QAccessibleInterface* iface) { return iface ? iface->text(QAccessible::Name) : QStringLiteral("(none)"); }
+
+// Types into a number box as a user does, replacing what it shows.
+void typeNumber(QAbstractSpinBox* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+}  // namespace
+
+class StockTabTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    ProductDatabase::Sources sources_;
+
+    QString settingsFile(const char* name) const { return dir_.filePath(QLatin1String(name)); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        configureTestApplication();
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(dir_.isValid());
+        const QString folder = dir_.filePath(QStringLiteral("system"));
+        QVERIFY(QDir().mkpath(folder));
+        write(folder + QStringLiteral("/paper-sizes.xml"),
+              "<Glabels-paper-sizes>"
+              "<Paper-size id=\"A4\" _name=\"A4\" width=\"210mm\" height=\"297mm\"/>"
+              "<Paper-size id=\"US-Letter\" _name=\"US Letter\" width=\"8.5in\" height=\"11in\"/>"
+              "</Glabels-paper-sizes>");
+        write(folder + QStringLiteral("/test-templates.xml"), kProducts);
+        sources_.systemFolders = {folder};
+    }
+
+    void choosingALabelPrintingAndTheNextRun()
+    {
+        const QString file = settingsFile("choosing.conf");
+        QSettings settings(file, QSettings::IniFormat);
+        StockTab tab(settings, sources_);
+        tab.setDesign(kFloppyMm, false);
+        tab.setPrinter(QStringLiteral("Test"));
+        QSignalSpy pages(&tab, &StockTab::pageWanted);
+        auto* list = find<QListWidget>(tab, "products");
+        auto* sheet = find<stockui::SheetView>(tab, "sheet");
+
+        // Nothing is read until the tab is shown; showing it and printing on plain
+        // paper write nothing.
+        QVERIFY(!tab.loaded());
+        QCOMPARE(rows(list), QStringList{plainPaperText()});
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+        QVERIFY(tab.loaded());
+        QVERIFY(tab.choice().plainPaper());
+        QVERIFY(find<QLabel>(tab, "status")->text().startsWith(u"1 of the label database's entries is left out"));
+        tab.printed(tab.choice(), PrintRun{{{1}}, {1}, 2});  // on plain paper
+        settings.sync();
+        QVERIFY(!QFile::exists(file));
+
+        // Every control is named for assistive technology.
+        for (const char* control : {"search", "products", "sheet", "copies", "fit", "outline", "newSheet", "right",
+                                    "down", "across", "downScale", "calibrationPage"})
+            QVERIFY2(!name(QAccessible::queryAccessibleInterface(find<QWidget>(tab, control))).remove(u'&').isEmpty(),
+                     control);
+
+        QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("5196"));
+        QCOMPARE(rows(list),
+                 (QStringList{plainPaperText(), QStringLiteral("Avery 5196: Diskette Labels (9 on US-Letter)")}));
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pages[0][0].value<QPageSize>().id(), QPageSize::Letter);
+        // The floppy label is shrunk to the 2.75 in square.
+        QCOMPARE(tab.choice().fit, Fit::ShrinkToFit);
+        QCOMPARE(find<QLabel>(tab, "scale")->text(), QStringLiteral("at 89.5 %"));
+
+        // The sheet's labels, each at its place, pressable.
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(sheet);
+        QCOMPARE(face->childCount(), 9);
+        QCOMPARE(name(face->child(0)), QStringLiteral("Row 1, column 1, first to print"));
+        QAccessibleInterface* five = face->child(4);
+        QCOMPARE(name(five), QStringLiteral("Row 2, column 2, free"));
+        const QRect fiveRect = five->rect();
+        QVERIFY(QRect(sheet->mapToGlobal(QPoint(0, 0)), sheet->size()).contains(fiveRect));
+        QVERIFY(fiveRect.center().x() > face->child(3)->rect().right());
+        QVERIFY(fiveRect.center().y() > face->child(1)->rect().bottom());
+        QTest::mouseClick(sheet, Qt::LeftButton, {}, sheet->mapFromGlobal(fiveRect.center()));
+        QCOMPARE(tab.choice().firstCell, 5);
+        QCOMPARE(name(five), QStringLiteral("Row 2, column 2, first to print"));
+        sheet->setFocus();
+        QTest::keyClick(sheet, Qt::Key_Right);
+        QTest::keyClick(sheet, Qt::Key_Space);
+        QCOMPARE(tab.choice().firstCell, 6);
+        QTest::keyClick(sheet, Qt::Key_Up);
+        QTest::keyClick(sheet, Qt::Key_Space);
+        QCOMPARE(tab.choice().firstCell, 3);
+        five->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(tab.choice().firstCell, 5);
+
+        typeNumber(find<QSpinBox>(tab, "copies"), QStringLiteral("2"));
+        QCOMPARE(tab.choice().copies, 2);
+        QCOMPARE(name(face->child(5)), QStringLiteral("Row 2, column 3, to print"));
+
+        // A print on cells 5 and 6 uses them and those before: the next starts at 7.
+        tab.printed(tab.choice(), *tab.choice().run());
+        QCOMPARE(tab.choice().firstCell, 7);
+        QCOMPARE(name(face->child(0)), QStringLiteral("Row 1, column 1, used"));
+        QCOMPARE(name(face->child(5)), QStringLiteral("Row 2, column 3, used"));
+        settings.sync();
+
+        // The next run brings back the product and its sheet, and writes nothing.
+        const QDateTime long_ago(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(long_ago, QFileDevice::FileModificationTime));
+        }
+        {
+            QSettings again(file, QSettings::IniFormat);
+            StockTab next(again, sources_);
+            next.setDesign(kFloppyMm, false);
+            next.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&next));
+            QCOMPARE(next.choice().product->name(), QStringLiteral("Avery 5196"));
+            QCOMPARE(next.choice().firstCell, 7);
+            QCOMPARE(name(QAccessible::queryAccessibleInterface(find<QWidget>(next, "sheet"))->child(5)),
+                     QStringLiteral("Row 2, column 3, used"));
+        }
+        QCOMPARE(QFileInfo(file).lastModified().toUTC(), long_ago);
+
+        // A new sheet starts at its first label.
+        QTest::mouseClick(find<QPushButton>(tab, "newSheet"), Qt::LeftButton);
+        QCOMPARE(tab.choice().firstCell, 1);
+        QCOMPARE(name(face->child(2)), QStringLiteral("Row 1, column 3, free"));
+
+        // A print that fills the sheet leaves a new one.
+        typeNumber(find<QSpinBox>(tab, "copies"), QStringLiteral("9"));
+        tab.printed(tab.choice(), *tab.choice().run());
+        QCOMPARE(SheetMemory(settings).usedCells(*tab.choice().product), QList<int>());
+        QCOMPARE(tab.choice().firstCell, 1);
+    }
+
+    void roundLabelsAndThePaper()
+    {
+        QSettings settings(settingsFile("round.conf"), QSettings::IniFormat);
+        StockTab tab(settings, sources_);
+        tab.setDesign(kFloppyMm, false);
+        tab.show();
+        auto* list = find<QListWidget>(tab, "products");
+        QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("acme"));
+        QCOMPARE(rows(list), QStringList{plainPaperText()});
+
+        // The card may lose its corners: round and CD labels are offered.
+        tab.setDesign(kFloppyMm, true);
+        QCOMPARE(rows(list), (QStringList{plainPaperText(), QStringLiteral("Acme CD-2: CD Labels (2 on A4)"),
+                                          QStringLiteral("Acme R-40: Round stickers (24 on A4)")}));
+        QSignalSpy pages(&tab, &StockTab::pageWanted);
+        list->setCurrentRow(1);
+        auto* notes = find<QLabel>(tab, "notes");
+        QVERIFY(notes->text().contains(u"corners and the centre hole are cut off"));
+
+        // The dialog's paper changed: the product's wins, and the tab says so.
+        tab.paperChanged(QPageSize(QPageSize::A4), QPageLayout::Portrait);
+        QCOMPARE(pages.size(), 1);
+        tab.paperChanged(QPageSize(QPageSize::Letter), QPageLayout::Portrait);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(pages[1][0].value<QPageSize>().id(), QPageSize::A4);
+        QCOMPARE(pages[1][1].value<QPageLayout::Orientation>(), QPageLayout::Portrait);
+        QVERIFY(notes->text().contains(u"The label product sets the paper: A4, portrait."));
+
+        // A design that may not lose its corners goes back to plain paper.
+        tab.setDesign(kFloppyMm, false);
+        QVERIFY(tab.choice().plainPaper());
+    }
+
+    void calibrationOfThePrinter()
+    {
+        QSettings settings(settingsFile("calibration.conf"), QSettings::IniFormat);
+        const QString printer = QStringLiteral("Office/Laser 2");
+        StockTab tab(settings, sources_);
+        tab.setPrinter(printer);
+        tab.show();
+        auto* right = find<QDoubleSpinBox>(tab, "right");
+        typeNumber(right, QStringLiteral("12"));
+        QCOMPARE(tab.choice().calibration, Calibration{});
+        QCOMPARE(right->value(), 0.0);
+        QVERIFY(find<QLabel>(tab, "calibrationStatus")->text().contains(u"from -10 mm to 10 mm"));
+        QCOMPARE(settings.allKeys(), QStringList());
+
+        typeNumber(right, QStringLiteral("1.5"));
+        typeNumber(find<QDoubleSpinBox>(tab, "down"), QStringLiteral("-0.8"));
+        typeNumber(find<QDoubleSpinBox>(tab, "across"), QStringLiteral("99.5"));
+        const Calibration measured{1.5, -0.8, 99.5, 100};
+        QCOMPARE(tab.choice().calibration, measured);
+        QCOMPARE(loadCalibration(settings, printer), measured);
+        tab.setPrinter(QStringLiteral("Other"));
+        QCOMPARE(tab.choice().calibration, Calibration{});
+        QCOMPARE(right->value(), 0.0);
+        tab.setPrinter(printer);
+        QCOMPARE(find<QDoubleSpinBox>(tab, "down")->value(), -0.8);
+
+        // The calibration page, for a product.
+        QSignalSpy asked(&tab, &StockTab::calibrationPageRequested);
+        auto* button = find<QPushButton>(tab, "calibrationPage");
+        QVERIFY(!button->isEnabled());
+        find<QListWidget>(tab, "products")->setCurrentRow(1);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(asked.size(), 1);
+
+        // What it shows: outlines, a cross on each centre, rulers of 100 mm.
+        const CalibrationPage page = calibrationPage(*tab.choice().product);
+        const QList<Cell> labels = cells(*tab.choice().product);
+        QCOMPARE(page.crosses.size(), 2 * labels.size());
+        for (const Cell& cell : labels) {
+            QVERIFY(page.outlines.contains(cell.rect.center()));
+            QVERIFY(!page.outlines.contains(cell.rect.topLeft() + QPointF(-1, -1)));
+            QCOMPARE(page.crosses[2 * (cell.number - 1)].center(), cell.rect.center());
+            QCOMPARE(page.crosses[2 * (cell.number - 1) + 1].center(), cell.rect.center());
+        }
+        QCOMPARE(page.rulers[0].dy(), 0.0);
+        QCOMPARE(page.rulers[0].dx(), 100 * kMm);
+        QCOMPARE(page.rulers[1].dx(), 0.0);
+        QCOMPARE(page.rulers[1].dy(), 100 * kMm);
+        QCOMPARE(page.rulers.size(), 2 + 2 * 101);
+    }
+
+    void withoutTheDatabasePlainPaperWorks()
+    {
+        QSettings settings(settingsFile("none.conf"), QSettings::IniFormat);
+        StockTab tab(settings, {{}, {dir_.filePath(QStringLiteral("absent"))}});
+        tab.show();
+        QCOMPARE(find<QLabel>(tab, "status")->text(), missingDatabaseHint());
+        QCOMPARE(rows(find<QListWidget>(tab, "products")), QStringList{plainPaperText()});
+        QVERIFY(tab.choice().plainPaper());
+    }
+};
+
+QTEST_MAIN(StockTabTest)
+#include "test_stocktab.moc"
