@@ -3,7 +3,7 @@
 #include "stock/PrintRun.h"
 #include "templates/TemplateDesign.h"
 #include "ui/AppInfo.h"
-#include "ui/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QCommandLineParser>
 
@@ -147,7 +147,7 @@ QString typedOption(const QList<QByteArray>& arguments, const QString& name)
             break;
         const QByteArray option = argument.split('=').first();
         if (option.startsWith('-') && argumentText(option.mid(option.startsWith("--") ? 2 : 1)) == name)
-            return ui::displayName(option);
+            return platform::displayName(option);
     }
     return name;
 }
@@ -174,12 +174,12 @@ public:
     bool has(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
     QByteArray bytes(const QString& name) const { return argumentBytes(parser_.value(name)); }
-    QString text(const QString& name) const { return ui::displayName(bytes(name)); }
+    QString text(const QString& name) const { return platform::displayName(bytes(name)); }
     QStringList texts(const QString& name) const
     {
         QStringList out;
         for (const QString& value : parser_.values(name))
-            out.append(ui::displayName(argumentBytes(value)));
+            out.append(platform::displayName(argumentBytes(value)));
         return out;
     }
 
@@ -223,7 +223,7 @@ QString readTemplateJob(const Options& options, const QString& kindOption, Batch
         return QStringLiteral("--contents needs the folders or disk images to label");
     if (byHand && !request.inputs.isEmpty())
         return QStringLiteral("--name fills one label by hand and takes no inputs, not '%1'")
-            .arg(ui::displayName(request.inputs.first()));
+            .arg(platform::displayName(request.inputs.first()));
     if (!request.contents && !byHand)
         return QStringLiteral("%1 needs --contents with folders or disk images, or --name").arg(kindOption);
     request.name = options.text(QStringLiteral("name"));

@@ -1,6 +1,6 @@
 #include "app/Forms.h"
 
-#include "ui/FileSystem.h"
+#include "platform/FileSystem.h"
 
 Forms::Forms(ui::Context& ctx)
     : context(ctx),
@@ -42,16 +42,8 @@ void Forms::hideWizardButPrintManager()
 
 templates::LabelTemplate* Forms::templateOfJob()
 {
-    const QString& kind = Tessera.disktype;
-    if (kind == QLatin1String("1.44"))
-        return &DiskLabel;
-    if (kind == QLatin1String("CD"))
-        return &CDSleve;
-    if (kind == QLatin1String("ZIPL"))
-        return &ZipLabel;
-    if (kind == QLatin1String("ZIPS"))
-        return &ZipSleve;
-    return nullptr;
+    const auto form = labelKind(Tessera.disktype).form;
+    return form ? &(this->*form) : nullptr;
 }
 
 void Forms::start() { Tessera.show(); }
@@ -60,6 +52,6 @@ void Forms::openLabelFile(const QByteArray& path)
 {
     Tessera.Command7_Click();
     // As if chosen in the designer's file dialog.
-    CustomOp.controls().CommonDialog1->FileName = ui::displayName(path);
+    CustomOp.controls().CommonDialog1->FileName = platform::displayName(path);
     CustomOp.loadLabel(path);
 }

@@ -5,6 +5,7 @@
 #include "designer/ColorPicker.h"
 #include "designer/CustomControl.h"
 #include "designer/CustomPreview.h"
+#include "designer/Design.h"
 #include "templates/ContentSelection.h"
 #include "templates/LabelTemplate.h"
 #include "ui/Context.h"
@@ -23,6 +24,9 @@ public:
 
     ui::Context& context;
     ui::Registry registry;
+    // The custom designer's document, for the whole run; only a
+    // successful print starts it afresh.
+    designer::Design design;
 
     MainMenu Tessera;
     DiskOptions diskop;

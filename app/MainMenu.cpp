@@ -34,33 +34,33 @@ void MainMenu::build(QWidget* client)
     c.Label1 = ui::makeLabel(client, QStringLiteral("Select a type of label to create."), 120, 1920, 2295, 255);
 
     // All buttons share the left edge and size.
-    const auto button = [this, client](const char* text, int top, void (MainMenu::*handler)()) {
-        QPushButton* b = ui::makeButton(client, QString::fromLatin1(text), 120, top, 2295, 255);
+    const auto button = [this, client](const QString& text, int top, void (MainMenu::*handler)()) {
+        QPushButton* b = ui::makeButton(client, text, 120, top, 2295, 255);
         ui::onClick(b, [this, handler] { (this->*handler)(); });
         return b;
     };
-    c.Command2 = button("1.44MB Disk Label", 2280, &MainMenu::Command2_Click);
-    c.Command3 = button("CD Rom Sleeve", 2760, &MainMenu::Command3_Click);
-    c.Command4 = button("Zip Disk Label", 3240, &MainMenu::Command4_Click);
-    c.Command5 = button("Zip Disk Sleeve", 3720, &MainMenu::Command5_Click);
-    c.Command7 = button("Custom Label", 4200, &MainMenu::Command7_Click);
-    c.Command8 = button("About Tessera", 4680, &MainMenu::Command8_Click);
-    c.Command9 = button("Help", 5160, &MainMenu::Command9_Click);
+    c.Command2 = button(labelKind(LabelKind::Floppy).caption, 2280, &MainMenu::Command2_Click);
+    c.Command3 = button(labelKind(LabelKind::Cd).caption, 2760, &MainMenu::Command3_Click);
+    c.Command4 = button(labelKind(LabelKind::ZipLabel).caption, 3240, &MainMenu::Command4_Click);
+    c.Command5 = button(labelKind(LabelKind::ZipSleeve).caption, 3720, &MainMenu::Command5_Click);
+    c.Command7 = button(labelKind(LabelKind::Custom).caption, 4200, &MainMenu::Command7_Click);
+    c.Command8 = button(QStringLiteral("About Tessera"), 4680, &MainMenu::Command8_Click);
+    c.Command9 = button(QStringLiteral("Help"), 5160, &MainMenu::Command9_Click);
 
     c.Command1_6->setFocus();
 }
 
-void MainMenu::startJob(const QString& kind)
+void MainMenu::startJob(LabelKind kind)
 {
     hide();
     disktype = kind;
     forms_.diskop.show();
 }
 
-void MainMenu::Command2_Click() { startJob(QStringLiteral("1.44")); }
-void MainMenu::Command3_Click() { startJob(QStringLiteral("CD")); }
-void MainMenu::Command4_Click() { startJob(QStringLiteral("ZIPL")); }
-void MainMenu::Command5_Click() { startJob(QStringLiteral("ZIPS")); }
+void MainMenu::Command2_Click() { startJob(LabelKind::Floppy); }
+void MainMenu::Command3_Click() { startJob(LabelKind::Cd); }
+void MainMenu::Command4_Click() { startJob(LabelKind::ZipLabel); }
+void MainMenu::Command5_Click() { startJob(LabelKind::ZipSleeve); }
 
 void MainMenu::Command7_Click()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LabelKind.h"
 #include "ui/FormWith.h"
 
 class Forms;
@@ -25,8 +26,8 @@ class MainMenu final : public ui::FormWith<MainMenuControls> {
 public:
     explicit MainMenu(Forms& forms);
 
-    // The kind of label of the current job: "1.44", "CD", "ZIPL", "ZIPS" or "CUSTOM".
-    QString disktype;
+    // The kind of label of the current job; its text is the table's.
+    LabelKind disktype = LabelKind::None;
     // The index of the template field last clicked.
     qint16 newtxt = 0;
 
@@ -43,6 +44,6 @@ protected:
     void build(QWidget* client) override;
 
 private:
-    void startJob(const QString& kind);
+    void startJob(LabelKind kind);
     Forms& forms_;
 };

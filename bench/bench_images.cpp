@@ -5,9 +5,9 @@
 
 #include "BenchUtil.h"
 
-#include "templates/ContentsList.h"
-#include "ui/DiskImage.h"
-#include "ui/FileSystem.h"
+#include "media/ContentsList.h"
+#include "media/DiskImage.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,26 +58,30 @@ int main(int argc, char** argv)
     }
     std::printf("images: %s is %lld MB\n", qPrintable(QFileInfo(iso).fileName()), QFileInfo(iso).size() >> 20);
 
-    ui::LocalFileSystem local;
+    platform::LocalFileSystem local;
     const QByteArray treePath = QFile::encodeName(tree);
     int entries = 0;
     const auto result = bench::alternate(
         15,
         [&] {
             return bench::timeMs([&] {
-                const ui::Listing l = local.list(treePath);
-                entries = int(templates::ContentsList::build(l.directories, l.files).entries.size());
+                const platform::Listing l = local.list(treePath);
+                QStringList list;
+                (void)media::ContentsList::fill(list, l.directories, l.files);
+                entries = int(list.size());
             });
         },
         [&] {
             return bench::timeMs([&] {
-                const auto image = ui::DiskImage::open(iso);
-                const ui::Listing l = image->list({});
-                entries = int(templates::ContentsList::build(l.directories, l.files).entries.size());
+                const auto image = media::DiskImage::open(iso);
+                const platform::Listing l = image->list({});
+                QStringList list;
+                (void)media::ContentsList::fill(list, l.directories, l.files);
+                entries = int(list.size());
             });
         });
     const qint64 before = bytesRead();
-    (void)ui::DiskImage::open(iso);
+    (void)media::DiskImage::open(iso);
     const qint64 read = bytesRead() - before;
     std::printf("images: %d entries; opening the image read %lld KB of its %lld MB\n", entries, read >> 10,
                 QFileInfo(iso).size() >> 20);

@@ -5,7 +5,7 @@
 
 #include "app/Forms.h"
 #include "app/Startup.h"
-#include "templates/TemplateCanvas.h"
+#include "templates/TemplateLabel.h"
 #include "templates/TemplateDesign.h"
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
@@ -30,7 +30,7 @@ void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
     for (const QRect& f : d.contentFields)
         p.drawText(ui::pxRect(f.x(), f.y(), f.width(), f.height()), Qt::AlignLeft | Qt::TextWordWrap,
                    QStringLiteral("Label1"));
-    p.setFont(templates::TemplateCanvas::diskNameFont());
+    p.setFont(templates::diskNameFont());
     p.drawText(ui::pxRect(d.diskName1.x(), d.diskName1.y(), d.diskName1.width(), d.diskName1.height()),
                Qt::AlignHCenter, QStringLiteral("Label2"));
     if (d.diskName0)
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         t->use();
         const auto result = bench::alternate(
             25, [&] { return bench::timeMs([&] { paintDirect(printer, t->labelDesign()); }); },
-            [&] { return bench::timeMs([&] { context.printer().printPage(t->client(), t->design().caption); }); });
+            [&] { return bench::timeMs([&] { context.printer().printPage(t->label(), t->design().caption); }); });
         std::printf("print %s: PDF %lld bytes\n", qPrintable(t->name()), QFileInfo(file).size());
         bench::report(qPrintable(QStringLiteral("print ") + t->name()), result, 1.3);
         worst = std::max(worst, result.ratio());

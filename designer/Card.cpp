@@ -25,13 +25,28 @@ float bounded(float twips, int least, int most) { return twips >= least ? std::m
 
 Card::Card() : backColor_(ui::syscolor::ButtonFace)
 {
-    for (int i = 0; i < kLineCount; ++i) {
-        TextLine& line = lines_[size_t(i)];
-        line.Caption = QStringLiteral("Line %1 Text").arg(i + 1);
-        line.FontName = ui::fontname::SansSerif;
-        line.FontSize = 8;
-        fit(line);
-    }
+    for (int i = 0; i < kLineCount; ++i)
+        lines_[size_t(i)] = designLine(i);
+}
+
+TextLine Card::designLine(int index)
+{
+    TextLine line;
+    line.Caption = QStringLiteral("Line %1 Text").arg(index + 1);
+    line.FontName = ui::fontname::SansSerif;
+    line.FontSize = 8;
+    fit(line);
+    return line;
+}
+
+void Card::reset()
+{
+    setHeight(kDesignHeight);
+    setWidth(kDesignWidth);
+    setBackColor(ui::syscolor::ButtonFace);
+    setPicture(QImage());
+    for (int i = 0; i < kLineCount; ++i)
+        assignLine(i, designLine(i));
 }
 
 QSize Card::clientSize() const
@@ -74,7 +89,10 @@ void Card::setBackColor(quint32 value)
 
 void Card::setPicture(const QImage& picture)
 {
-    picture_ = picture;
+    picture_ = picture.isNull()
+                   ? QImage()
+                   : picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                       : QImage::Format_RGB32);
     Q_EMIT backgroundChanged();
 }
 
@@ -172,18 +190,6 @@ void Card::assignLine(int index, const TextLine& l)
     setLineHeight(index, l.Height);
     setLineWidth(index, l.Width);
     setVisible(index, l.Visible);
-}
-
-void Card::setFramed(int index)
-{
-    if (framed_ == index)
-        return;
-    const int before = framed_;
-    framed_ = index;
-    for (int i : {before, index}) {
-        if (i >= 0 && i < kLineCount)
-            Q_EMIT lineChanged(i, boxPx(i));
-    }
 }
 
 }  // namespace designer

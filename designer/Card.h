@@ -44,6 +44,7 @@ public:
     quint32 BackColor() const { return backColor_; }
     void setBackColor(quint32 value);
 
+    // The picture, in a format that draws without conversion.
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
 
@@ -65,9 +66,9 @@ public:
     // after the caption and font, is the one given.
     void assignLine(int index, const TextLine& line);
 
-    // The line with the single-frame border, or -1.
-    int framed() const { return framed_; }
-    void setFramed(int index);
+    // Back to the card as designed: its size, the button-face colour, no
+    // picture, and every line as designed (shown, at the corner).
+    void reset();
 
     // The font a line is drawn with (the look-alike of its font name).
     QFont font(int index) const;
@@ -91,15 +92,16 @@ Q_SIGNALS:
 private:
     template <typename T>
     void setField(int index, T TextLine::*field, T value, bool fit);
-    void fit(TextLine& line);
+    static void fit(TextLine& line);
     static QFont fontOf(const TextLine& line);
+    // Line `index` as designed: "Line 1 Text" and so on, fitted.
+    static TextLine designLine(int index);
 
     float height_ = kDesignHeight;
     float width_ = kDesignWidth;
     quint32 backColor_;
     QImage picture_;
     std::array<TextLine, kLineCount> lines_;
-    int framed_ = -1;
 };
 
 }  // namespace designer

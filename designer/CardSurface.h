@@ -3,28 +3,22 @@
 #include "designer/TextLine.h"
 #include "ui/PaintedItems.h"
 
-#include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <bitset>
-#include <functional>
 
 namespace designer {
 
 class Card;
+class Design;
 
-// Draws the card: background colour, the picture at its own size at the
-// top-left, then the visible lines in index order (a higher index on top),
-// each with its frame when it is the framed line. Reports clicks,
-// double-clicks and pointer movement in card millimetres.
+// The card of the designer's document on the screen, repainted where it
+// changes. Reports clicks, double-clicks and pointer movement in card
+// millimetres.
 class CardSurface final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
-    CardSurface(Card& card, QWidget* parent);
-
-    std::function<void(int index)> onLineClick;
-    std::function<void(int index)> onLineDoubleClick;
-    std::function<void()> onCardClick;
-    std::function<void(float xMm, float yMm)> onMouseMove;
+    CardSurface(const Design& design, QWidget* parent);
 
     int itemCount() const override;
     bool itemShown(int item) const override;
@@ -32,6 +26,12 @@ public:
     QRect itemRect(int item) const override;
     bool itemPressable(int) const override { return true; }
     void pressItem(int item) override;
+
+Q_SIGNALS:
+    void lineClicked(int index);
+    void lineDoubleClicked(int index);
+    void cardClicked();
+    void mouseMoved(float xMm, float yMm);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,10 +42,14 @@ protected:
 
 private:
     void lineChanged(int index, const QRectF& before);
+    void repaintLine(int index);
     static QRect dirty(const QRectF& box);
+    // The topmost visible line under a point, or -1 (also without a document).
+    int lineAt(const QPointF& px) const;
 
-    Card& card_;
-    QPixmap picture_;                // the card's picture, ready for the screen
+    // The document lives for the whole run; a window released later than
+    // the forms forgets it.
+    QPointer<const Design> design_;
     int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
     std::bitset<kLineCount> shown_;  // as assistive technology was last told
 };

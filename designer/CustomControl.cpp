@@ -2,22 +2,17 @@
 
 #include "app/Forms.h"
 #include "designer/Card.h"
+#include "designer/Design.h"
 #include "designer/LabelFile.h"
+#include "platform/MessageBox.h"
+#include "platform/Pictures.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
-#include "ui/Fonts.h"
-#include "ui/MessageBox.h"
-#include "ui/Numbers.h"
-#include "ui/Pictures.h"
 #include "ui/PlainTextLimit.h"
 #include "ui/SystemColors.h"
 #include "ui/TypingLimit.h"
 #include "ui/Units.h"
-#include "ui/UserFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -30,8 +25,6 @@
 namespace designer {
 
 namespace {
-
-constexpr qint64 kMaxLabelFileBytes = labelfile::kMaxFileBytes;
 
 // The navigation buttons' arrows, drawn here: a filled arrow pointing
 // `angle` degrees clockwise from up.
@@ -84,7 +77,12 @@ CustomControl::CustomControl(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("CustomOp"),
                ui::WindowDesign{QStringLiteral("Custom Label Control"), 2985, 7650, false, 2805, 1740,
                                 ui::Frame::SizableNoControls}),
-      forms_(forms)
+      txtamt(forms.design.txtamt),
+      cardpc(forms.design.cardpc),
+      typ(forms.design.typ),
+      ind(forms.design.ind),
+      forms_(forms),
+      design_(forms.design)
 {
 }
 
@@ -158,6 +156,14 @@ void CustomControl::build(QWidget* client)
     c.Command3 = button(client, QStringLiteral("<<Back"), 120, 7320, 1335, 255, &CustomControl::Command3_Click);
     c.Command1 = button(client, QStringLiteral("Print Card"), 1560, 7320, 1335, 255, &CustomControl::Command1_Click);
     c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
+
+    QObject::connect(&design_, &Design::lineSelected, windowScope(), [this] { showSelection(); });
+    QObject::connect(&design_.card, &Card::sizeChanged, windowScope(), [this] { showCardSize(); });
+    // Typing goes to line ind, so the box shows what it will change.
+    QObject::connect(&design_, &Design::loaded, windowScope(), [this] {
+        if (ind >= 0 && ind < kLineCount)
+            setText4(design_.card.line(ind).Caption);
+    });
 }
 
 Card& CustomControl::card() { return forms_.CustomPre.card(); }
@@ -167,16 +173,23 @@ void CustomControl::Form_Load()
     forms_.CustomPre.show();
     for (int i = 0; i < kLineCount; ++i)
         card().setVisible(i, false);
+    showCardSize();
 }
 
-void CustomControl::discard()
+void CustomControl::showSelection()
 {
-    FormWith::discard();
-    // The designer starts afresh after the print step discards it.
-    txtamt = 0;
-    cardpc.clear();
-    typ.clear();
-    ind = 0;
+    auto& c = controls();
+    setText4(card().line(ind).Caption);
+    c.Frame3->setTitle(typ + QString::number(ind + 1) + QStringLiteral(" Navigation"));
+    c.Label4->setText(Design::kSelectedLine + QString::number(ind + 1));
+}
+
+void CustomControl::showCardSize()
+{
+    auto& c = controls();
+    const QSize size = design_.card.clientSize();
+    ui::TypingLimit::setWholeText(c.Text1, designer::labelfile::formatSingle(float(ui::pxToMm(size.height()))));
+    ui::TypingLimit::setWholeText(c.Text2, designer::labelfile::formatSingle(float(ui::pxToMm(size.width()))));
 }
 
 void CustomControl::setText4(const QString& caption)
@@ -202,7 +215,7 @@ void CustomControl::Text4_Change()
 
 void CustomControl::Command1_Click()
 {
-    forms_.Tessera.disktype = QStringLiteral("CUSTOM");
+    forms_.Tessera.disktype = LabelKind::Custom;
     forms_.hideWizardButPrintManager();
     forms_.readytoprint.show();
 }
@@ -217,7 +230,7 @@ void CustomControl::Command2_Click()
     } catch (const ui::Error&) {
         return;
     }
-    const ui::FontChoice& font = dialog.Font;
+    const platform::FontChoice& font = dialog.Font;
     if (ind >= 0 && ind < kLineCount) {
         card().setFontName(ind, font.name);
         card().setFontSize(ind, float(font.size));
@@ -229,7 +242,7 @@ void CustomControl::Command2_Click()
     }
     auto& c = controls();
     c.Text5->setText(font.name);
-    c.Text6->setText(ui::formatSingle(float(font.size)));
+    c.Text6->setText(designer::labelfile::formatSingle(float(font.size)));
     ui::setBaseColor(c.Text3, font.color);
 }
 
@@ -241,34 +254,19 @@ void CustomControl::Command3_Click()
     forms_.Tessera.show();
 }
 
-void CustomControl::nudge(bool left, float step)
-{
-    if (typ != kSelectedLine || ind < 0 || ind >= kLineCount)
-        return;
-    const TextLine& line = card().line(ind);
-    if (left)
-        card().setLeft(ind, line.Left + step);
-    else
-        card().setTop(ind, line.Top + step);
-}
-
-void CustomControl::Command5_Click() { nudge(false, -1); }
-void CustomControl::Command6_Click() { nudge(false, 1); }
-void CustomControl::Command7_Click() { nudge(true, -1); }
-void CustomControl::Command8_Click() { nudge(true, 1); }
+void CustomControl::Command5_Click() { design_.nudge(false, -1); }
+void CustomControl::Command6_Click() { design_.nudge(false, 1); }
+void CustomControl::Command7_Click() { design_.nudge(true, -1); }
+void CustomControl::Command8_Click() { design_.nudge(true, 1); }
 
 void CustomControl::Command9_Click()
 {
-    // A label file may have set any count: 10 or more is full, below 0 is none.
-    if (txtamt >= kLineLimit) {
+    if (design_.full()) {
         forms_.context.messages().show(window(), QStringLiteral("You may only have 10 lines of text per label."),
-                                       ui::MessageBox::OkOnly);
+                                       platform::MessageBox::OkOnly);
         return;
     }
-    if (txtamt < 0)
-        txtamt = 0;
-    card().setVisible(txtamt, true);
-    ++txtamt;
+    design_.addLine();
 }
 
 void CustomControl::Command10_Click() { forms_.rgbcolor.show(); }
@@ -286,30 +284,17 @@ void CustomControl::Command12_Click()
         // Asked for a picture, the user hears why none came.
         forms_.context.messages().show(
             window(), QStringLiteral("The picture \"%1\" could not be loaded: %2.").arg(path, error.description),
-            ui::MessageBox::OkOnly);
+            platform::MessageBox::OkOnly);
     }
 }
 
 void CustomControl::Command13_Click()
 {
     if (forms_.context.messages().show(window(), QStringLiteral("Are you sure?,this will erase your current label."),
-                                       ui::MessageBox::YesNo, QStringLiteral("Label Deletion")) != ui::MessageBox::Yes)
+                                       platform::MessageBox::YesNo,
+                                       QStringLiteral("Label Deletion")) != platform::MessageBox::Yes)
         return;
-    txtamt = 0;
-    Card& c = card();
-    c.setHeight(2940);
-    c.setWidth(4005);
-    c.setBackColor(ui::syscolor::ButtonFace);
-    for (int i = 0; i < kLineCount; ++i) {
-        TextLine cleared;
-        cleared.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
-        cleared.FontName = ui::fontname::SansSerif;
-        cleared.FontSize = 10;
-        cleared.Height = 3.44f;
-        cleared.Width = 15.61f;
-        cleared.Visible = false;
-        c.assignLine(i, cleared);
-    }
+    design_.clear();
 }
 
 // Label files ---------------------------------------------------------------
@@ -338,35 +323,24 @@ void CustomControl::Command11_Click()
     // folder, pipe or device of that name is refused on saving.
     if (QFileInfo(path).isFile()) {
         const QString text = QStringLiteral("The file \"%1\" already exists.\nDo you want to replace it?").arg(path);
-        if (forms_.context.messages().show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+        if (forms_.context.messages().show(window(), text, platform::MessageBox::YesNo) != platform::MessageBox::Yes)
             return;
     }
     saveLabel(path);
 }
 
-void CustomControl::saveLabel(QString path)
+void CustomControl::saveLabel(const QString& path)
 {
-    const Card& c = card();
-    labelfile::CardValues values;
-    values.txtamt = txtamt;
-    values.Height = c.Height();
-    values.Width = c.Width();
-    values.BackColor = c.BackColor();
-    values.cardpc = cardpc;
-    for (int i = 0; i < kLineCount; ++i)
-        values.lines[size_t(i)] = c.line(i);
-
-    ui::MessageBox& messages = forms_.context.messages();
-    if (const QStringList problems = labelfile::problems(values); !problems.isEmpty()) {
+    platform::MessageBox& messages = forms_.context.messages();
+    if (const QStringList problems = design_.saveProblems(); !problems.isEmpty()) {
         const QString text = QStringLiteral("Not all of this label can be saved as it is:\n\n%1\n\nSave it anyway?")
                                  .arg(problems.join(QLatin1Char('\n')));
-        if (messages.show(window(), text, ui::MessageBox::YesNo) != ui::MessageBox::Yes)
+        if (messages.show(window(), text, platform::MessageBox::YesNo) != platform::MessageBox::Yes)
             return;
     }
-
-    if (const QString why = ui::replaceFile(path, labelfile::write(values)); !why.isEmpty())
-        messages.show(window(), QStringLiteral("The label could not be saved as \"%1\": %2.").arg(path, why),
-                      ui::MessageBox::OkOnly);
+    if (const auto saved = design_.save(path); !saved)
+        messages.show(window(), QStringLiteral("The label could not be saved as \"%1\": %2.").arg(path, saved.error()),
+                      platform::MessageBox::OkOnly);
 }
 
 void CustomControl::Command4_Click()
@@ -377,71 +351,15 @@ void CustomControl::Command4_Click()
 
 void CustomControl::loadLabel(const QByteArray& nativePath)
 {
-    const QString path = ui::displayName(nativePath);
-    ui::MessageBox& messages = forms_.context.messages();
-    const auto failed = [&](const QString& why) {
-        messages.show(window(), QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, why),
-                      ui::MessageBox::OkOnly);
-    };
-    // Everything is read and checked before anything is applied.
-    QByteArray bytes;
-    try {
-        bytes = ui::UserFile(nativePath).readUpTo(kMaxLabelFileBytes);
-    } catch (const ui::Error& error) {
-        return failed(error.description);
-    }
-    if (bytes.size() > kMaxLabelFileBytes)
-        return failed(QStringLiteral("it is too large to be a label file"));
-    const labelfile::ReadResult result = labelfile::read(bytes);
-    if (!result.card) {
-        const labelfile::Failure& f = result.failure;
-        // The message ends with the hint's full stop.
-        const QString hint = f.hint.isEmpty() ? QString() : QStringLiteral(".\n\n") + f.hint.chopped(1);
-        return failed(QStringLiteral("line %1: %2%3").arg(f.line).arg(f.why, hint));
-    }
-    const labelfile::CardValues& values = *result.card;
-
-    QStringList notes;
-    if (!result.cutCaptions.isEmpty()) {
-        QStringList lines;
-        for (int i : result.cutCaptions)
-            lines << QString::number(i + 1);
-        notes << QStringLiteral(
-                     "The label \"%1\" was loaded with the text of %2 %3 cut to its first %4 characters, "
-                     "the most a line can hold.")
-                     .arg(path, lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
-                          lines.join(QStringLiteral(", ")), QString::number(kMaxCaptionLength));
-    }
-
-    QImage picture;
-    if (!values.cardpc.isEmpty()) {
-        // A relative path leads from the label file's folder.
-        const QString picturePath =
-            QDir(QFileInfo(QFile::decodeName(nativePath)).absolutePath()).filePath(values.cardpc);
-        try {
-            picture = forms_.context.pictures().load(picturePath);
-        } catch (const ui::Error& error) {
-            notes << QStringLiteral("The label \"%1\" was loaded without its background picture \"%2\": %3.")
-                         .arg(path, picturePath, error.description);
-        }
-    }
-
-    Card& c = card();
-    txtamt = values.txtamt;
-    c.setHeight(values.Height);
-    c.setWidth(values.Width);
-    c.setBackColor(values.BackColor);
-    c.setPicture(picture);
-    // The path as the file has it, so a save writes it back unchanged; a
-    // picture that could not be loaded keeps its path too.
-    cardpc = values.cardpc;
-    for (int i = 0; i < kLineCount; ++i)
-        c.assignLine(i, values.lines[size_t(i)]);
-    // Typing goes to line ind, so the box shows what it will change.
-    if (ind >= 0 && ind < kLineCount)
-        setText4(c.line(ind).Caption);
-    if (!notes.isEmpty())
-        messages.show(window(), notes.join(QStringLiteral("\n\n")), ui::MessageBox::OkOnly);
+    const QString path = platform::displayName(nativePath);
+    platform::MessageBox& messages = forms_.context.messages();
+    const auto loaded = design_.load(nativePath, forms_.context.pictures());
+    if (!loaded)
+        messages.show(window(),
+                      QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, loaded.error()),
+                      platform::MessageBox::OkOnly);
+    else if (!loaded->isEmpty())
+        messages.show(window(), loaded->join(QStringLiteral("\n\n")), platform::MessageBox::OkOnly);
 }
 
 }  // namespace designer

@@ -15,6 +15,7 @@ class QPushButton;
 namespace designer {
 
 class Card;
+class Design;
 
 struct CustomControlControls {
     QGroupBox* Frame1 = nullptr;  // "Label Properties"
@@ -49,21 +50,21 @@ struct CustomControlControls {
     std::optional<ui::CommonDialog> CommonDialog1;
 };
 
-// The custom card designer's control panel. It holds the designer's state.
+// The custom card designer's control panel: a view of the designer's
+// document, whose state it edits.
 class CustomControl final : public ui::FormWith<CustomControlControls> {
 public:
     explicit CustomControl(Forms& forms);
 
-    static constexpr int kLineLimit = 10;
-    inline static const QString kSelectedLine = QStringLiteral("Text line #");
     inline static const QString kPictureFilter =
         QStringLiteral("Bitmap Files (*.bmp)|*.bmp|Jpeg Files(*.jpg)|*.jpg|Gif Files (*.gif)|*.gif");
     inline static const QString kLabelFilter = QStringLiteral("Tessera Files (*.lab)|*.lab");
 
-    qint16 txtamt = 0;  // lines in use
-    QString cardpc;     // background picture path
-    QString typ;        // kind of the selected object
-    qint16 ind = 0;     // index of the selected line
+    // The document's state under the panel's names.
+    qint16& txtamt;   // lines in use
+    QString& cardpc;  // background picture path
+    QString& typ;     // kind of the selected object
+    qint16& ind;      // index of the selected line
 
     // Fills Text4 with a line's caption (CR LF shows as a line break).
     void setText4(const QString& caption);
@@ -90,17 +91,18 @@ public:
 protected:
     void build(QWidget* client) override;
     void Form_Load() override;
-    void discard() override;
 
 private:
     Card& card();
-    // Moves the selected line by `step` mm, across (`left`) or down.
-    void nudge(bool left, float step);
-    void saveLabel(QString path);
+    // The views of the document: the selected line, the card's size.
+    void showSelection();
+    void showCardSize();
+    void saveLabel(const QString& path);
     // Shows the panel's file dialog with a filter; false when cancelled.
     bool chooseFile(bool (ui::CommonDialog::*show)(), const QString& filter);
 
     Forms& forms_;
+    Design& design_;
 };
 
 }  // namespace designer

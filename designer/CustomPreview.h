@@ -1,30 +1,32 @@
 #pragma once
 
-#include "designer/Card.h"
 #include "ui/FormWith.h"
 
 class Forms;
 
 namespace designer {
 
+class Card;
 class CardSurface;
+class Design;
 
 struct CustomPreviewControls {
-    Card card;
     CardSurface* surface = nullptr;
 };
 
-// The custom card at its real size. The card model lives as long as the
-// window; the window's client area is the card.
+// The custom card at its real size: a view of the designer's document. The
+// window's client area is the card; the window follows the card's size and
+// the card follows a window the user resized.
 class CustomPreview final : public ui::FormWith<CustomPreviewControls> {
 public:
     explicit CustomPreview(Forms& forms);
 
-    // While true, pointer movement over the card moves the selected line.
-    bool moving = false;
+    // While true, pointer movement over the card moves the selected line
+    // (the document's flag).
+    bool& moving;
 
     // The card; using it creates the form (invisible) if needed.
-    Card& card() { return controls().card; }
+    Card& card();
 
     void Label1_Click(int Index);
     void Label1_DblClick(int Index);
@@ -34,18 +36,14 @@ public:
 
 protected:
     void build(QWidget* client) override;
-    void discard() override;
     bool clientFollowsWindow() const override { return true; }
 
 private:
-    // The window follows the card's outer size.
+    // The window and the surface follow the card's size.
     void applyCardSize();
-    // The card follows a window the user resized.
-    void windowResized();
-    // The surface and the panel's size boxes follow the card.
-    void cardResized();
 
     Forms& forms_;
+    Design& design_;
 };
 
 }  // namespace designer

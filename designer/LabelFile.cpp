@@ -1,6 +1,6 @@
 #include "designer/LabelFile.h"
 
-#include "ui/Numbers.h"
+#include "ui/ColorValue.h"
 
 #include <QStringDecoder>
 #include <QHash>
@@ -11,6 +11,7 @@
 #include <charconv>
 #include <limits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -19,8 +20,6 @@ namespace designer::labelfile {
 namespace {
 
 const char* const kCodec = "windows-1252";
-// The highest system colour index the colour table knows.
-constexpr quint32 kLastSystemColor = 24;
 
 // --- writing ---------------------------------------------------------------
 
@@ -31,7 +30,7 @@ QByteArray number(const QString& digits)
     return (digits.startsWith(QLatin1Char('-')) ? QByteArray() : QByteArray(" ")) + digits.toLatin1() + ' ';
 }
 QByteArray integer(qint64 value) { return number(QString::number(value)); }
-QByteArray single(float value) { return number(ui::formatSingle(value)); }
+QByteArray single(float value) { return number(formatSingle(value)); }
 QByteArray boolean(bool value) { return value ? QByteArrayLiteral("True") : QByteArrayLiteral("False"); }
 QByteArray colour(quint32 value) { return integer(qint32(value)); }
 
@@ -219,7 +218,8 @@ public:
     std::optional<Failure> failure;
     int lineIndex = -1;  // the text line being read; -1 for the card's values
 
-    using Check = QString (*)(float);
+    // Whether a value can be applied, or why not.
+    using Check = ui::Result<void, QString> (*)(float);
     using What = const char*;
 
     bool integer16(What what, qint16& out)
@@ -243,8 +243,8 @@ public:
             return fail(what, QStringLiteral("is too large"));
         const float value = float(*n);
         if (check) {
-            if (const QString why = check(value); !why.isEmpty())
-                return fail(what, why);
+            if (const auto checked = check(value); !checked)
+                return fail(what, checked.error());
         }
         out = value;
         return true;
@@ -259,9 +259,7 @@ public:
         if (r < -2147483648.0 || r > 2147483647.0)
             return fail(what, QStringLiteral("is not a 32-bit colour value"));
         const quint32 value = quint32(qint32(r));
-        const bool rgb = value <= 0xFFFFFFu;
-        const bool system = (value & 0xFFFFFF00u) == 0x80000000u && (value & 0xFFu) <= kLastSystemColor;
-        if (!rgb && !system)
+        if (!ui::isColorValue(value))
             return fail(what, QStringLiteral("is neither an RGB colour nor a system colour"));
         out = value;
         return true;
@@ -352,28 +350,65 @@ QString likelyCause(const QByteArray& bytes)
         .arg(causes.join(QStringLiteral(" and ")));
 }
 
-QString cardSizeCheck(float twips, int least, int most)
+ui::Result<void, QString> cardSizeCheck(float twips, int least, int most)
 {
     if (!(twips >= least && twips <= most))
-        return QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most);
+        return ui::failed(QStringLiteral("is a card size no window can have (%1 to %2 twips)").arg(least).arg(most));
     return {};
 }
 
-QString fontSizeCheck(float points)
+ui::Result<void, QString> fontSizeCheck(float points)
 {
     if (!(points > 0) || points > kMaxFontSize)
-        return QStringLiteral("is not a font size (above 0, at most %1 points)").arg(double(kMaxFontSize));
+        return ui::failed(QStringLiteral("is not a font size (above 0, at most %1 points)").arg(double(kMaxFontSize)));
     return {};
 }
 
-QString boxSizeCheck(float mm)
+ui::Result<void, QString> boxSizeCheck(float mm)
 {
     if (mm < 0)
-        return QStringLiteral("is a negative size");
+        return ui::failed(QStringLiteral("is a negative size"));
     return {};
 }
 
 }  // namespace
+
+QString formatSingle(float value)
+{
+    if (!std::isfinite(value))
+        return QString::number(double(value));
+    if (value == 0)
+        return QStringLiteral("0");
+    // The 7 significant digits and the decimal exponent, then placed by hand
+    // so that no magnitude gets an exponent.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6e", double(value));
+    const QString text = QString::fromLatin1(buffer);
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    QString digits = text.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    digits.remove(QLatin1Char('.'));
+    const int exponent = text.mid(e + 1).toInt();
+
+    QString whole, fraction;
+    if (exponent >= 0) {
+        const int wholeDigits = exponent + 1;
+        whole = digits.left(wholeDigits);
+        while (whole.size() < wholeDigits)
+            whole.append(QLatin1Char('0'));
+        fraction = digits.mid(wholeDigits);
+    } else {
+        whole = QStringLiteral("0");
+        fraction = QString(-exponent - 1, QLatin1Char('0')) + digits;
+    }
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    QString out = negative ? QStringLiteral("-") : QString();
+    out += whole;
+    if (!fraction.isEmpty())
+        out += QLatin1Char('.') + fraction;
+    return out;
+}
 
 QString escapeCaption(const QString& caption)
 {
@@ -445,13 +480,13 @@ QStringList problems(const CardValues& card)
     return out;
 }
 
-ReadResult read(const QByteArray& bytes)
+ui::Result<ReadCard, Failure> read(const QByteArray& bytes)
 {
     QList<Raw> values;
     values.reserve(kValueCount);
     const auto failed = [&bytes](Failure failure) {
         failure.hint = likelyCause(bytes);
-        return ReadResult{std::nullopt, failure, {}};
+        return ui::failed(std::move(failure));
     };
     if (auto failure = split(bytes, values))
         return failed(*failure);
@@ -482,7 +517,7 @@ ReadResult read(const QByteArray& bytes)
     }
     if (!ok)
         return failed(*r.failure);
-    return {card, {}, cut};
+    return ReadCard{card, cut};
 }
 
 }  // namespace designer::labelfile

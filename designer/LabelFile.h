@@ -1,6 +1,7 @@
 #pragma once
 
 #include "designer/TextLine.h"
+#include "ui/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -55,9 +56,8 @@ struct Failure {
     QString hint;
 };
 
-struct ReadResult {
-    std::optional<CardValues> card;
-    Failure failure;         // when there is no card
+struct ReadCard {
+    CardValues card;
     QList<int> cutCaptions;  // lines whose caption was cut to kMaxCaptionLength
 };
 
@@ -65,7 +65,19 @@ struct ReadResult {
 // the 135th value is ignored. A caption longer than a line holds is cut to
 // its first kMaxCaptionLength characters; a longer font name or picture path
 // fails.
-ReadResult read(const QByteArray& bytes);
+ui::Result<ReadCard, Failure> read(const QByteArray& bytes);
+
+// A single-precision value as the file writes it: rounded to 7 significant
+// digits, no exponent, no trailing zeros, no point for whole numbers, and a
+// leading zero before the point below 1 ("0.5"). 10 gives "10", 8.25 "8.25".
+// The panel shows its numbers so too.
+QString formatSingle(float value);
+
+// Writes `bytes` to `path` so that a failure never costs the file it was
+// replacing: into a new file beside it, renamed over the old one. When the
+// folder takes no new file but the file itself is writable, it is written in
+// place. Otherwise says why it failed.
+ui::Result<void, QString> replaceFile(const QString& path, const QByteArray& bytes);
 
 // Caption escaping: "," is stored as "~" and CR as "|".
 QString escapeCaption(const QString& caption);

@@ -29,6 +29,8 @@ struct TextLine {
 };
 
 constexpr int kLineCount = 10;
+// The most lines "Add Text" reveals: every line a card has.
+constexpr int kLineLimit = kLineCount;
 
 // The longest caption a line holds, in characters, a line break (CR LF)
 // counting two. A caption is laid out whole in the panel's text box, which

@@ -11,14 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const auto result = designer::labelfile::read(bytes);
-    if (!result.card) {
-        if (result.failure.line < 1 || result.failure.value < 1 || result.failure.why.isEmpty())
+    if (!result) {
+        const designer::labelfile::Failure& failure = result.error();
+        if (failure.line < 1 || failure.value < 1 || failure.why.isEmpty())
             std::abort();
         return 0;
     }
-    const QByteArray written = designer::labelfile::write(*result.card);
-    (void)designer::labelfile::problems(*result.card);
-    if (!designer::labelfile::read(written).card)
+    const QByteArray written = designer::labelfile::write(result->card);
+    (void)designer::labelfile::problems(result->card);
+    if (!designer::labelfile::read(written))
         std::abort();
     return 0;
 }

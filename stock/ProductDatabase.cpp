@@ -1,7 +1,7 @@
 #include "stock/ProductDatabase.h"
 
+#include "platform/UserFile.h"
 #include "ui/Error.h"
-#include "ui/UserFile.h"
 
 #include <QCollator>
 #include <QDir>
@@ -26,7 +26,7 @@ QString where(const QString& file, qint64 line) { return QStringLiteral("%1:%2")
 std::optional<QByteArray> readFile(const QString& path, QList<Rejection>& rejected)
 {
     try {
-        ui::UserFile file(path);
+        platform::UserFile file(path);
         QByteArray bytes = file.readUpTo(kMaxFileSize);
         if (bytes.size() <= kMaxFileSize)
             return bytes;

@@ -2,12 +2,12 @@
 
 #include "app/Forms.h"
 #include "app/Help.h"
-#include "templates/ContentsList.h"
+#include "media/ContentsList.h"
+#include "media/ImageDrives.h"
+#include "platform/MessageBox.h"
 #include "templates/DirectoryList.h"
-#include "templates/ImageDrives.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/MessageBox.h"
 #include "ui/Units.h"
 
 #include <QComboBox>
@@ -47,15 +47,12 @@ void ContentSelection::build(QWidget* client)
     c.Label1 = ui::makeLabel(client, QStringLiteral("Label1"), 120, 120, 4335, 255);
     c.Drive1 = new QComboBox(client);
     c.Drive1->setGeometry(ui::pxRect(120, 480, 1935, 315));
-    c.files = std::make_unique<ImageDrives>(forms_.context.files());
+    c.files = std::make_unique<media::ImageDrives>(forms_.context.files());
     c.Dir1 = new DirectoryList(client);
     c.Dir1->setGeometry(ui::pxRect(120, 840, 1935, 3015));
     c.List1Model = new QStringListModel(client);
     c.List1 = makeList(client, c.List1Model, 2160, 480, 2295, 3405);
     c.List1->setSelectionMode(QAbstractItemView::NoSelection);
-    c.File1Model = new QStringListModel(client);
-    c.File1 = makeList(client, c.File1Model, 120, 960, 1095, 480);
-    c.File1->hide();
     c.Command5 = ui::makeButton(client, QStringLiteral("Help"), 1200, 4080, 975, 255);
     c.Command1 = ui::makeButton(client, QStringLiteral("Update"), 2280, 4080, 1095, 255);
     c.Command3 = ui::makeButton(client, QStringLiteral("Go Back"), 120, 4080, 975, 255);
@@ -66,22 +63,19 @@ void ContentSelection::build(QWidget* client)
     ui::onClick(c.Command3, [this] { Command3_Click(); });
     ui::onClick(c.Command2, [this] { Command2_Click(); });
     QObject::connect(c.Drive1, &QComboBox::activated, c.Drive1, [this](int index) { pickDrive(index); });
-    c.Dir1->onChange = [this] { Dir1_Change(); };
-    c.Dir1->read = [this](const QByteArray& path) {
-        std::optional<ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path));
-        return toShow(found);
-    };
+    QObject::connect(c.Dir1, &DirectoryList::changed, c.Dir1, [this] { Dir1_Change(); });
+    QObject::connect(c.Dir1, &DirectoryList::folderWanted, c.Dir1,
+                     [this](const QByteArray& root, const QByteArray& path) { openFolder(root, path); });
 }
 
 int ContentSelection::driveOf(const QByteArray& path) const
 {
     int best = -1;
     qsizetype bestLength = -1;
-    const QList<ui::Drive>& drives = controls_->drives;
+    const QList<platform::Drive>& drives = controls_->drives;
     for (int i = 0; i < drives.size(); ++i) {
         const QByteArray& root = drives[i].root;
-        const bool under = root == "/" || path == root || path.startsWith(root + '/');
-        if (drives[i].mounted && under && root.size() > bestLength) {
+        if (drives[i].mounted && platform::isUnder(path, root) && root.size() > bestLength) {
             best = i;
             bestLength = root.size();
         }
@@ -95,7 +89,7 @@ void ContentSelection::Form_Load()
     c.Label1->setText(kInstruction);
     ui::fitText(c.Label1);
     c.drives = forms_.context.files().drives();
-    for (const ui::Drive& drive : c.drives)
+    for (const platform::Drive& drive : c.drives)
         c.Drive1->addItem(drive.label);
     c.Drive1->addItem(kImageItem);
 
@@ -109,23 +103,23 @@ void ContentSelection::Form_Load()
     driveDirectories.insert(root, current);
     // A directory that cannot be read, or whose reading is cancelled, opens
     // empty.
-    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current));
-    c.Dir1->setFolderQuietly(root, current,
-                             found ? Folder{std::move(found->listing), std::move(found->error)} : Folder{});
-    showFiles();
+    ui::Result<platform::Listing> folder = platform::Listing();
+    try {
+        if (std::optional<media::ImageDrives::Read> found = read(kReadingFolder, c.files->reader(current)))
+            folder = std::move(found->folder);
+    } catch (const ui::Error&) {
+    }
+    c.Dir1->setFolderQuietly(root, current, std::move(folder));
 }
 
-void ContentSelection::showFiles()
+const QStringList& ContentSelection::contents() { return controls().contents; }
+
+void ContentSelection::showContents(QStringList contents)
 {
     auto& c = controls();
-    QStringList files;
-    files.reserve(c.Dir1->files().size());
-    for (const ui::DirEntry& file : c.Dir1->files())
-        files.append(file.display);
-    c.File1Model->setStringList(files);
+    c.contents = std::move(contents);
+    c.List1Model->setStringList(c.contents);
 }
-
-QStringList ContentSelection::contents() { return controls().List1Model->stringList(); }
 
 void ContentSelection::pickDrive(int index)
 {
@@ -153,40 +147,43 @@ void ContentSelection::Drive1_Change()
     const int index = c.Drive1->currentIndex();
     if (index < 0 || index >= c.drives.size())
         return;
-    const ui::Drive drive = c.drives[index];
+    const platform::Drive drive = c.drives[index];
     const QByteArray path = driveDirectories.value(drive.root, drive.root);
-    std::optional<ImageDrives::Read> found = read(kReadingFolder, c.files->reader(path, drive));
+    std::optional<media::ImageDrives::Read> found;
+    try {
+        found = read(kReadingFolder, c.files->reader(path, drive));
+    } catch (const ui::Error& error) {
+        // A drive that cannot be read leaves the directory list where it
+        // was; the drive list keeps the pick.
+        driveMessage(error);
+        return;
+    }
     if (!found) {
         // Cancelled: the drive list shows the open drive again.
         listedDrive_ = shownDrive_;
         c.Drive1->setCurrentIndex(shownDrive_);
         return;
     }
-    // A drive that cannot be read leaves the directory list where it was;
-    // the drive list keeps the pick.
-    std::optional<Folder> folder = toShow(found);
-    if (!folder)
-        return;
     shownDrive_ = index;
-    c.Dir1->setFolder(drive.root, path, std::move(*folder));
+    c.Dir1->setFolder(drive.root, path, std::move(found->folder));
 }
 
-std::optional<ImageDrives::Read> ContentSelection::read(const QString& text, ImageDrives::Reader reader)
+std::optional<media::ImageDrives::Read> ContentSelection::read(const QString& text, media::ImageDrives::Reader reader)
 {
-    return forms_.context.busy().run(window(), text, std::move(reader));
-}
-
-std::optional<Folder> ContentSelection::toShow(std::optional<ImageDrives::Read>& found)
-{
-    if (!found)
-        return std::nullopt;
-    if (found->driveError) {
-        driveMessage(*found->driveError);
-        return std::nullopt;
-    }
-    if (found->image)
+    std::optional<media::ImageDrives::Read> found = forms_.context.busy().run(window(), text, std::move(reader));
+    if (found && found->image)
         controls().files->keep(found->image);
-    return Folder{std::move(found->listing), std::move(found->error)};
+    return found;
+}
+
+void ContentSelection::openFolder(const QByteArray& root, const QByteArray& path)
+{
+    try {
+        if (std::optional<media::ImageDrives::Read> found = read(kReadingFolder, controls().files->reader(path)))
+            controls().Dir1->setFolder(root, path, std::move(found->folder));
+    } catch (const ui::Error& error) {
+        driveMessage(error);
+    }
 }
 
 void ContentSelection::driveMessage(const ui::Error& error)
@@ -206,17 +203,22 @@ void ContentSelection::pickImage()
     imageFile_ = *chosen;
     // Read afresh on every pick: an image open already at the folder it was
     // left at, another at its root.
-    const QByteArray root = ImageDrives::rootOf(*chosen);
+    const QByteArray root = media::ImageDrives::rootOf(*chosen);
     int index = 0;
     while (index < c.drives.size() && c.drives[index].root != root)
         ++index;
     const QByteArray path = index < c.drives.size() ? driveDirectories.value(root, root) : root;
-    std::optional<ImageDrives::Read> found = read(kReadingImage, ImageDrives::opener(*chosen, path));
-    std::optional<Folder> folder = toShow(found);
-    if (!folder)
+    std::optional<media::ImageDrives::Read> found;
+    try {
+        found = read(kReadingImage, media::ImageDrives::opener(*chosen, path));
+    } catch (const ui::Error& error) {
+        driveMessage(error);
+        return;
+    }
+    if (!found)
         return;
     if (index == c.drives.size()) {
-        const ui::Drive drive = ImageDrives::driveOf(*found->image);
+        const platform::Drive drive = media::ImageDrives::driveOf(*found->image);
         c.drives.append(drive);
         c.Drive1->insertItem(index, drive.label);
         // Two images of the same name are told apart by their folders.
@@ -226,7 +228,7 @@ void ContentSelection::pickImage()
     }
     c.Drive1->setCurrentIndex(index);
     listedDrive_ = shownDrive_ = index;
-    c.Dir1->setFolder(root, path, std::move(*folder));
+    c.Dir1->setFolder(root, path, std::move(found->folder));
 }
 
 void ContentSelection::Dir1_Change()
@@ -238,19 +240,17 @@ void ContentSelection::Dir1_Change()
                                        QStringLiteral("An error has occured while trying to change directories.") +
                                            QStringLiteral("Error No.") + QString::number(error.number));
     };
-    // The file list follows the directory list; a directory that could not
-    // be read stops the rebuild here.
-    if (const auto& error = c.Dir1->listingError()) {
-        c.File1Model->setStringList({});
-        fail(*error);
+    // A directory that could not be read stops the rebuild here.
+    const ui::Result<platform::Listing>& folder = c.Dir1->folder();
+    if (!folder) {
+        fail(folder.error());
         return;
     }
-    showFiles();
-
-    const ContentsList list = ContentsList::build(c.Dir1->subdirectories(), c.Dir1->files());
-    c.List1Model->setStringList(list.entries);
-    if (list.error)
-        fail(*list.error);
+    QStringList entries;
+    const ui::Result<void> filled = media::ContentsList::fill(entries, folder->directories, folder->files);
+    showContents(std::move(entries));
+    if (!filled)
+        fail(filled.error());
 }
 
 void ContentSelection::Command1_Click()
@@ -259,10 +259,7 @@ void ContentSelection::Command1_Click()
     if (!label)
         return;
     label->use();
-    label->window()->update();
-    const QStringList entries = contents();
-    for (int i = 0; i < label->fieldCount(); ++i)
-        label->Label1(i).setCaption(entries.value(i));
+    label->text().fill(contents());
     label->setDiskName(forms_.diskop.diskName());
     label->show();
 }

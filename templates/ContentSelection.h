@@ -1,8 +1,8 @@
 #pragma once
 
-#include "templates/ImageDrives.h"
+#include "media/ImageDrives.h"
+#include "platform/FileSystem.h"
 #include "ui/Error.h"
-#include "ui/FileSystem.h"
 #include "ui/FormWith.h"
 
 #include <QHash>
@@ -19,24 +19,22 @@ class QStringListModel;
 namespace templates {
 
 class DirectoryList;
-struct Folder;
 
 struct ContentSelectionControls {
     ContentSelectionControls();
     ~ContentSelectionControls();
-    std::unique_ptr<ImageDrives> files;  // the drives and the images opened here
+    std::unique_ptr<media::ImageDrives> files;  // the drives and the images opened here
     QLabel* Label1 = nullptr;
     QComboBox* Drive1 = nullptr;
     DirectoryList* Dir1 = nullptr;
     QListView* List1 = nullptr;
-    QStringListModel* List1Model = nullptr;
-    QListView* File1 = nullptr;  // never visible
-    QStringListModel* File1Model = nullptr;
+    QStringListModel* List1Model = nullptr;  // displays `contents`
     QPushButton* Command5 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
-    QList<ui::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
+    QList<platform::Drive> drives;  // the machine's, then the images; "Disk image..." follows in Drive1
+    QStringList contents;           // the contents list of the open directory
 };
 
 // Fills the job's template from a directory listing.
@@ -56,7 +54,7 @@ public:
     QHash<QByteArray, QByteArray> driveDirectories;
 
     // The contents list as it stands.
-    QStringList contents();
+    const QStringList& contents();
 
     // Picks drive `index` of the drive list, as the user does.
     void pickDrive(int index);
@@ -77,15 +75,14 @@ private:
     // "Disk image...": opens an image file as a drive of its own.
     void pickImage();
     void driveMessage(const ui::Error& error);
-    // Runs `reader` on a worker while the user waits; nothing when the user
-    // cancelled.
-    std::optional<ImageDrives::Read> read(const QString& text, ImageDrives::Reader reader);
-    // The folder a read found, to show, keeping an image it read afresh;
-    // nothing when it was cancelled, or when the drive could not be read
-    // (which it says).
-    std::optional<Folder> toShow(std::optional<ImageDrives::Read>& found);
-    // File1 lists the files of the directory Dir1 has open.
-    void showFiles();
+    // Runs `reader` on a worker while the user waits, and keeps an image it
+    // read afresh. Nothing when the user cancelled; raises the Error of a
+    // drive that could not be read.
+    std::optional<media::ImageDrives::Read> read(const QString& text, media::ImageDrives::Reader reader);
+    // Reads and shows the folder Dir1 asks for; a drive that cannot be read
+    // says so and leaves it as it is.
+    void openFolder(const QByteArray& root, const QByteArray& path);
+    void showContents(QStringList contents);
     Forms& forms_;
     int shownDrive_ = -1;
     int listedDrive_ = -1;  // the drive the drive list shows, which may have failed

@@ -6,13 +6,13 @@
 
 namespace templates {
 
-void DirectoryModel::reset(const QByteArray& root, const QByteArray& path, QList<ui::DirEntry> subdirectories)
+void DirectoryModel::reset(const QByteArray& root, const QByteArray& path, QList<platform::DirEntry> subdirectories)
 {
     beginResetModel();
     ancestors_.clear();
-    for (QByteArray p = path;; p = ui::parentPath(p)) {
+    for (QByteArray p = path;; p = platform::parentPath(p)) {
         ancestors_.prepend(p);
-        if (p == root || p == "/" || !p.startsWith(root))
+        if (p == root || p == "/" || !platform::isUnder(p, root))
             break;
     }
     subdirectories_ = std::move(subdirectories);
@@ -33,7 +33,7 @@ QByteArray DirectoryModel::pathAt(int row) const
     const qsizetype sub = row - ancestors_.size();
     if (sub >= subdirectories_.size())
         return {};
-    return ui::joinPath(ancestors_.last(), subdirectories_[sub].name);
+    return platform::joinPath(ancestors_.last(), subdirectories_[sub].name);
 }
 
 QVariant DirectoryModel::data(const QModelIndex& index, int role) const
@@ -46,7 +46,8 @@ QVariant DirectoryModel::data(const QModelIndex& index, int role) const
         const QString indent(2 * (ancestor ? row : int(ancestors_.size())), QLatin1Char(' '));
         if (ancestor) {
             const QByteArray& path = ancestors_[row];
-            return indent + (row == 0 ? ui::displayName(path) : ui::displayName(ui::lastComponent(path)));
+            return indent +
+                   (row == 0 ? platform::displayName(path) : platform::displayName(platform::lastComponent(path)));
         }
         return indent + subdirectories_[row - ancestors_.size()].display;
     }
@@ -66,32 +67,25 @@ DirectoryList::DirectoryList(QWidget* parent) : QListView(parent)
     setSelectionMode(SingleSelection);
 }
 
-void DirectoryList::setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder)
+void DirectoryList::setFolderQuietly(const QByteArray& root, const QByteArray& path,
+                                     ui::Result<platform::Listing> folder)
 {
     root_ = root;
     path_ = path;
-    error_ = std::move(folder.error);
-    files_ = std::move(folder.listing.files);
-    model_.reset(root, path, std::move(folder.listing.directories));
+    folder_ = std::move(folder);
+    model_.reset(root, path, folder_ ? folder_->directories : QList<platform::DirEntry>());
     const QModelIndex open = model_.index(model_.ancestorCount() - 1);
     setCurrentIndex(open);
     scrollTo(open);
 }
 
-void DirectoryList::setFolder(const QByteArray& root, const QByteArray& path, Folder folder)
+void DirectoryList::setFolder(const QByteArray& root, const QByteArray& path, ui::Result<platform::Listing> folder)
 {
     setFolderQuietly(root, path, std::move(folder));
-    if (onChange)
-        onChange();
+    Q_EMIT changed();
 }
 
-void DirectoryList::setPath(const QByteArray& root, const QByteArray& path)
-{
-    if (!read)
-        return;
-    if (std::optional<Folder> folder = read(path))
-        setFolder(root, path, std::move(*folder));
-}
+void DirectoryList::setPath(const QByteArray& root, const QByteArray& path) { Q_EMIT folderWanted(root, path); }
 
 void DirectoryList::openRow(int row)
 {

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "ui/Error.h"
-#include "ui/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "ui/Result.h"
 
 #include <QAbstractListModel>
 #include <QListView>
-#include <functional>
-#include <optional>
 
 namespace templates {
 
@@ -17,24 +15,17 @@ class DirectoryModel final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void reset(const QByteArray& root, const QByteArray& path, QList<ui::DirEntry> subdirectories);
+    void reset(const QByteArray& root, const QByteArray& path, QList<platform::DirEntry> subdirectories);
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     // The full path of a row.
     QByteArray pathAt(int row) const;
     int ancestorCount() const { return int(ancestors_.size()); }
-    const QList<ui::DirEntry>& subdirectories() const { return subdirectories_; }
 
 private:
     QList<QByteArray> ancestors_;  // full paths, root first, the open one last
-    QList<ui::DirEntry> subdirectories_;
-};
-
-// A directory as read: its listing, or why it could not be read.
-struct Folder {
-    ui::Listing listing;
-    std::optional<ui::Error> error;
+    QList<platform::DirEntry> subdirectories_;
 };
 
 // The directory list: a double-click or Enter opens an entry; a single
@@ -46,26 +37,25 @@ public:
 
     const QByteArray& path() const { return path_; }
     const QByteArray& root() const { return root_; }
-    // Reads `path` on the drive at `root` through `read`, then shows it.
-    // Nothing changes when `read` gives nothing.
+    // Asks for `path` on the drive at `root` to be read and shown.
     void setPath(const QByteArray& root, const QByteArray& path);
     // Shows `path` with what was read of it and reports the change. A
     // directory that could not be read opens empty; its error is kept.
-    void setFolder(const QByteArray& root, const QByteArray& path, Folder folder);
+    void setFolder(const QByteArray& root, const QByteArray& path, ui::Result<platform::Listing> folder);
     // The same without reporting a change.
-    void setFolderQuietly(const QByteArray& root, const QByteArray& path, Folder folder);
+    void setFolderQuietly(const QByteArray& root, const QByteArray& path, ui::Result<platform::Listing> folder);
 
-    const QList<ui::DirEntry>& subdirectories() const { return model_.subdirectories(); }
-    const QList<ui::DirEntry>& files() const { return files_; }
-    const std::optional<ui::Error>& listingError() const { return error_; }
+    // The open directory as read, or why it could not be read.
+    const ui::Result<platform::Listing>& folder() const { return folder_; }
 
     // Opens the entry at `row`, as a double-click does.
     void openRow(int row);
 
-    std::function<void()> onChange;  // Dir1_Change
-    // Reads a directory for the list, or gives nothing: the reading was
-    // cancelled, or it failed and has said so.
-    std::function<std::optional<Folder>(const QByteArray& path)> read;
+Q_SIGNALS:
+    // A directory is to be read and shown (setFolder), or left as it is.
+    void folderWanted(const QByteArray& root, const QByteArray& path);
+    // Another directory is open (Dir1_Change).
+    void changed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,8 +64,7 @@ protected:
 private:
     DirectoryModel model_;
     QByteArray root_, path_;
-    QList<ui::DirEntry> files_;
-    std::optional<ui::Error> error_;
+    ui::Result<platform::Listing> folder_ = platform::Listing();
 };
 
 }  // namespace templates

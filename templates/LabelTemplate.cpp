@@ -8,14 +8,14 @@
 
 namespace templates {
 
-QString TemplateField::caption() const { return content_ ? canvas_.contentText(index_) : canvas_.diskNameText(index_); }
+QString TemplateField::caption() const { return content_ ? text_.content(index_) : text_.diskName(index_); }
 
 void TemplateField::setCaption(const QString& text) const
 {
     if (content_)
-        canvas_.setContentText(index_, text);
+        text_.setContent(index_, text);
     else
-        canvas_.setDiskNameText(index_, text);
+        text_.setDiskName(index_, text);
 }
 
 LabelTemplate::LabelTemplate(Forms& forms, const TemplateDesign& design)
@@ -23,7 +23,8 @@ LabelTemplate::LabelTemplate(Forms& forms, const TemplateDesign& design)
                ui::WindowDesign{design.caption, design.width, design.height, false, design.left, design.top,
                                 ui::Frame::Sizable}),
       forms_(forms),
-      design_(design)
+      design_(design),
+      text_(design.fieldCount())
 {
 }
 
@@ -34,20 +35,28 @@ void LabelTemplate::build(QWidget* client)
     palette.setColor(QPalette::Window, ui::color(ui::syscolor::Window));
     window()->setPalette(palette);
     client->setAutoFillBackground(true);
-    c.canvas = new TemplateCanvas(design_, client);
-    c.canvas->onContentClick = [this](int index) { Label1_Click(index); };
+    c.canvas = new TemplateCanvas(text_, design_, client);
+    QObject::connect(c.canvas, &TemplateCanvas::contentClicked, c.canvas, [this](int index) { Label1_Click(index); });
+}
+
+void LabelTemplate::discard()
+{
+    FormWith::discard();
+    text_.reset();
 }
 
 TemplateField LabelTemplate::Label1(int index)
 {
     Q_ASSERT(hasContentField(index));
-    return TemplateField(*controls().canvas, true, index);
+    use();
+    return TemplateField(text_, true, index);
 }
 
 TemplateField LabelTemplate::Label2(int index)
 {
     Q_ASSERT(hasDiskNameField(index));
-    return TemplateField(*controls().canvas, false, index);
+    use();
+    return TemplateField(text_, false, index);
 }
 
 void LabelTemplate::setDiskName(const QString& name)

@@ -3,33 +3,24 @@
 #include "templates/TemplateDesign.h"
 #include "ui/PaintedItems.h"
 
-#include <QImage>
-#include <QStringList>
+#include <QPointer>
 #include <QWidget>
-#include <functional>
 
 namespace templates {
 
-// The label artwork of a template: its fields, picture, credit, rules and
-// outline, painted in that order so that every line stays unbroken. Only the
-// content fields react to the mouse. Assistive technology sees the content
-// fields (which can be pressed), the disk-name fields and the credit.
+class TemplateText;
+
+// A template's label on the screen: its texts are the template's document,
+// which it follows. Only the content fields react to the mouse. Assistive
+// technology sees the content fields (which can be pressed), the disk-name
+// fields and the credit.
 class TemplateCanvas final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
-    TemplateCanvas(const TemplateDesign& design, QWidget* parent);
-
-    QString contentText(int index) const { return content_.value(index); }
-    void setContentText(int index, const QString& text);
-    QString diskNameText(int index) const { return diskName_[index]; }
-    void setDiskNameText(int index, const QString& text);
+    TemplateCanvas(const TemplateText& text, const TemplateDesign& design, QWidget* parent);
 
     // The content field under a point in pixels, or -1.
     int contentFieldAt(const QPoint& point) const;
-
-    std::function<void(int index)> onContentClick;
-
-    static QFont diskNameFont();
 
     // Items: the content fields Label1(0..N-1), then Label2(1), Label2(0)
     // where the design has it, and the credit where it has one.
@@ -40,6 +31,10 @@ public:
     bool itemPressable(int item) const override { return item < design_.fieldCount(); }
     void pressItem(int item) override;
 
+Q_SIGNALS:
+    // A content field was clicked (or pressed by assistive technology).
+    void contentClicked(int index);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,11 +43,12 @@ protected:
 private:
     enum class Item { Content, DiskName1, DiskName0, Credit };
     Item itemKind(int item) const;
+    QString text(Item kind, int item) const;
 
+    // The form's document, which lives for the whole run; a window released
+    // later than the form forgets it.
+    QPointer<const TemplateText> text_;
     const TemplateDesign& design_;
-    QStringList content_;
-    QString diskName_[2];
-    QImage picture_;
     int pressed_ = -1;
 };
 

@@ -7,16 +7,19 @@ namespace templates {
 
 namespace {
 
+// The content fields, column by column.
 struct Grid {
-    int rows, columns;
-    int fieldLeft, columnPitch;
-    int fieldTop, rowPitch;
-    int fieldWidth, fieldHeight;
-    int lastColumnWidth;  // 0: same as the others
+    int rows = 0, columns = 0;
+    int fieldLeft = 0, columnPitch = 0;
+    int fieldTop = 0, rowPitch = 0;
+    int fieldWidth = 0, fieldHeight = 0;
+    int lastColumnWidth = 0;  // 0: same as the others
 };
 
+// The ruled lines: a horizontal one above each row and below the last, and
+// vertical ones down the grid.
 struct Rules {
-    int y0, pitch, xFrom, xTo;
+    int y0 = 0, pitch = 0, xFrom = 0, xTo = 0;
     QList<int> verticalX;
 };
 
@@ -78,8 +81,17 @@ const TemplateDesign& floppyLabel()
 {
     static const TemplateDesign d = [] {
         TemplateDesign t = make(QStringLiteral("DiskLabel"), QStringLiteral("1.44 Floppy Label"), 4425, 3300, 6015,
-                                1800, {10, 2, 600, 1680, 375, 240, 1455, 135, 0},
-                                {375, 240, 480, 3720, {480, 2160, 3720}}, ui::fontname::Serif, 6);
+                                1800,
+                                {.rows = 10,
+                                 .columns = 2,
+                                 .fieldLeft = 600,
+                                 .columnPitch = 1680,
+                                 .fieldTop = 375,
+                                 .rowPitch = 240,
+                                 .fieldWidth = 1455,
+                                 .fieldHeight = 135},
+                                {.y0 = 375, .pitch = 240, .xFrom = 480, .xTo = 3720, .verticalX = {480, 2160, 3720}},
+                                ui::fontname::Serif, 6);
         t.diskName1 = QRect(600, 120, 3135, 255);
         t.outline = outline({QLine(120, 120, 4200, 120), QLine(120, 120, 120, 3000), QLine(4200, 120, 4200, 3000),
                              QLine(240, 3120, 4080, 3120), QLine(120, 3000, 240, 3120), QLine(4200, 3000, 4080, 3120)});
@@ -93,7 +105,15 @@ const TemplateDesign& zipLabel()
 {
     static const TemplateDesign d = [] {
         TemplateDesign t = make(QStringLiteral("ZipLabel"), QStringLiteral("Zip Disk Label"), 3705, 3105, 6045, 1800,
-                                {10, 2, 360, 1680, 480, 240, 1455, 135, 0}, {480, 240, 240, 3480, {240, 1920, 3480}},
+                                {.rows = 10,
+                                 .columns = 2,
+                                 .fieldLeft = 360,
+                                 .columnPitch = 1680,
+                                 .fieldTop = 480,
+                                 .rowPitch = 240,
+                                 .fieldWidth = 1455,
+                                 .fieldHeight = 135},
+                                {.y0 = 480, .pitch = 240, .xFrom = 240, .xTo = 3480, .verticalX = {240, 1920, 3480}},
                                 ui::fontname::Serif, 6);
         t.diskName1 = QRect(840, 225, 2295, 315);
         t.outline = outline({QLine(120, 120, 3600, 120), QLine(120, 120, 120, 2880), QLine(3600, 120, 3600, 2880),
@@ -107,7 +127,15 @@ const TemplateDesign& zipSleeve()
 {
     static const TemplateDesign d = [] {
         TemplateDesign t = make(QStringLiteral("ZipSleve"), QStringLiteral("Zip Disk Sleeve"), 5775, 6855, 6090, 1800,
-                                {13, 2, 360, 2760, 720, 360, 2295, 255, 0}, {600, 360, 240, 5520, {240, 2880, 5520}},
+                                {.rows = 13,
+                                 .columns = 2,
+                                 .fieldLeft = 360,
+                                 .columnPitch = 2760,
+                                 .fieldTop = 720,
+                                 .rowPitch = 360,
+                                 .fieldWidth = 2295,
+                                 .fieldHeight = 255},
+                                {.y0 = 600, .pitch = 360, .xFrom = 240, .xTo = 5520, .verticalX = {240, 2880, 5520}},
                                 ui::fontname::SansSerif, 8);
         t.diskName1 = QRect(840, 240, 4095, 255);
         t.diskName0 = QRect(1200, 5760, 4215, 255);
@@ -125,8 +153,17 @@ const TemplateDesign& cdSleeve()
 {
     static const TemplateDesign d = [] {
         TemplateDesign t = make(QStringLiteral("CDSleve"), QStringLiteral("CD Rom Sleeve"), 8745, 6840, 6255, 1800,
-                                {15, 3, 720, 2520, 720, 360, 2295, 255, 2175},
-                                {600, 360, 600, 8160, {600, 3120, 5640, 8160}}, ui::fontname::SansSerif, 8);
+                                {.rows = 15,
+                                 .columns = 3,
+                                 .fieldLeft = 720,
+                                 .columnPitch = 2520,
+                                 .fieldTop = 720,
+                                 .rowPitch = 360,
+                                 .fieldWidth = 2295,
+                                 .fieldHeight = 255,
+                                 .lastColumnWidth = 2175},
+                                {.y0 = 600, .pitch = 360, .xFrom = 600, .xTo = 8160, .verticalX = {600, 3120, 5640, 8160}},
+                                ui::fontname::SansSerif, 8);
         t.diskName1 = QRect(2400, 240, 4095, 255);
         t.outline = outline({QLine(120, 120, 8640, 120), QLine(120, 120, 120, 6720), QLine(8640, 120, 8640, 6720),
                              QLine(120, 6720, 8640, 6720), QLine(480, 120, 480, 6720), QLine(8280, 120, 8280, 6720)});

@@ -128,14 +128,14 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Line 1 Text"));
         QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #1"));
         QCOMPARE(panel(h).Frame3->title(), QStringLiteral("Text line #1 Navigation"));
-        QCOMPARE(card(h).framed(), 0);
+        QCOMPARE(h.forms->design.framed(), 0);
         QVERIFY(!h.forms->CustomPre.moving);
 
         // Line 2 lies at the corner; a double-click picks it up.
         doubleClick(h, inside(h, 1));
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(op.ind, qint16(1));
-        QCOMPARE(card(h).framed(), 1);
+        QCOMPARE(h.forms->design.framed(), 1);
 
         // It follows in every direction, across its own box and line 1's.
         const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {76, 76}, {80, 80}, {79, 79}, {70, 75}};
@@ -150,14 +150,14 @@ private Q_SLOTS:
         // it: it drops there, selected.
         click(h, {13, 123});
         QVERIFY(!h.forms->CustomPre.moving);
-        QCOMPARE(card(h).framed(), 1);
+        QCOMPARE(h.forms->design.framed(), 1);
         QCOMPARE(card(h).line(1).Left, mm(13));
         move(s, {100, 20});
         QCOMPARE(card(h).line(1).Left, mm(13));
 
         // A click on the bare card removes the frame and keeps the selection.
         click(h, {200, 150});
-        QCOMPARE(card(h).framed(), -1);
+        QCOMPARE(h.forms->design.framed(), -1);
         QCOMPARE(op.ind, qint16(1));
     }
 
@@ -171,7 +171,7 @@ private Q_SLOTS:
         h.messages->answers = {6};
         h.forms->CustomOp.Command13_Click();
         click(h, {100, 100});
-        QCOMPARE(card(h).framed(), -1);
+        QCOMPARE(h.forms->design.framed(), -1);
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(card(h).line(0).Left, mm(100));
         QCOMPARE(card(h).line(0).Top, mm(100));
@@ -326,7 +326,7 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Hello, world\nsecond line"));
         QCOMPARE(panel(h).Text4->document()->blockCount(), 2);
 
-        ui::FontChoice font;
+        platform::FontChoice font;
         font.name = QStringLiteral("MS Serif");
         font.size = 8.25;
         font.bold = true;
@@ -455,7 +455,7 @@ private Q_SLOTS:
         h.forms->CustomOp.Command10_Click();
         h.forms->rgbcolor.controls().HScroll3->setValue(255);
         h.forms->CustomOp.Command1_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QVERIFY(!h.forms->CustomPre.exists());
         QVERIFY(h.forms->rgbcolor.isVisible());
@@ -477,7 +477,7 @@ private Q_SLOTS:
         doubleClick(h, inside(h, 1));
         QVERIFY(h.forms->CustomPre.moving);
         h.forms->CustomOp.Command1_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].size, QSize(259, 169));

@@ -4,8 +4,8 @@
 
 #include "support/Harness.h"
 
+#include "media/DiskImage.h"
 #include "templates/DirectoryList.h"
-#include "ui/DiskImage.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const QString path = dir_.filePath(name);
 
-        const auto image = ui::DiskImage::open(path);
+        const auto image = media::DiskImage::open(path);
         QCOMPARE(image->format(), format);
         QCOMPARE(image->volumeLabel(), label);
 
@@ -198,7 +198,7 @@ private Q_SLOTS:
         QCOMPARE(h.forms->opncontents.contents(), QStringList{"bottom.txt"});
 
         // "Update" fills the template as from a directory.
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->opncontents.Command1_Click();
         QCOMPARE(h.forms->DiskLabel.Label1(0).caption(), QStringLiteral("bottom.txt"));
         QCOMPARE(h.forms->DiskLabel.Label1(1).caption(), QString());
@@ -365,7 +365,7 @@ private Q_SLOTS:
         std::optional<ui::Error> refused;
         withoutReadOverride([&] {
             try {
-                ui::DiskImage::open(dir_.filePath(QStringLiteral("locked.img")));
+                media::DiskImage::open(dir_.filePath(QStringLiteral("locked.img")));
             } catch (const ui::Error& error) {
                 refused = error;
             }
@@ -429,7 +429,7 @@ private Q_SLOTS:
             "Attributes = A\\n\\n\", d, f } }'\n"));
         const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > many.img"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
-        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
+        const auto image = media::DiskImage::open(dir_.filePath(QStringLiteral("many.img")));
         QCOMPARE(image->list({}).directories.size(), 450);
         QCOMPARE(image->list("D449").files.size(), 999);
     }
@@ -440,7 +440,7 @@ private Q_SLOTS:
             sh(dir_.path(), QStringLiteral("rm -f udf.img && truncate -s 8M udf.img && "
                                            "mkudffs --lvid='Unexpected end' udf.img >/dev/null 2>&1"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
-        const auto image = ui::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
+        const auto image = media::DiskImage::open(dir_.filePath(QStringLiteral("udf.img")));
         QCOMPARE(image->format(), QStringLiteral("UDF"));
         QCOMPARE(image->volumeLabel(), QStringLiteral("Unexpected end"));
         QCOMPARE(image->list({}).files.size(), 0);
@@ -461,14 +461,14 @@ private Q_SLOTS:
                               "xorriso -as mkisofs -quiet -R -o odd.iso odd 2>/dev/null"));
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         const auto names = [this](const QString& image, bool folders = false) {
-            const ui::Listing listing = ui::DiskImage::open(dir_.filePath(image))->list({});
+            const platform::Listing listing = media::DiskImage::open(dir_.filePath(image))->list({});
             QStringList shown;
-            for (const ui::DirEntry& entry : folders ? listing.directories : listing.files)
+            for (const platform::DirEntry& entry : folders ? listing.directories : listing.files)
                 shown << entry.display;
             return shown;
         };
         QCOMPARE(names("dos.img"), (QStringList{"CAFÉ.TXT", "ÄRGER.TXT"}));
-        QCOMPARE(ui::DiskImage::open(dir_.filePath("dos.img"))->volumeLabel(), QStringLiteral("CAFÉ"));
+        QCOMPARE(media::DiskImage::open(dir_.filePath("dos.img"))->volumeLabel(), QStringLiteral("CAFÉ"));
         {
             qputenv("TESSERA_OEM_CODEPAGE", "866");
             const auto restore = qScopeGuard([] { qunsetenv("TESSERA_OEM_CODEPAGE"); });
@@ -482,15 +482,15 @@ private Q_SLOTS:
     {
         // Folders a path implies, hidden folders with what they hold, and
         // duplicates (a name seen twice) are handled without a reader.
-        const auto image = ui::DiskImage::fromEntries(QStringLiteral("x.img"), QStringLiteral("FAT"),
-                                                      {{"a/b/c.txt", false, false},
-                                                       {"a", true, false},
-                                                       {"HID", true, true},
-                                                       {"HID/in.txt", false, false},
-                                                       {"a/b/c.txt", false, false},
-                                                       {"top.txt", false, true},
-                                                       {".dot/x", false, false},
-                                                       {"z.txt", false, false}});
+        const auto image = media::DiskImage::fromEntries(QStringLiteral("x.img"), QStringLiteral("FAT"),
+                                                         {{"a/b/c.txt", false, false},
+                                                          {"a", true, false},
+                                                          {"HID", true, true},
+                                                          {"HID/in.txt", false, false},
+                                                          {"a/b/c.txt", false, false},
+                                                          {"top.txt", false, true},
+                                                          {".dot/x", false, false},
+                                                          {"z.txt", false, false}});
         QCOMPARE(image->list({}).directories.size(), 1);
         QCOMPARE(image->list({}).files.size(), 1);
         QCOMPARE(image->list("a").directories.value(0).name, QByteArray("b"));

@@ -6,7 +6,6 @@
 
 #include "designer/CardSurface.h"
 #include "designer/LabelFile.h"
-#include "ui/FileSystem.h"
 #include "ui/SystemColors.h"
 
 #include <QFile>
@@ -68,6 +67,12 @@ labelfile::CardValues clearedCard()
         l.Visible = i == 0;
     }
     return v;
+}
+
+// Why a file could not be read, or nothing.
+QString why(const ui::Result<labelfile::ReadCard, labelfile::Failure>& read)
+{
+    return read ? QString() : read.error().why;
 }
 
 QByteArray join(const QList<QByteArray>& values)
@@ -186,9 +191,9 @@ private Q_SLOTS:
     void theHandWrittenFileLoadsToTheCardItDescribes()
     {
         const QByteArray bytes = readAll(QFINDTESTDATA("data/holiday.lab"));
-        const labelfile::ReadResult r = labelfile::read(bytes);
-        QVERIFY2(r.card, qPrintable(r.failure.why));
-        const labelfile::CardValues& v = *r.card;
+        const auto r = labelfile::read(bytes);
+        QVERIFY2(r, qPrintable(why(r)));
+        const labelfile::CardValues& v = r->card;
         QCOMPARE(v.txtamt, qint16(3));
         QCOMPARE(v.Height, 3510.0f);
         QCOMPARE(v.BackColor, quint32(0xFF8000));
@@ -227,17 +232,17 @@ private Q_SLOTS:
         const QByteArray bytes = labelfile::write(v);
         QVERIFY(bytes.contains("\r\none~ two|\nthree\r\n"));
         const auto r = labelfile::read(bytes);
-        QVERIFY(r.card);
-        QCOMPARE(r.card->lines[0].Caption, QStringLiteral("one, two\r\nthree"));
+        QVERIFY(r);
+        QCOMPARE(r->card.lines[0].Caption, QStringLiteral("one, two\r\nthree"));
         // The format's own changes: "~" and "|" come back as "," and CR,
         // leading blanks are lost; quotes and trailing blanks stay.
-        QCOMPARE(r.card->lines[1].Caption, QStringLiteral("tilde, and bar\r"));
-        QCOMPARE(r.card->lines[2].Caption, QStringLiteral("\"quoted\" trailing  "));
-        QCOMPARE(r.card->lines[3].Caption, QStringLiteral("lone\nfeed"));
+        QCOMPARE(r->card.lines[1].Caption, QStringLiteral("tilde, and bar\r"));
+        QCOMPARE(r->card.lines[2].Caption, QStringLiteral("\"quoted\" trailing  "));
+        QCOMPARE(r->card.lines[3].Caption, QStringLiteral("lone\nfeed"));
         // Windows-1252 both ways.
         v.lines[4].Caption = QStringLiteral("café € 5");
         QVERIFY(labelfile::write(v).contains("caf\xe9 \x80 5"));
-        QCOMPARE(labelfile::read(labelfile::write(v)).card->lines[4].Caption, QStringLiteral("café € 5"));
+        QCOMPARE(labelfile::read(labelfile::write(v))->card.lines[4].Caption, QStringLiteral("café € 5"));
     }
 
     void theReadingRules()
@@ -252,22 +257,22 @@ private Q_SLOTS:
             values += {"0", "0", "", "", "1", "", "", "", "", "0", "0", "0", "False"};
         values[18] = "1e-400";  // too small for a double: 0
         const auto r = labelfile::read(join(values));
-        QVERIFY2(r.card, qPrintable(r.failure.why));
-        QCOMPARE(r.card->txtamt, qint16(2));
-        QCOMPARE(r.card->Height, 2940.0f);
-        QCOMPARE(r.card->BackColor, quint32(0));
-        QCOMPARE(r.card->cardpc, QStringLiteral("/pics/a b.bmp  "));
-        const TextLine& l = r.card->lines[0];
+        QVERIFY2(r, qPrintable(why(r)));
+        QCOMPARE(r->card.txtamt, qint16(2));
+        QCOMPARE(r->card.Height, 2940.0f);
+        QCOMPARE(r->card.BackColor, quint32(0));
+        QCOMPARE(r->card.cardpc, QStringLiteral("/pics/a b.bmp  "));
+        const TextLine& l = r->card.lines[0];
         QCOMPARE(l.Top, 0.5f);
         QCOMPARE(l.Left, -0.25f);
         QVERIFY(l.FontBold && !l.FontItalic && !l.FontStrikethru && l.FontUnderline && l.Visible);
-        QCOMPARE(r.card->lines[1].FontName, QString());
-        QCOMPARE(r.card->lines[1].Left, 0.0f);
+        QCOMPARE(r->card.lines[1].FontName, QString());
+        QCOMPARE(r->card.lines[1].Left, 0.0f);
 
         // CR alone ends a value too; what follows the 135th value is ignored.
         QByteArray crOnly = join(values);
         crOnly.replace("\r\n", "\r");
-        QVERIFY(labelfile::read(crOnly + "extra").card);
+        QVERIFY(labelfile::read(crOnly + "extra"));
 
         // A writer's ".5" or "0.5" reads the same; ours writes "0.5".
         labelfile::CardValues v = clearedCard();
@@ -318,9 +323,9 @@ private Q_SLOTS:
         QFETCH(int, line);
         QFETCH(QString, why);
         const auto r = labelfile::read(bytes);
-        QVERIFY(!r.card);
-        QCOMPARE(r.failure.line, line);
-        QVERIFY2(r.failure.why.contains(why), qPrintable(r.failure.why));
+        QVERIFY(!r);
+        QCOMPARE(r.error().line, line);
+        QVERIFY2(r.error().why.contains(why), qPrintable(r.error().why));
     }
 
     void aBadFileChangesNothingAndSaysWhere()
@@ -628,7 +633,9 @@ private Q_SLOTS:
         }
         // With one page free, the first page of the new file fits.
         QVERIFY(fill.resize(fill.size() - page.size()));
-        QCOMPARE(ui::replaceFile(old, card), QStringLiteral("No space left on device"));
+        const auto saved = labelfile::replaceFile(old, card);
+        QVERIFY(!saved);
+        QCOMPARE(saved.error(), QStringLiteral("No space left on device"));
         QCOMPARE(readAll(old), kept);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"fill", "old.lab"}));
 
@@ -715,20 +722,20 @@ private Q_SLOTS:
                 l.Visible = random.bounded(2);
             }
             auto r = labelfile::read(labelfile::write(v));
-            QVERIFY2(r.card, qPrintable(r.failure.why));
+            QVERIFY2(r, qPrintable(why(r)));
             const auto same = [](float a, float b) { return qAbs(a - b) <= qMax(qAbs(a), qAbs(b)) * 1e-6f; };
-            QVERIFY(same(r.card->Height, v.Height) && same(r.card->Width, v.Width));
+            QVERIFY(same(r->card.Height, v.Height) && same(r->card.Width, v.Width));
             for (int i = 0; i < kLineCount; ++i) {
-                TextLine a = r.card->lines[size_t(i)], b = v.lines[size_t(i)];
+                TextLine a = r->card.lines[size_t(i)], b = v.lines[size_t(i)];
                 QVERIFY(same(a.Top, b.Top) && same(a.Left, b.Left) && same(a.FontSize, b.FontSize));
                 QVERIFY(same(a.Height, b.Height) && same(a.Width, b.Width));
                 a.Top = b.Top, a.Left = b.Left, a.FontSize = b.FontSize, a.Height = b.Height, a.Width = b.Width;
                 QCOMPARE(a, b);
             }
-            r.card->lines = v.lines;
-            r.card->Height = v.Height;
-            r.card->Width = v.Width;
-            QCOMPARE(*r.card, v);
+            r->card.lines = v.lines;
+            r->card.Height = v.Height;
+            r->card.Width = v.Width;
+            QCOMPARE(r->card, v);
         }
     }
 };

@@ -6,7 +6,7 @@
 
 #include "support/Harness.h"
 
-#include "ui/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -171,7 +171,7 @@ private Q_SLOTS:
 
     void messageBoxesCarryTheirOwnTitleOrTheApplicationTitle()
     {
-        ui::QtMessageBox box;
+        platform::QtMessageBox box;
         QStringList titles;
         for (const QString& title : {QStringLiteral("Label Deletion"), QString()}) {
             const QString problem = withModalDialog(

@@ -66,7 +66,7 @@ private Q_SLOTS:
         h.forms->registry.observer = [&](const QString& form, ui::Registry::Op op) {
             h.log << ui::Registry::opName(op) + ' ' + form;
             if (op == ui::Registry::Op::Hide && form == QLatin1String("Tessera"))
-                seenWhenHidden = h.forms->Tessera.disktype;
+                seenWhenHidden = labelKind(h.forms->Tessera.disktype).disktype;
         };
         auto& c = h.forms->Tessera.controls();
         QPushButton* buttons[] = {nullptr, nullptr, c.Command2, c.Command3, c.Command4, c.Command5};
@@ -74,7 +74,7 @@ private Q_SLOTS:
         buttons[button]->click();
         QCOMPARE(h.take(), (QStringList{"hide Tessera", "create diskop", "show diskop"}));
         QCOMPARE(seenWhenHidden, QString());  // stored after the hide
-        QCOMPARE(h.forms->Tessera.disktype, kind);
+        QCOMPARE(labelKind(h.forms->Tessera.disktype).disktype, kind);
     }
 
     void mainMenuDesign()
@@ -116,7 +116,7 @@ private Q_SLOTS:
         h.forms->Tessera.Command7_Click();
         QCOMPARE(h.take(), (QStringList{"hide Tessera", "create CustomOp", "create CustomPre", "show CustomPre",
                                         "show CustomOp", "show CustomPre"}));
-        QCOMPARE(h.forms->Tessera.disktype, QStringLiteral("CD"));
+        QCOMPARE(h.forms->Tessera.disktype, LabelKind::Cd);
         QCOMPARE(h.visible(), (QStringList{"CustomOp", "CustomPre"}));
     }
 
@@ -136,7 +136,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("ZIPS");
+        h.forms->Tessera.disktype = LabelKind::ZipSleeve;
         h.forms->diskop.controls().Text1->setText(QStringLiteral("Backup 1"));
         h.forms->diskop.Command1_Click();
         QCOMPARE(h.take(), (QStringList{"hide diskop", "show opncontents", "hide diskop", "show ZipSleve"}));
@@ -148,7 +148,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("CD");
+        h.forms->Tessera.disktype = LabelKind::Cd;
         h.forms->diskop.controls().Option1->click();
         h.forms->diskop.controls().Text1->setText(QString());
         h.forms->diskop.Command1_Click();
@@ -160,7 +160,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("CUSTOM");
+        h.forms->Tessera.disktype = LabelKind::Custom;
         h.forms->diskop.Command1_Click();
         QCOMPARE(h.take(), (QStringList{"hide diskop", "show opncontents", "hide diskop"}));
     }
@@ -180,7 +180,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->opncontents.Command1_Click();
         QCOMPARE(h.take(), QStringList{"show DiskLabel"});
         h.forms->opncontents.Command2_Click();
@@ -193,7 +193,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
+        h.forms->Tessera.disktype = LabelKind::ZipLabel;
         h.forms->frmchangecap.Command1_Click();
         QCOMPARE(h.take(), QStringList());
         h.forms->frmchangecap.Command2_Click();
@@ -206,7 +206,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("CD");
+        h.forms->Tessera.disktype = LabelKind::Cd;
         h.forms->readytoprint.Command2_Click();
         QCOMPARE(h.take(), cat({kHideWizard, {"show Tessera"}}));
     }
@@ -215,7 +215,7 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("CUSTOM");
+        h.forms->Tessera.disktype = LabelKind::Custom;
         h.forms->readytoprint.Command2_Click();
         QCOMPARE(h.take(), cat({{"hide CustomPre", "hide CustomOp"}, kHideWizard, {"show Tessera"}}));
     }
@@ -224,8 +224,8 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.forms->Tessera.disktype = LabelKind::ZipLabel;
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QStringList unloads;
         for (const char* form : {"diskop", "opncontents", "ZipLabel", "ZipSleve", "CDSleve", "DiskLabel",
@@ -239,9 +239,9 @@ private Q_SLOTS:
     {
         Harness h;
         prepare(h);
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->CustomOp.Command1_Click();
-        QCOMPARE(h.forms->Tessera.disktype, QStringLiteral("CUSTOM"));
+        QCOMPARE(h.forms->Tessera.disktype, LabelKind::Custom);
         QCOMPARE(h.take(), cat({kHideSeven, {"show readytoprint"}}));
         h.forms->CustomOp.Command3_Click();
         QCOMPARE(h.take(), cat({{"hide CustomPre"}, kHideWizard, {"hide CustomOp", "show Tessera"}}));
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(h.forms->DiskLabel.Label2(1).caption(), QStringLiteral("Taxes 2"));
 
         h.forms->frmchangecap.Command3_Click();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.visible(), QStringList{"Tessera"});
         Harness::flush();
@@ -305,10 +305,10 @@ private Q_SLOTS:
         h.forms->CustomOp.ind = 2;
         h.forms->CustomOp.Command1_Click();
         QCOMPARE(h.visible(), (QStringList{"readytoprint", "CustomOp", "CustomPre"}));
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].window, QStringLiteral("CustomPre"));
+        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Custom Label Preview"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
         QCOMPARE(h.forms->CustomOp.txtamt, qint16(0));
         QCOMPARE(h.forms->CustomOp.cardpc, QString());
@@ -361,9 +361,9 @@ private Q_SLOTS:
 
     void theRealHelpViewerReportsAMissingProgram()
     {
-        ui::AssistantHelpViewer viewer(QStringLiteral("/nonexistent/assistant"));
+        platform::AssistantHelpViewer viewer(QStringLiteral("/nonexistent/assistant"));
         try {
-            viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey, QString());
+            viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey, QString());
             QFAIL("no error raised");
         } catch (const ui::Error& error) {
             QVERIFY(error.description.contains(QStringLiteral("could not be started")));
@@ -385,9 +385,9 @@ private Q_SLOTS:
             QFile file(received);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
-        ui::AssistantHelpViewer viewer(program.fileName());
-        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey, QString());
-        viewer.open(nullptr, QStringLiteral("x.qhc"), ui::HelpViewer::PartialKey,
+        platform::AssistantHelpViewer viewer(program.fileName());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey, QString());
+        viewer.open(nullptr, QStringLiteral("x.qhc"), platform::HelpViewer::PartialKey,
                     QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
         QTRY_COMPARE(input(), QByteArray("show index;\n"
                                          "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));

@@ -1,12 +1,16 @@
-// The print manager: success, cancel, failure and retry, and the page the
-// system printer makes when it prints to a PDF file.
+// The print manager: success, cancel, failure and retry, the page the
+// system printer makes when it prints to a PDF file, and that page against
+// the window's image.
 
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
+#include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
 
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
@@ -17,7 +21,7 @@
 
 namespace {
 
-void finishDiskLabel(Harness& h, const QString& kind)
+void finishDiskLabel(Harness& h, LabelKind kind)
 {
     h.forms->start();
     h.forms->Tessera.hide();
@@ -25,6 +29,48 @@ void finishDiskLabel(Harness& h, const QString& kind)
     h.forms->diskop.controls().Option1->click();
     h.forms->diskop.Command1_Click();
     h.forms->frmchangecap.Command3_Click();
+}
+
+// A card with a picture, a framed line and lines in several fonts, the
+// lines inside the card.
+void makeBusyCard(Harness& h)
+{
+    h.forms->Tessera.Command7_Click();
+    QImage picture(60, 30, QImage::Format_RGB32);
+    picture.fill(QColor(40, 90, 160));
+    h.pictures->images.insert(QStringLiteral("/pictures/busy.bmp"), picture);
+    h.dialogs->openAnswers.push_back(QStringLiteral("/pictures/busy.bmp"));
+    h.forms->CustomOp.Command12_Click();
+    designer::Card& card = h.forms->CustomPre.card();
+    card.setBackColor(ui::rgb(255, 255, 220));
+    const QStringList captions = {QStringLiteral("Holiday photos"), QStringLiteral("Summer\r\nby the sea"),
+                                  QStringLiteral("Disc 2 of 3"), QStringLiteral("Tessera")};
+    const QStringList fonts = {QStringLiteral("MS Sans Serif"), QStringLiteral("MS Serif"),
+                               QStringLiteral("Abadi MT Condensed"), QStringLiteral("MS Sans Serif")};
+    for (int i = 0; i < captions.size(); ++i) {
+        h.forms->CustomOp.Command9_Click();
+        card.setCaption(i, captions[i]);
+        card.setFontName(i, fonts[i]);
+        card.setFontSize(i, 8 + 2.25f * float(i));
+        card.setFontBold(i, i == 1);
+        card.setFontItalic(i, i == 2);
+        card.setFontUnderline(i, i == 3);
+        card.setTop(i, 4 + 9.5f * float(i));
+        card.setLeft(i, 3 + 7.25f * float(i));
+    }
+    h.forms->CustomPre.Label1_Click(1);
+}
+
+// The page as printing made it before: the window's client area rendered
+// onto a PDF page of the printer's layout, one pixel to 1/96 inch.
+void renderWindow(QWidget* client, const QPrinter& printer, const QString& file)
+{
+    QPdfWriter pdf(file);
+    pdf.setPageLayout(printer.pageLayout());
+    pdf.setResolution(printer.resolution());
+    QPainter painter(&pdf);
+    painter.scale(pdf.logicalDpiX() / 96.0, pdf.logicalDpiY() / 96.0);
+    client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
 }
 
 }  // namespace
@@ -38,9 +84,9 @@ private Q_SLOTS:
     void cancelPrintsNothingAndSaysNothing()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("1.44"));
+        finishDiskLabel(h, LabelKind::Floppy);
         h.take();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::cancel());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::cancel());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.dialogs->printSetups, 1);
         QVERIFY(h.printer->pages.isEmpty());
@@ -52,10 +98,10 @@ private Q_SLOTS:
     void aFailingPrinterIsReportedOnceAndPrintCanBeRetried()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("ZIPL"));
+        finishDiskLabel(h, LabelKind::ZipLabel);
         h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("kept"));
         h.take();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
@@ -67,19 +113,19 @@ private Q_SLOTS:
         QCOMPARE(h.visible(), (QStringList{"ZipLabel", "readytoprint"}));
         QCOMPARE(h.forms->ZipLabel.Label1(0).caption(), QStringLiteral("kept"));
 
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].window, QStringLiteral("ZipLabel"));
+        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Zip Disk Label"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
     }
 
     void anyOtherPrintFailureIsReportedToo()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("CD"));
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        finishDiskLabel(h, LabelKind::Cd);
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.printer->failWith = ui::Error::of(ui::Error::PathFileAccess);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
@@ -104,7 +150,7 @@ private Q_SLOTS:
         stock->setWindowTitle(QStringLiteral("Label stock"));
         if (tabFirst)
             dialog.setOptionTabs({stock});
-        ui::QtDialogs::preparePrintSetup(dialog);
+        platform::QtDialogs::preparePrintSetup(dialog);
         if (!tabFirst)
             dialog.setOptionTabs({stock});
         QStringList titles;
@@ -125,9 +171,9 @@ private Q_SLOTS:
     void theDialogIsAskedForPrintSetupAndTheTemplateInFull()
     {
         Harness h;
-        finishDiskLabel(h, QStringLiteral("CD"));
+        finishDiskLabel(h, LabelKind::Cd);
         h.forms->CDSleve.window()->resize(120, 90);  // the user shrank the window
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::confirm());
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].size, QSize(8745 / 15, 6840 / 15));
@@ -141,9 +187,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("floppy.pdf"));
         Harness h(Harness::PrinterKind::System);
-        finishDiskLabel(h, QStringLiteral("1.44"));
+        finishDiskLabel(h, LabelKind::Floppy);
         h.forms->DiskLabel.Label1(0).setCaption(QStringLiteral("letters.doc"));
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseFile(pdf));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -164,13 +210,83 @@ private Q_SLOTS:
         QVERIFY(qAbs(ink.top() - (origin.y() + outlineOffset)) < 0.2);
     }
 
+    // Every label prints as its window shows it: the same ink and the same
+    // words at the same places as the window's image.
+    void aLabelPrintsAsItsWindowShowsIt_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("floppy label") << int(LabelKind::Floppy);
+        QTest::newRow("Zip label") << int(LabelKind::ZipLabel);
+        QTest::newRow("Zip sleeve") << int(LabelKind::ZipSleeve);
+        QTest::newRow("CD sleeve") << int(LabelKind::Cd);
+        QTest::newRow("busy card") << int(LabelKind::Custom);
+    }
+    void aLabelPrintsAsItsWindowShowsIt()
+    {
+        QFETCH(int, kind);
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        QWidget* client = nullptr;
+        if (LabelKind(kind) == LabelKind::Custom) {
+            makeBusyCard(h);
+            client = h.forms->CustomPre.client();
+        } else {
+            templates::LabelTemplate& t = (*h.forms).*labelKind(LabelKind(kind)).form;
+            for (int i = 0; i < t.fieldCount(); i += 3)
+                t.Label1(i).setCaption(QStringLiteral("file number %1 with a name long enough to wrap").arg(i));
+            t.setDiskName(QStringLiteral("Backup disk"));
+            t.show();
+            client = t.client();
+        }
+        h.forms->Tessera.disktype = LabelKind(kind);
+        QTemporaryDir dir;
+        const QString window = dir.filePath(QStringLiteral("window.pdf"));
+        const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+        QPrinter& printer = h.context->printer().device();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        const PrintManager::Printed page = h.forms->readytoprint.printed();
+        h.context->printer().printPage(*page.label, page.jobName);
+        renderWindow(client, printer, window);
+
+        const double pixelMm = 25.4 / pdfprobe::kDpi;
+        const QRectF was = pdfprobe::inkBoxMm(pdfprobe::firstPage(window));
+        const QRectF is = pdfprobe::inkBoxMm(pdfprobe::firstPage(printed));
+        QVERIFY(!was.isEmpty());
+        const auto near = [&](double a, double b) { return qAbs(a - b) <= pixelMm + 1e-9; };
+        QVERIFY2(near(is.left(), was.left()) && near(is.top(), was.top()) && near(is.right(), was.right()) &&
+                     near(is.bottom(), was.bottom()),
+                 qPrintable(QStringLiteral("ink %1,%2 %3x%4 mm, the window's %5,%6 %7x%8 mm")
+                                .arg(is.left())
+                                .arg(is.top())
+                                .arg(is.width())
+                                .arg(is.height())
+                                .arg(was.left())
+                                .arg(was.top())
+                                .arg(was.width())
+                                .arg(was.height())));
+
+        const QList<pdfprobe::Word> wasWords = pdfprobe::words(window);
+        const QList<pdfprobe::Word> isWords = pdfprobe::words(printed);
+        QVERIFY(wasWords.size() > 3);
+        QCOMPARE(isWords.size(), wasWords.size());
+        const double pixelPt = 72.0 / pdfprobe::kDpi;
+        for (qsizetype i = 0; i < wasWords.size(); ++i) {
+            const QRectF a = isWords[i].box, b = wasWords[i].box;
+            QCOMPARE(isWords[i].text, wasWords[i].text);
+            QVERIFY2(qAbs(a.left() - b.left()) <= pixelPt && qAbs(a.top() - b.top()) <= pixelPt &&
+                         qAbs(a.right() - b.right()) <= pixelPt && qAbs(a.bottom() - b.bottom()) <= pixelPt,
+                     qPrintable(wasWords[i].text));
+        }
+    }
+
     void aPdfFileThatCannotBeWrittenIsAPrinterError()
     {
         Harness h(Harness::PrinterKind::System);
-        finishDiskLabel(h, QStringLiteral("ZIPS"));
+        finishDiskLabel(h, LabelKind::ZipSleeve);
         h.take();
         h.dialogs->printAnswers.push_back(
-            ui::testing::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
+            platform::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);

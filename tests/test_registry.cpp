@@ -47,7 +47,7 @@ private Q_SLOTS:
         Harness h;
         h.forms->start();
         QCOMPARE(h.visible(), QStringList{QStringLiteral("Tessera")});
-        QCOMPARE(h.forms->Tessera.disktype, QString());
+        QCOMPARE(h.forms->Tessera.disktype, LabelKind::None);
         QCOMPARE(h.forms->Tessera.newtxt, qint16(0));
         QCOMPARE(h.take(), (QStringList{"create Tessera", "show Tessera"}));
         // Nothing else was built.
@@ -58,7 +58,7 @@ private Q_SLOTS:
     void publicVariablesNeverBuildTheWindow()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("CD");
+        h.forms->Tessera.disktype = LabelKind::Cd;
         h.forms->CustomOp.txtamt = 4;
         QVERIFY(!h.forms->Tessera.exists());
         QVERIFY(!h.forms->CustomOp.exists());
@@ -185,7 +185,7 @@ private Q_SLOTS:
     void frameCloseUnloadsOnlyThatForm()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->DiskLabel.show();
         h.forms->frmchangecap.show();
         h.forms->DiskLabel.Label1(3).setCaption(QStringLiteral("edited"));

@@ -112,11 +112,14 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
         h.forms->Tessera.hide();
-        h.forms->Tessera.disktype = kind;
+        for (const LabelKindRow& row : labelKinds()) {
+            if (row.disktype == kind)
+                h.forms->Tessera.disktype = row.kind;
+        }
         h.forms->diskop.Command1_Click();
         h.forms->opncontents.Command2_Click();
         const QStringList before = jobFiles();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -155,7 +158,7 @@ private Q_SLOTS:
         h.forms->CustomPre.window()->resize(320, 190);
         h.forms->CustomOp.Command1_Click();
         const QStringList before = jobFiles();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QString trouble;
@@ -182,7 +185,7 @@ private Q_SLOTS:
         h.forms->frmchangecap.Command3_Click();
         h.take();
         const QStringList before = jobFiles();
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraDown")));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraDown")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
@@ -194,7 +197,7 @@ private Q_SLOTS:
 
         // Retried on a working printer, the same job prints. Its file is
         // awaited here, so that it cannot arrive during a later test.
-        h.dialogs->printAnswers.push_back(ui::testing::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.visible(), QStringList{"Tessera"});
@@ -212,8 +215,8 @@ private Q_SLOTS:
         QVERIFY(lpadmin({"-p", "TesseraGone", "-E", "-v", "keep:" + outputFolder()}));
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
-        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
-        h.dialogs->printAnswers.push_back([&](ui::Printer& printer) {
+        h.forms->Tessera.disktype = LabelKind::ZipLabel;
+        h.dialogs->printAnswers.push_back([&](platform::Printer& printer) {
             printer.device().setPrinterName(QStringLiteral("TesseraGone"));
             const bool chosen = printer.device().printerName() == QLatin1String("TesseraGone");
             lpadmin({"-x", "TesseraGone"});

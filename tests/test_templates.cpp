@@ -162,7 +162,7 @@ private Q_SLOTS:
     void onlyContentFieldsReactToClicks()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("ZIPS");
+        h.forms->Tessera.disktype = LabelKind::ZipSleeve;
         h.forms->ZipSleve.show();
         QWidget* canvas = h.forms->ZipSleve.controls().canvas;
         h.take();
@@ -182,7 +182,7 @@ private Q_SLOTS:
     void lastClickWinsAndUpdateWritesThatField()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->DiskLabel.Label1(3).setCaption(QStringLiteral("three"));
         h.forms->DiskLabel.Label1(7).setCaption(QStringLiteral("seven"));
         h.forms->DiskLabel.Label1_Click(3);
@@ -204,19 +204,19 @@ private Q_SLOTS:
     {
         Harness h;
         // No field ever clicked: field 0.
-        h.forms->Tessera.disktype = QStringLiteral("ZIPL");
+        h.forms->Tessera.disktype = LabelKind::ZipLabel;
         h.forms->frmchangecap.controls().Text1->setText(QStringLiteral("first"));
         h.forms->frmchangecap.Command1_Click();
         QCOMPARE(h.forms->ZipLabel.Label1(0).caption(), QStringLiteral("first"));
         // Index 40 clicked on the CD sleeve, then a manual floppy job.
         h.forms->CDSleve.Label1_Click(40);
-        h.forms->Tessera.disktype = QStringLiteral("1.44");
+        h.forms->Tessera.disktype = LabelKind::Floppy;
         h.forms->frmchangecap.controls().Text1->setText(QStringLiteral("stray"));
         h.forms->frmchangecap.Command1_Click();
         for (int i = 0; i < h.forms->DiskLabel.fieldCount(); ++i)
             QCOMPARE(h.forms->DiskLabel.Label1(i).caption(), QStringLiteral("Label1"));
         // CUSTOM: nothing.
-        h.forms->Tessera.disktype = QStringLiteral("CUSTOM");
+        h.forms->Tessera.disktype = LabelKind::Custom;
         h.forms->Tessera.newtxt = 0;
         h.forms->frmchangecap.Command1_Click();
         QCOMPARE(h.forms->ZipLabel.Label1(0).caption(), QStringLiteral("first"));
@@ -225,7 +225,7 @@ private Q_SLOTS:
     void aLongFieldTextIsCopiedWholeAndTypingStopsAt22()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("CD");
+        h.forms->Tessera.disktype = LabelKind::Cd;
         const QString longText = QStringLiteral("[A DIRECTORY NAME OF THIRTY-SIX CHARS]");
         h.forms->CDSleve.Label1(5).setCaption(longText);
         h.forms->CDSleve.Label1_Click(5);
@@ -258,7 +258,7 @@ private Q_SLOTS:
     void templatesAreReadableByAssistiveTechnology()
     {
         Harness h;
-        h.forms->Tessera.disktype = QStringLiteral("ZIPS");
+        h.forms->Tessera.disktype = LabelKind::ZipSleeve;
         h.forms->ZipSleve.show();
         h.forms->ZipSleve.Label1(3).setCaption(QStringLiteral("[PHOTOS]"));
         h.forms->ZipSleve.Label1(4).setCaption(QString());

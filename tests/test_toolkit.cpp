@@ -4,6 +4,7 @@
 #include "support/Harness.h"
 
 #include "app/Startup.h"
+#include "templates/DirectoryList.h"
 
 #include "ui/CommonDialog.h"
 #include "ui/FontDialog.h"
@@ -87,7 +88,7 @@ private Q_SLOTS:
             QCOMPARE(error.number, 32755);
         }
         dialog.Flags = 0x103;
-        ui::FontChoice choice;
+        platform::FontChoice choice;
         choice.name = QStringLiteral("MS Serif");
         choice.size = 8.25;
         choice.strikethru = true;
@@ -100,13 +101,13 @@ private Q_SLOTS:
 
     void realFontDialogReturnsEffectsAndColour()
     {
-        ui::FontChoice initial;
+        platform::FontChoice initial;
         initial.name = QStringLiteral("Liberation Serif");
         initial.size = 12;
         initial.underline = true;
         initial.color = ui::rgb(255, 0, 0);
         ui::FontDialog dialog(nullptr, initial, true);
-        const ui::FontChoice out = dialog.choice();
+        const platform::FontChoice out = dialog.choice();
         QCOMPARE(out.name, QStringLiteral("Liberation Serif"));
         QCOMPARE(out.size, 12.0);
         QVERIFY(out.underline);
@@ -117,7 +118,7 @@ private Q_SLOTS:
     void picturesFailWithTheClassicNumbers()
     {
         QTemporaryDir dir;
-        ui::FilePictures pictures;
+        platform::FilePictures pictures;
         const auto number = [&](const QString& path) {
             try {
                 pictures.load(path);
@@ -192,7 +193,7 @@ private Q_SLOTS:
             "00"
             "21fe023b3b00"
             "3b");
-        ui::FilePictures pictures;
+        platform::FilePictures pictures;
         const auto refusal = [&](const char* name, const QByteArray& bytes) {
             QFile file(dir.filePath(QLatin1String(name)));
             if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -212,7 +213,7 @@ private Q_SLOTS:
 
     void messageBoxTitleDefaultsToTheApplicationTitle()
     {
-        ui::testing::ScriptedMessageBox box;
+        platform::ScriptedMessageBox box;
         box.answers = {6};
         QCOMPARE(box.show(nullptr, QStringLiteral("Sure?"), 4, QStringLiteral("Label Deletion")), 6);
         QCOMPARE(box.show(nullptr, QStringLiteral("Note")), 1);
@@ -240,7 +241,7 @@ private Q_SLOTS:
 
     void mountTableGivesRealVolumesAndEmptyRemovableDrives()
     {
-        using FS = ui::LocalFileSystem;
+        using FS = platform::LocalFileSystem;
         const auto mounts = FS::parseMountTable(
             "overlay / overlay rw 0 0\n"
             "proc /proc proc rw 0 0\n"
@@ -264,7 +265,16 @@ private Q_SLOTS:
         QVERIFY(FS::isRemovableMountPoint(fstab[1]));
         QVERIFY(FS::isRemovableMountPoint(fstab[2]));
         QVERIFY(FS::isRemovableMountPoint(fstab[3]));
-        ui::LocalFileSystem fs;
+        // One rule says what lies below a drive's root: not a sibling that
+        // merely starts with the same letters.
+        QVERIFY(platform::isUnder("/media/u/disk", "/media/u"));
+        QVERIFY(platform::isUnder("/media/u", "/media/u"));
+        QVERIFY(!platform::isUnder("/media/u2", "/media/u"));
+        QVERIFY(platform::isUnder("/media/u2", "/"));
+        templates::DirectoryModel sibling;
+        sibling.reset("/media/u", "/media/u2/x", {});
+        QCOMPARE(sibling.rowCount(), 1);  // no ancestors climbed through a sibling
+        platform::LocalFileSystem fs;
         try {
             fs.checkDrive({"/media/floppy0", QStringLiteral("/media/floppy0"), false});
             QFAIL("an empty drive raised nothing");
@@ -273,10 +283,10 @@ private Q_SLOTS:
         }
         // This machine's drives include its root and the drive of its
         // current directory.
-        const QList<ui::Drive> drives = fs.drives();
-        QVERIFY(std::any_of(drives.begin(), drives.end(), [](const ui::Drive& d) { return d.root == "/"; }));
+        const QList<platform::Drive> drives = fs.drives();
+        QVERIFY(std::any_of(drives.begin(), drives.end(), [](const platform::Drive& d) { return d.root == "/"; }));
         const QByteArray cwd = fs.currentDirectory();
-        QVERIFY(std::any_of(drives.begin(), drives.end(), [&](const ui::Drive& d) {
+        QVERIFY(std::any_of(drives.begin(), drives.end(), [&](const platform::Drive& d) {
             return d.mounted && (d.root == "/" || cwd == d.root || cwd.startsWith(d.root + '/'));
         }));
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QString>
 #include <functional>
@@ -9,7 +9,7 @@ class QWidget;
 
 namespace ui {
 
-struct Context;
+class Context;
 
 // The invisible common dialog component a form owns: classic properties, and
 // ShowOpen / ShowSave / ShowFont / ShowPrinter. With CancelError set, a
@@ -24,7 +24,7 @@ public:
     QString Filter;    // "text|pattern|text|pattern"
     int Flags = 0;
     bool CancelError = false;
-    FontChoice Font;  // in: the last choice; out: the new one
+    platform::FontChoice Font;  // in: the last choice; out: the new one
 
     // Each returns true when the user confirmed.
     bool ShowOpen();

@@ -1,11 +1,11 @@
 #include "ui/Context.h"
 
-#include "ui/Dialogs.h"
-#include "ui/FileSystem.h"
-#include "ui/HelpViewer.h"
-#include "ui/MessageBox.h"
-#include "ui/Pictures.h"
-#include "ui/Printer.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Pictures.h"
+#include "platform/Printer.h"
 
 namespace ui {
 
@@ -15,13 +15,13 @@ Context::~Context() = default;
 Context::Services Context::systemServices()
 {
     Services services;
-    services.messages = std::make_unique<QtMessageBox>();
-    services.dialogs = std::make_unique<QtDialogs>();
-    services.printer = std::make_unique<SystemPrinter>();
-    services.pictures = std::make_unique<FilePictures>();
-    services.help = std::make_unique<AssistantHelpViewer>();
-    services.files = std::make_unique<LocalFileSystem>();
-    services.busy = std::make_unique<BusyDialog>();
+    services.messages = std::make_unique<platform::QtMessageBox>();
+    services.dialogs = std::make_unique<platform::QtDialogs>();
+    services.printer = std::make_unique<platform::SystemPrinter>();
+    services.pictures = std::make_unique<platform::FilePictures>();
+    services.help = std::make_unique<platform::AssistantHelpViewer>();
+    services.files = std::make_unique<platform::LocalFileSystem>();
+    services.busy = std::make_unique<platform::BusyDialog>();
     return services;
 }
 

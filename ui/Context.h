@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ui/Busy.h"
-#include "ui/Dialogs.h"
-#include "ui/FileSystem.h"
-#include "ui/HelpViewer.h"
-#include "ui/MessageBox.h"
-#include "ui/Pictures.h"
-#include "ui/Printer.h"
+#include "platform/Busy.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Pictures.h"
+#include "platform/Printer.h"
 
 #include <QString>
 #include <memory>
@@ -18,13 +18,13 @@ namespace ui {
 class Context {
 public:
     struct Services {
-        std::unique_ptr<MessageBox> messages;
-        std::unique_ptr<Dialogs> dialogs;
-        std::unique_ptr<Printer> printer;
-        std::unique_ptr<Pictures> pictures;
-        std::unique_ptr<HelpViewer> help;
-        std::unique_ptr<FileSystem> files;
-        std::unique_ptr<Busy> busy;
+        std::unique_ptr<platform::MessageBox> messages;
+        std::unique_ptr<platform::Dialogs> dialogs;
+        std::unique_ptr<platform::Printer> printer;
+        std::unique_ptr<platform::Pictures> pictures;
+        std::unique_ptr<platform::HelpViewer> help;
+        std::unique_ptr<platform::FileSystem> files;
+        std::unique_ptr<platform::Busy> busy;
     };
 
     explicit Context(Services services);
@@ -33,13 +33,13 @@ public:
     // The real services of a desktop run.
     static Services systemServices();
 
-    MessageBox& messages() { return *services_.messages; }
-    Dialogs& dialogs() { return *services_.dialogs; }
-    Printer& printer() { return *services_.printer; }
-    Pictures& pictures() { return *services_.pictures; }
-    HelpViewer& help() { return *services_.help; }
-    FileSystem& files() { return *services_.files; }
-    Busy& busy() { return *services_.busy; }
+    platform::MessageBox& messages() { return *services_.messages; }
+    platform::Dialogs& dialogs() { return *services_.dialogs; }
+    platform::Printer& printer() { return *services_.printer; }
+    platform::Pictures& pictures() { return *services_.pictures; }
+    platform::HelpViewer& help() { return *services_.help; }
+    platform::FileSystem& files() { return *services_.files; }
+    platform::Busy& busy() { return *services_.busy; }
 
     // The application's help-file setting; empty means no help.
     QString helpFile;

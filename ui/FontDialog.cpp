@@ -27,7 +27,7 @@ const QList<QPair<QString, quint32>>& FontDialog::colours()
     return list;
 }
 
-FontDialog::FontDialog(QWidget* owner, const FontChoice& initial, bool withEffects) : QDialog(owner)
+FontDialog::FontDialog(QWidget* owner, const platform::FontChoice& initial, bool withEffects) : QDialog(owner)
 {
     setWindowTitle(tr("Font"));
     setModal(true);
@@ -68,10 +68,10 @@ FontDialog::FontDialog(QWidget* owner, const FontChoice& initial, bool withEffec
     layout->addWidget(buttons);
 }
 
-FontChoice FontDialog::choice() const
+platform::FontChoice FontDialog::choice() const
 {
     const QFont font = fonts_->currentFont();
-    FontChoice result;
+    platform::FontChoice result;
     result.name = font.family();
     result.size = font.pointSizeF();
     result.bold = font.bold();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QDialog>
 
@@ -15,8 +15,8 @@ namespace ui {
 class FontDialog final : public QDialog {
     Q_OBJECT
 public:
-    FontDialog(QWidget* owner, const FontChoice& initial, bool withEffects);
-    FontChoice choice() const;
+    FontDialog(QWidget* owner, const platform::FontChoice& initial, bool withEffects);
+    platform::FontChoice choice() const;
 
     // The sixteen colours offered, as 0x00BBGGRR values.
     static const QList<QPair<QString, quint32>>& colours();

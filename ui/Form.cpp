@@ -89,6 +89,8 @@ void FormWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (form_ && form_->client_ && form_->clientFollowsWindow())
         form_->client_->resize(size());
+    if (form_)
+        Q_EMIT resized();
 }
 
 // Form -------------------------------------------------------------------
@@ -123,6 +125,7 @@ void Form::create()
     if (design_.frame == Frame::FixedNoControls || design_.frame == Frame::FixedCloseOnly)
         window_->setFixedSize(size);
 
+    scope_ = std::make_unique<QObject>();
     client_ = new QWidget(window_);
     client_->setObjectName(QStringLiteral("client"));
     client_->setGeometry(QRect(QPoint(0, 0), size));
@@ -147,6 +150,12 @@ QWidget* Form::client()
 {
     use();
     return client_;
+}
+
+FormWindow* Form::frame()
+{
+    use();
+    return window_;
 }
 
 bool Form::isVisible() const { return window_ && window_->isVisible(); }
@@ -180,6 +189,7 @@ void Form::unload()
     FormWindow* window = window_;
     window_ = nullptr;
     client_ = nullptr;
+    scope_.reset();
     discard();
     window->detach();
     window->hide();

@@ -4,7 +4,9 @@
 #include <QSize>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QObject;
 class QWidget;
 
 namespace ui {
@@ -99,6 +101,13 @@ public:
     // both use() the form.
     QWidget* window();
     QWidget* client();
+    FormWindow* frame();
+
+    // The context for connections from what outlives the window (a
+    // document, the form itself) to its controls: they end the moment the
+    // window is unloaded, although its widgets are released later. Null
+    // while there is no window.
+    QObject* windowScope() const { return scope_.get(); }
 
     // The client area's size in pixels as designed.
     QSize designSize() const;
@@ -123,6 +132,7 @@ private:
     WindowDesign design_;
     FormWindow* window_ = nullptr;
     QWidget* client_ = nullptr;
+    std::unique_ptr<QObject> scope_;
 };
 
 }  // namespace ui

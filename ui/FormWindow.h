@@ -19,6 +19,11 @@ public:
 
     static Qt::WindowFlags flagsFor(Frame frame);
 
+Q_SIGNALS:
+    // The window's size changed (by the user or the program) while its
+    // form has it.
+    void resized();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -6,7 +6,7 @@ namespace ui {
 
 namespace {
 // The classic standard scheme, indexed by system colour number (RGB).
-constexpr std::array<quint32, 25> kScheme = {
+constexpr std::array<quint32, kSystemColorCount> kScheme = {
     0xC0C0C0,  //  0 scroll bar
     0x008080,  //  1 desktop
     0x000080,  //  2 active caption
@@ -37,14 +37,10 @@ constexpr std::array<quint32, 25> kScheme = {
 
 std::optional<QColor> resolveColor(quint32 value)
 {
-    if ((value & 0xFF000000u) == 0x80000000u) {
-        const quint32 index = value & 0x00FFFFFFu;
-        if (index >= kScheme.size())
-            return std::nullopt;
-        return QColor::fromRgb(QRgb(kScheme[index]));
-    }
-    if ((value & 0xFF000000u) != 0)
+    if (!isColorValue(value))
         return std::nullopt;
+    if ((value & 0xFF000000u) == 0x80000000u)
+        return QColor::fromRgb(QRgb(kScheme[value & 0xFFu]));
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 

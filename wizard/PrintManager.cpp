@@ -1,10 +1,10 @@
 #include "wizard/PrintManager.h"
 
 #include "app/Forms.h"
+#include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
-#include "ui/MessageBox.h"
-#include "ui/Printer.h"
 #include "ui/SystemColors.h"
 
 #include <QLabel>
@@ -36,11 +36,15 @@ void PrintManager::build(QWidget* client)
     c.Command1->setFocus();
 }
 
-ui::Form* PrintManager::printedForm()
+PrintManager::Printed PrintManager::printed()
 {
-    if (forms_.Tessera.disktype == QLatin1String("CUSTOM"))
-        return &forms_.CustomPre;
-    return forms_.templateOfJob();
+    if (forms_.Tessera.disktype == LabelKind::Custom) {
+        forms_.CustomPre.use();
+        return {&forms_.design, forms_.CustomPre.design().caption};
+    }
+    if (const templates::LabelTemplate* label = forms_.templateOfJob())
+        return {&label->label(), label->design().caption};
+    return {};
 }
 
 void PrintManager::Command1_Click()
@@ -52,24 +56,25 @@ void PrintManager::Command1_Click()
         dialog.ShowPrinter();
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
-        if (ui::Form* form = printedForm())
-            forms_.context.printer().printPage(form->client(), form->design().caption);
+        if (const Printed page = printed(); page.label)
+            forms_.context.printer().printPage(*page.label, page.jobName);
         for (ui::Form* form : forms_.wizard())
             form->unload();
         forms_.CustomPre.unload();
         forms_.CustomOp.unload();
+        forms_.design.reset();
         forms_.Tessera.show();
     } catch (const ui::Error& error) {
         // A cancelled dialog is silent; any failure to print is reported, so
         // that a page that never came out is not taken for success.
         if (error.number != ui::Error::CancelSelected)
-            forms_.context.messages().show(window(), kPrinterErrorText, ui::MessageBox::OkOnly);
+            forms_.context.messages().show(window(), kPrinterErrorText, platform::MessageBox::OkOnly);
     }
 }
 
 void PrintManager::Command2_Click()
 {
-    if (forms_.Tessera.disktype == QLatin1String("CUSTOM")) {
+    if (forms_.Tessera.disktype == LabelKind::Custom) {
         forms_.CustomPre.hide();
         forms_.CustomOp.hide();
     }

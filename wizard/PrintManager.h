@@ -8,6 +8,9 @@
 class Forms;
 class QLabel;
 class QPushButton;
+namespace platform {
+class Printable;
+}
 namespace ui {
 class Rule;
 }
@@ -33,8 +36,13 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-    // The form whose image is printed for `disktype`, or none.
-    ui::Form* printedForm();
+    // What "Print" prints for `disktype`: the label, and the caption of the
+    // form that shows it, which names the print job. No label for none.
+    struct Printed {
+        const platform::Printable* label = nullptr;
+        QString jobName;
+    };
+    Printed printed();
 
 protected:
     void build(QWidget* client) override;

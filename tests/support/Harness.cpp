@@ -9,17 +9,17 @@
 Harness::Harness(PrinterKind printerKind, BusyKind busyKind)
 {
     ui::Context::Services services;
-    auto m = std::make_unique<ui::testing::ScriptedMessageBox>();
-    auto d = std::make_unique<ui::testing::ScriptedDialogs>();
-    auto h = std::make_unique<ui::testing::ScriptedHelpViewer>();
-    auto p = std::make_unique<ui::testing::ScriptedPictures>();
-    auto f = std::make_unique<ui::testing::ScriptedFileSystem>();
+    auto m = std::make_unique<platform::ScriptedMessageBox>();
+    auto d = std::make_unique<platform::ScriptedDialogs>();
+    auto h = std::make_unique<platform::ScriptedHelpViewer>();
+    auto p = std::make_unique<platform::ScriptedPictures>();
+    auto f = std::make_unique<platform::ScriptedFileSystem>();
     messages = m.get();
     dialogs = d.get();
     help = h.get();
     pictures = p.get();
     files = f.get();
-    f->current = ui::LocalFileSystem().currentDirectory();
+    f->current = platform::LocalFileSystem().currentDirectory();
     f->driveList = {{QByteArray("/"), QStringLiteral("/"), true}};
     services.messages = std::move(m);
     services.dialogs = std::move(d);
@@ -27,18 +27,18 @@ Harness::Harness(PrinterKind printerKind, BusyKind busyKind)
     services.pictures = std::move(p);
     services.files = std::move(f);
     if (busyKind == BusyKind::Scripted) {
-        auto scripted = std::make_unique<ui::testing::ScriptedBusy>();
+        auto scripted = std::make_unique<platform::ScriptedBusy>();
         busy = scripted.get();
         services.busy = std::move(scripted);
     } else {
-        services.busy = std::make_unique<ui::BusyDialog>();
+        services.busy = std::make_unique<platform::BusyDialog>();
     }
     if (printerKind == PrinterKind::Scripted) {
-        auto scripted = std::make_unique<ui::testing::ScriptedPrinter>();
+        auto scripted = std::make_unique<platform::ScriptedPrinter>();
         printer = scripted.get();
         services.printer = std::move(scripted);
     } else {
-        services.printer = std::make_unique<ui::SystemPrinter>();
+        services.printer = std::make_unique<platform::SystemPrinter>();
     }
     context = std::make_unique<ui::Context>(std::move(services));
     context->helpFile = QStringLiteral("/opt/tessera/help/TESSERA16.qhc");

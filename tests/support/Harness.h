@@ -1,7 +1,13 @@
 #pragma once
 
 #include "app/Forms.h"
-#include "ui/testing/Scripted.h"
+#include "platform/Busy.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBox.h"
+#include "platform/Pictures.h"
+#include "platform/Printer.h"
 
 #include <QStringList>
 #include <memory>
@@ -15,13 +21,13 @@ public:
     explicit Harness(PrinterKind printer = PrinterKind::Scripted, BusyKind busy = BusyKind::Scripted);
     ~Harness();
 
-    ui::testing::ScriptedMessageBox* messages = nullptr;
-    ui::testing::ScriptedDialogs* dialogs = nullptr;
-    ui::testing::ScriptedPrinter* printer = nullptr;  // null with the system printer
-    ui::testing::ScriptedHelpViewer* help = nullptr;
-    ui::testing::ScriptedPictures* pictures = nullptr;
-    ui::testing::ScriptedFileSystem* files = nullptr;
-    ui::testing::ScriptedBusy* busy = nullptr;  // null with the real dialog
+    platform::ScriptedMessageBox* messages = nullptr;
+    platform::ScriptedDialogs* dialogs = nullptr;
+    platform::ScriptedPrinter* printer = nullptr;  // null with the system printer
+    platform::ScriptedHelpViewer* help = nullptr;
+    platform::ScriptedPictures* pictures = nullptr;
+    platform::ScriptedFileSystem* files = nullptr;
+    platform::ScriptedBusy* busy = nullptr;  // null with the real dialog
     std::unique_ptr<ui::Context> context;
     std::unique_ptr<Forms> forms;
 

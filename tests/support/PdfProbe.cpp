@@ -34,6 +34,23 @@ QString text(const QString& pdf)
     return QString::fromUtf8(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
 }
 
+QList<Word> words(const QString& pdf)
+{
+    const QString page = QString::fromUtf8(
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                          QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" yMax=\"([-0-9.]+)\">([^<]*)</word>"));
+    QList<Word> out;
+    for (auto it = word.globalMatch(page); it.hasNext();) {
+        const auto m = it.next();
+        const QPointF from(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF to(m.captured(3).toDouble(), m.captured(4).toDouble());
+        out.append({m.captured(5), QRectF(from, to)});
+    }
+    return out;
+}
+
 QImage firstPage(const QString& pdf)
 {
     QTemporaryDir dir;

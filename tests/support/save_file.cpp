@@ -4,7 +4,7 @@
 // not, with the reason on standard output (a pipe, which no file-size limit
 // cuts).
 
-#include "ui/FileSystem.h"
+#include "designer/LabelFile.h"
 
 #include <cstdio>
 
@@ -12,7 +12,8 @@ int main(int argc, char** argv)
 {
     if (argc != 3)
         return 2;
-    const QString why = ui::replaceFile(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]));
-    std::fputs(why.toLocal8Bit().constData(), stdout);
-    return why.isEmpty() ? 0 : 1;
+    const auto saved = designer::labelfile::replaceFile(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]));
+    if (!saved)
+        std::fputs(saved.error().toLocal8Bit().constData(), stdout);
+    return saved ? 0 : 1;
 }

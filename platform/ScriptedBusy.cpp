@@ -1,0 +1,27 @@
+#include "platform/Busy.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace platform {
+
+bool ScriptedBusy::wait(QWidget*, const QString& text, Job& job)
+{
+    texts.append(text);
+    QEventLoop loop;
+    bool cancelled = false;
+    job.whenDone(&loop, [&loop] { loop.quit(); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (cancelWhen && cancelWhen()) {
+            cancelled = true;
+            loop.quit();
+        }
+    });
+    poll.start(10);
+    if (!job.done())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !cancelled && job.done();
+}
+
+}  // namespace platform
