@@ -448,6 +448,37 @@ private Q_SLOTS:
         QCOMPARE(h.forms->rgbcolor.controls().Text2->text(), QStringLiteral("0"));
     }
 
+    void theKeyboardMovesTheColourBarsAndEnterPressesButtons()
+    {
+        Harness h;
+        open(h);
+        const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        h.forms->CustomOp.Command10_Click();
+        auto& p = h.forms->rgbcolor.controls();
+        QVERIFY(QTest::qWaitForWindowActive(h.forms->rgbcolor.window()));
+        // The bars come first in the tab order.
+        QCOMPARE(QApplication::focusWidget(), p.HScroll1);
+        key(Qt::Key_Right);
+        key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), p.HScroll2);
+        key(Qt::Key_End);
+        QCOMPARE(p.Text3->text(), QStringLiteral("255"));
+        p.Command1->setFocus();
+        key(Qt::Key_Return);
+        QTRY_COMPARE(card(h).BackColor(), ui::rgb(1, 255, 0));
+
+        h.forms->CustomOp.show();
+        QVERIFY(QTest::qWaitForWindowActive(h.forms->CustomOp.window()));
+        panel(h).Command9->setFocus();
+        key(Qt::Key_Enter);
+        QTRY_COMPARE(h.forms->CustomOp.txtamt, qint16(1));
+        // In the multi-line text box Enter stays a line break.
+        panel(h).Text4->setFocus();
+        key(Qt::Key_Return);
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("\r\n"));
+        QCOMPARE(h.forms->CustomOp.txtamt, qint16(1));
+    }
+
     void colourPickerOkAfterAPrintMakesTheCardInvisibly()
     {
         Harness h;

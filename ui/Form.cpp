@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -141,6 +143,19 @@ void FormWindow::resizeEvent(QResizeEvent* event)
         form_->client_->resize(size());
     if (form_)
         Q_EMIT resized();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A button without a default role passes Enter on to its window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && button && button->isEnabled()) {
+        if (!event->isAutoRepeat())
+            button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // Form -------------------------------------------------------------------
