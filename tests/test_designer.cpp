@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -60,6 +61,21 @@ void add(Harness& h, int n)
 }
 
 float mm(double pixels) { return float(ui::pxToMm(pixels)); }
+
+// The first and last columns of `area` in `image` that hold dark pixels.
+QPair<int, int> inkColumns(const QImage& image, const QRect& area)
+{
+    int left = area.right() + 1, right = area.left() - 1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 96) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
 
 }  // namespace
 
@@ -477,6 +493,30 @@ private Q_SLOTS:
         key(Qt::Key_Return);
         QCOMPARE(card(h).line(0).Caption, QStringLiteral("\r\n"));
         QCOMPARE(h.forms->CustomOp.txtamt, qint16(1));
+    }
+
+    void theSizeBoxesShowAllEightCharactersFromTheFirst()
+    {
+        Harness h;
+        open(h);
+        QCOMPARE(panel(h).Text2->text(), QStringLiteral("68.52708"));
+        for (QLineEdit* box : {panel(h).Text1, panel(h).Text2}) {
+            QCOMPARE(box->size(), QSize(49, 19));
+            // The text's ink in the box is all of it.
+            QImage alone(200, 40, QImage::Format_RGB32);
+            alone.fill(Qt::white);
+            QPainter painter(&alone);
+            painter.setFont(box->font());
+            painter.drawText(20, 25, box->text());
+            painter.end();
+            const QRect inside = box->rect().adjusted(1, 1, -1, -1);
+            const auto [left, right] = inkColumns(box->grab().toImage(), inside);
+            const auto [aloneLeft, aloneRight] = inkColumns(alone, alone.rect());
+            QVERIFY2(qAbs((right - left) - (aloneRight - aloneLeft)) <= 1, qPrintable(box->text()));
+            // Clear of the frame on both sides, not cut at it.
+            QVERIFY2(left > inside.left() && right < inside.right(),
+                     qPrintable(QStringLiteral("%1 to %2").arg(left).arg(right)));
+        }
     }
 
     void colourPickerOkAfterAPrintMakesTheCardInvisibly()
