@@ -153,28 +153,42 @@ private Q_SLOTS:
         QCOMPARE(op.ind, qint16(1));
         QCOMPARE(h.forms->design.framed(), 1);
 
-        // It follows in every direction, across its own box and line 1's.
-        const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {76, 76}, {80, 80}, {79, 79}, {70, 75}};
+        // It follows in every direction over the bare card and its own box.
+        const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {50, 48}, {38, 39}, {60, 70}};
         for (QPoint p : path) {
             move(s, p);
             QCOMPARE(card(h).line(1).Left, mm(p.x()));
             QCOMPARE(card(h).line(1).Top, mm(p.y()));
         }
-        QCOMPARE(card(h).line(0).Top, 20.0f);
+        // Over line 1 it stays where it is, though its own box lies on top
+        // there, so line 1 can be double-clicked: that drops line 2 and picks
+        // line 1 up.
+        const QPoint over = inside(h, 0, {3, 3});
+        QVERIFY(card(h).boxPx(1).contains(over));
+        move(s, over);
+        QCOMPARE(card(h).line(1).Left, mm(60));
+        doubleClick(h, over);
+        QVERIFY(h.forms->CustomPre.moving);
+        QCOMPARE(op.ind, qint16(0));
+        QCOMPARE(h.forms->design.framed(), 0);
+        move(s, {150, 30});
+        QCOMPARE(card(h).line(0).Left, mm(150));
+        QCOMPARE(card(h).line(1).Left, mm(60));
+        QCOMPARE(card(h).line(1).Top, mm(70));
 
-        // The line is under the pointer wherever it goes, so a click lands on
-        // it: it drops there, selected.
+        // On the bare card the line comes to the pointer first, so a click
+        // there lands on it: it drops there, selected.
         click(h, {13, 123});
         QVERIFY(!h.forms->CustomPre.moving);
-        QCOMPARE(h.forms->design.framed(), 1);
-        QCOMPARE(card(h).line(1).Left, mm(13));
+        QCOMPARE(h.forms->design.framed(), 0);
+        QCOMPARE(card(h).line(0).Left, mm(13));
         move(s, {100, 20});
-        QCOMPARE(card(h).line(1).Left, mm(13));
+        QCOMPARE(card(h).line(0).Left, mm(13));
 
         // A click on the bare card removes the frame and keeps the selection.
         click(h, {200, 150});
         QCOMPARE(h.forms->design.framed(), -1);
-        QCOMPARE(op.ind, qint16(1));
+        QCOMPARE(op.ind, qint16(0));
     }
 
     void aPickedUpLineHiddenByClearLabelGoesOnFollowingInvisibly()
