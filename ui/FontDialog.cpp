@@ -214,6 +214,8 @@ FontDialog::FontDialog(QWidget* owner, const platform::FontChoice& initial, bool
         connect(box, &QCheckBox::toggled, this, &FontDialog::showSample);
     connect(size_, &QLineEdit::textChanged, this, &FontDialog::showSample);
     showSample();
+    // The lists would each ask for a wide default size.
+    resize(QSize(580, 400).expandedTo(minimumSizeHint()));
     size_->setFocus();
     size_->selectAll();
 }
