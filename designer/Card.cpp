@@ -133,9 +133,11 @@ QRectF Card::boxPx(int index) const
     return QRectF(ui::mmToPx(l.Left), ui::mmToPx(l.Top), ui::mmToPx(l.Width), ui::mmToPx(l.Height));
 }
 
-int Card::lineAt(const QPointF& px) const
+int Card::lineAt(const QPointF& px, int except) const
 {
     for (int i = kLineCount - 1; i >= 0; --i) {
+        if (i == except)
+            continue;
         // Edges included, with half a pixel to spare: a line dragged to the
         // pointer has its corner exactly there, give or take rounding.
         const QRectF box = boxPx(i).adjusted(-0.5, -0.5, 0.5, 0.5);

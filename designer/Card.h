@@ -74,9 +74,9 @@ public:
     QFont font(int index) const;
     // A line's box in pixels of the card.
     QRectF boxPx(int index) const;
-    // The topmost visible line whose box holds a point (pixels), or -1.
-    // Lines with a higher index lie on top.
-    int lineAt(const QPointF& px) const;
+    // The topmost visible line whose box holds a point (pixels), leaving
+    // out line `except`, or -1. Lines with a higher index lie on top.
+    int lineAt(const QPointF& px, int except = -1) const;
 
     // The box size that fits a caption in a font, in millimetres.
     static QSizeF fittedSize(const QString& caption, const QFont& font);

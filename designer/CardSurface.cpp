@@ -48,7 +48,15 @@ void CardSurface::lineChanged(int index, const QRectF& before)
     }
 }
 
-int CardSurface::lineAt(const QPointF& px) const { return design_ ? design_->card.lineAt(px) : -1; }
+int CardSurface::movingLine() const { return design_ && design_->moving ? design_->ind : -1; }
+
+int CardSurface::lineAt(const QPointF& px) const
+{
+    if (!design_)
+        return -1;
+    const int other = design_->card.lineAt(px, movingLine());
+    return other >= 0 ? other : design_->card.lineAt(px);
+}
 
 void CardSurface::paintEvent(QPaintEvent* event)
 {
@@ -69,8 +77,10 @@ void CardSurface::mouseReleaseEvent(QMouseEvent* event)
 {
     const int pressed = pressed_;
     pressed_ = -2;
+    clicked_ = -2;
     if (event->button() != Qt::LeftButton || pressed == -2 || lineAt(event->position()) != pressed)
         return;
+    clicked_ = pressed;
     if (pressed >= 0)
         Q_EMIT lineClicked(pressed);
     else
@@ -81,16 +91,20 @@ void CardSurface::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    // The first click of the pair was delivered already; the second press
-    // makes no click of its own.
+    // The first click of the pair was delivered already, and it was that
+    // click's line that the double-click meant (a line it dropped may lie
+    // on top of it now); the second press makes no click of its own.
     pressed_ = -2;
-    const int index = lineAt(event->position());
+    const int index = clicked_ >= 0 ? clicked_ : lineAt(event->position());
+    clicked_ = -2;
     if (index >= 0)
         Q_EMIT lineDoubleClicked(index);
 }
 
 void CardSurface::mouseMoveEvent(QMouseEvent* event)
 {
+    if (const int line = lineAt(event->position()); line >= 0 && line != movingLine())
+        return;
     Q_EMIT mouseMoved(float(ui::pxToMm(event->position().x())), float(ui::pxToMm(event->position().y())));
 }
 

@@ -14,7 +14,10 @@ class Design;
 
 // The card of the designer's document on the screen, repainted where it
 // changes. Reports clicks, double-clicks and pointer movement in card
-// millimetres.
+// millimetres: on a line, the line's; elsewhere, the card's. A line that
+// follows the pointer lies beneath every other line, and pointer movement
+// over its own box is the card's, so that it follows in every direction
+// until the pointer reaches another line, which can then be clicked.
 class CardSurface final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
@@ -44,13 +47,17 @@ private:
     void lineChanged(int index, const QRectF& before);
     void repaintLine(int index);
     static QRect dirty(const QRectF& box);
-    // The topmost visible line under a point, or -1 (also without a document).
+    // The visible line that a click at a point goes to, or -1 (also
+    // without a document).
     int lineAt(const QPointF& px) const;
+    // The line following the pointer, or -1.
+    int movingLine() const;
 
     // The document lives for the whole run; a window released later than
     // the forms forgets it.
     QPointer<const Design> design_;
     int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
+    int clicked_ = -2;               // what the last click went to, the same way
     std::bitset<kLineCount> shown_;  // as assistive technology was last told
 };
 

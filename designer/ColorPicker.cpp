@@ -29,6 +29,10 @@ void ColorPicker::build(QWidget* client)
         b->setSingleStep(1);
         b->setPageStep(1);
         b->setAccessibleName(name);
+        // The keyboard moves a focused bar as a slider: Right and Up raise
+        // the value (Qt inverts a scroll bar's keys, for scrolling a view).
+        b->setFocusPolicy(Qt::StrongFocus);
+        b->setInvertedControls(false);
         // Both the live drag and every finished change refresh the channel.
         QObject::connect(b, &QScrollBar::valueChanged, b, [this, index] { refresh(index); });
         return b;

@@ -62,6 +62,23 @@ QLineEdit* makeEdit(QWidget* parent, int left, int top, int width, int height, c
     return edit;
 }
 
+// The card's height and width boxes: eight characters ("68.52708") in the
+// designed 735 twips, which hold them only within narrower margins than the
+// style's; shown from the first character, however long the text.
+QLineEdit* makeSizeBox(QWidget* parent, int top, const QString& name)
+{
+    QLineEdit* edit = makeEdit(parent, 1080, top, 735, 285, name);
+    edit->setTextMargins(-1, 0, -2, 0);
+    new ui::TypingLimit(edit, 6);
+    return edit;
+}
+
+void showSize(QLineEdit* edit, float mm)
+{
+    ui::TypingLimit::setWholeText(edit, designer::labelfile::formatSingle(mm));
+    edit->setCursorPosition(0);
+}
+
 // The multi-line box shows a caption's CR LF (or lone CR) as a line break.
 QString captionToText4(const QString& caption)
 {
@@ -103,13 +120,11 @@ void CustomControl::build(QWidget* client)
 
     c.Frame1 = frame(QStringLiteral("Label Properties"), 120, 0, 2775, 3255);
     c.Label1 = ui::makeLabel(c.Frame1, QStringLiteral("Height:"), 480, 360, 615, 255);
-    c.Text1 = makeEdit(c.Frame1, 1080, 360, 735, 285, QStringLiteral("Height"));
-    new ui::TypingLimit(c.Text1, 6);
+    c.Text1 = makeSizeBox(c.Frame1, 360, QStringLiteral("Height"));
     ui::TypingLimit::setWholeText(c.Text1, QStringLiteral("2500"));
     c.Label3_0 = ui::makeLabel(c.Frame1, QStringLiteral("mm"), 1920, 360, 615, 255);
     c.Label2 = ui::makeLabel(c.Frame1, QStringLiteral("Width:"), 480, 720, 615, 255);
-    c.Text2 = makeEdit(c.Frame1, 1080, 720, 735, 285, QStringLiteral("Width"));
-    new ui::TypingLimit(c.Text2, 6);
+    c.Text2 = makeSizeBox(c.Frame1, 720, QStringLiteral("Width"));
     ui::TypingLimit::setWholeText(c.Text2, QStringLiteral("4000"));
     c.Label3_1 = ui::makeLabel(c.Frame1, QStringLiteral("mm"), 1920, 720, 495, 255);
     c.Command12 =
@@ -188,8 +203,8 @@ void CustomControl::showCardSize()
 {
     auto& c = controls();
     const QSize size = design_.card.clientSize();
-    ui::TypingLimit::setWholeText(c.Text1, designer::labelfile::formatSingle(float(ui::pxToMm(size.height()))));
-    ui::TypingLimit::setWholeText(c.Text2, designer::labelfile::formatSingle(float(ui::pxToMm(size.width()))));
+    showSize(c.Text1, float(ui::pxToMm(size.height())));
+    showSize(c.Text2, float(ui::pxToMm(size.width())));
 }
 
 void CustomControl::setText4(const QString& caption)

@@ -10,7 +10,7 @@ namespace designer {
 CustomPreview::CustomPreview(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("CustomPre"),
                ui::WindowDesign{QStringLiteral("Custom Label Preview"), 3885, 2535, false, 6090, 1770,
-                                ui::Frame::SizableNoControls}),
+                                ui::Frame::ToolNoControls}),
       moving(forms.design.moving),
       forms_(forms),
       design_(forms.design)
@@ -26,8 +26,6 @@ Card& CustomPreview::card()
 void CustomPreview::build(QWidget* client)
 {
     auto& c = makeControls();
-    // Not in the task bar.
-    window()->setWindowFlag(Qt::Tool);
     c.surface = new CardSurface(design_, client);
     QObject::connect(c.surface, &CardSurface::lineClicked, c.surface, [this](int i) { Label1_Click(i); });
     QObject::connect(c.surface, &CardSurface::lineDoubleClicked, c.surface, [this](int i) { Label1_DblClick(i); });

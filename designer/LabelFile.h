@@ -1,6 +1,7 @@
 #pragma once
 
 #include "designer/TextLine.h"
+#include "ui/Fonts.h"
 #include "ui/Result.h"
 
 #include <QByteArray>
@@ -16,7 +17,7 @@ namespace designer::labelfile {
 
 constexpr int kValueCount = 5 + 13 * kLineCount;  // 135
 // The largest font size a file may set, in points.
-constexpr float kMaxFontSize = 2048;
+constexpr float kMaxFontSize = ui::kMaxFontSize;
 // A label file is small; anything larger than this is not one.
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 // More than any number, colour or boolean is written as: the longest is a

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -60,6 +61,21 @@ void add(Harness& h, int n)
 }
 
 float mm(double pixels) { return float(ui::pxToMm(pixels)); }
+
+// The first and last columns of `area` in `image` that hold dark pixels.
+QPair<int, int> inkColumns(const QImage& image, const QRect& area)
+{
+    int left = area.right() + 1, right = area.left() - 1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 96) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
 
 }  // namespace
 
@@ -137,28 +153,42 @@ private Q_SLOTS:
         QCOMPARE(op.ind, qint16(1));
         QCOMPARE(h.forms->design.framed(), 1);
 
-        // It follows in every direction, across its own box and line 1's.
-        const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {76, 76}, {80, 80}, {79, 79}, {70, 75}};
+        // It follows in every direction over the bare card and its own box.
+        const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {50, 48}, {38, 39}, {60, 70}};
         for (QPoint p : path) {
             move(s, p);
             QCOMPARE(card(h).line(1).Left, mm(p.x()));
             QCOMPARE(card(h).line(1).Top, mm(p.y()));
         }
-        QCOMPARE(card(h).line(0).Top, 20.0f);
+        // Over line 1 it stays where it is, though its own box lies on top
+        // there, so line 1 can be double-clicked: that drops line 2 and picks
+        // line 1 up.
+        const QPoint over = inside(h, 0, {3, 3});
+        QVERIFY(card(h).boxPx(1).contains(over));
+        move(s, over);
+        QCOMPARE(card(h).line(1).Left, mm(60));
+        doubleClick(h, over);
+        QVERIFY(h.forms->CustomPre.moving);
+        QCOMPARE(op.ind, qint16(0));
+        QCOMPARE(h.forms->design.framed(), 0);
+        move(s, {150, 30});
+        QCOMPARE(card(h).line(0).Left, mm(150));
+        QCOMPARE(card(h).line(1).Left, mm(60));
+        QCOMPARE(card(h).line(1).Top, mm(70));
 
-        // The line is under the pointer wherever it goes, so a click lands on
-        // it: it drops there, selected.
+        // On the bare card the line comes to the pointer first, so a click
+        // there lands on it: it drops there, selected.
         click(h, {13, 123});
         QVERIFY(!h.forms->CustomPre.moving);
-        QCOMPARE(h.forms->design.framed(), 1);
-        QCOMPARE(card(h).line(1).Left, mm(13));
+        QCOMPARE(h.forms->design.framed(), 0);
+        QCOMPARE(card(h).line(0).Left, mm(13));
         move(s, {100, 20});
-        QCOMPARE(card(h).line(1).Left, mm(13));
+        QCOMPARE(card(h).line(0).Left, mm(13));
 
         // A click on the bare card removes the frame and keeps the selection.
         click(h, {200, 150});
         QCOMPARE(h.forms->design.framed(), -1);
-        QCOMPARE(op.ind, qint16(1));
+        QCOMPARE(op.ind, qint16(0));
     }
 
     void aPickedUpLineHiddenByClearLabelGoesOnFollowingInvisibly()
@@ -446,6 +476,61 @@ private Q_SLOTS:
         h.forms->CustomOp.Command10_Click();
         QCOMPARE(h.forms->rgbcolor.controls().HScroll1->value(), 0);
         QCOMPARE(h.forms->rgbcolor.controls().Text2->text(), QStringLiteral("0"));
+    }
+
+    void theKeyboardMovesTheColourBarsAndEnterPressesButtons()
+    {
+        Harness h;
+        open(h);
+        const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        h.forms->CustomOp.Command10_Click();
+        auto& p = h.forms->rgbcolor.controls();
+        QVERIFY(QTest::qWaitForWindowActive(h.forms->rgbcolor.window()));
+        // The bars come first in the tab order.
+        QCOMPARE(QApplication::focusWidget(), p.HScroll1);
+        key(Qt::Key_Right);
+        key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), p.HScroll2);
+        key(Qt::Key_End);
+        QCOMPARE(p.Text3->text(), QStringLiteral("255"));
+        p.Command1->setFocus();
+        key(Qt::Key_Return);
+        QTRY_COMPARE(card(h).BackColor(), ui::rgb(1, 255, 0));
+
+        h.forms->CustomOp.show();
+        QVERIFY(QTest::qWaitForWindowActive(h.forms->CustomOp.window()));
+        panel(h).Command9->setFocus();
+        key(Qt::Key_Enter);
+        QTRY_COMPARE(h.forms->CustomOp.txtamt, qint16(1));
+        // In the multi-line text box Enter stays a line break.
+        panel(h).Text4->setFocus();
+        key(Qt::Key_Return);
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("\r\n"));
+        QCOMPARE(h.forms->CustomOp.txtamt, qint16(1));
+    }
+
+    void theSizeBoxesShowAllEightCharactersFromTheFirst()
+    {
+        Harness h;
+        open(h);
+        QCOMPARE(panel(h).Text2->text(), QStringLiteral("68.52708"));
+        for (QLineEdit* box : {panel(h).Text1, panel(h).Text2}) {
+            QCOMPARE(box->size(), QSize(49, 19));
+            // The text's ink in the box is all of it.
+            QImage alone(200, 40, QImage::Format_RGB32);
+            alone.fill(Qt::white);
+            QPainter painter(&alone);
+            painter.setFont(box->font());
+            painter.drawText(20, 25, box->text());
+            painter.end();
+            const QRect inside = box->rect().adjusted(1, 1, -1, -1);
+            const auto [left, right] = inkColumns(box->grab().toImage(), inside);
+            const auto [aloneLeft, aloneRight] = inkColumns(alone, alone.rect());
+            QVERIFY2(qAbs((right - left) - (aloneRight - aloneLeft)) <= 1, qPrintable(box->text()));
+            // Clear of the frame on both sides, not cut at it.
+            QVERIFY2(left > inside.left() && right < inside.right(),
+                     qPrintable(QStringLiteral("%1 to %2").arg(left).arg(right)));
+        }
     }
 
     void colourPickerOkAfterAPrintMakesTheCardInvisibly()

@@ -1,12 +1,15 @@
 // What only a real X server shows: the native window titles, read from the
-// windows' _NET_WM_NAME as a window manager or screen reader reads them, and
-// the window class a dock matches with the launcher. Runs under xvfb-run on
-// the xcb platform. A window that does not appear fails the test at once,
-// saying which.
+// windows' _NET_WM_NAME as a window manager or screen reader reads them, the
+// window class a dock matches with the launcher, and what a window manager
+// (openbox, started here) makes of the windows: where they open, which stay
+// out of the task bar, and minimised windows brought back. Runs under
+// xvfb-run on the xcb platform. A window that does not appear fails the test
+// at once, saying which.
 
 #include "support/Harness.h"
 
 #include "platform/MessageBox.h"
+#include "ui/Units.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -14,6 +17,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -21,18 +26,49 @@
 
 namespace {
 
-// A window property as xprop prints it: what follows " = ".
+// What a tool of x11-utils prints.
+QString x11Tool(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(10000))
+        return QStringLiteral("(%1 did not answer)").arg(tool);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString windowId(QWidget* window) { return QString::number(window->winId()); }
+
+// A window property as xprop prints it: what follows " = " (or the whole
+// answer where there is no " = ").
 QString nativeProperty(QWidget* window, const QString& property)
 {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()), property});
-    if (!xprop.waitForFinished(10000))
-        return QStringLiteral("(xprop did not answer)");
-    const QString out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+    const QString out = x11Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), windowId(window), property});
     const qsizetype eq = out.indexOf(QStringLiteral(" = "));
+    if (eq < 0 && out.startsWith(property + QLatin1Char('(')))
+        return out;
     if (eq < 0)
         return QStringLiteral("(no %1: %2)").arg(property, out);
     return out.mid(eq + 3);
+}
+
+// Where the X server has a window's client area on the screen.
+QPoint nativeOrigin(QWidget* window)
+{
+    const QString out = x11Tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), windowId(window)});
+    static const QRegularExpression x(QStringLiteral("Absolute upper-left X:\\s*(-?\\d+)"));
+    static const QRegularExpression y(QStringLiteral("Absolute upper-left Y:\\s*(-?\\d+)"));
+    return QPoint(x.match(out).captured(1).toInt(), y.match(out).captured(1).toInt());
+}
+
+// The window states a window manager keeps for a window.
+QString netWmState(QWidget* window) { return nativeProperty(window, QStringLiteral("_NET_WM_STATE")); }
+
+// The ICCCM state: "Normal", "Iconic" or "Withdrawn" (no WM_STATE at all).
+QString wmState(QWidget* window)
+{
+    static const QRegularExpression state(QStringLiteral("window state: (\\w+)"));
+    const QRegularExpressionMatch match = state.match(nativeProperty(window, QStringLiteral("WM_STATE")));
+    return match.hasMatch() ? match.captured(1) : QStringLiteral("Withdrawn");
 }
 
 // The _NET_WM_NAME of a window.
@@ -99,11 +135,25 @@ QString withModalDialog(const std::function<void()>& open, const std::function<v
 class NativeTest : public QObject {
     Q_OBJECT
 
+    QProcess windowManager_;
+
 private Q_SLOTS:
     void initTestCase()
     {
         configureTestApplication();
         QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"), "run under xvfb-run on xcb");
+        windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY2(windowManager_.waitForStarted(10000), "openbox did not start");
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            x11Tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QStringLiteral("window id")),
+            "openbox did not take the screen", 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        windowManager_.terminate();
+        windowManager_.waitForFinished(5000);
     }
 
     void everyWindowTitleIsItsCaption_data()
@@ -167,6 +217,80 @@ private Q_SLOTS:
         // WM_CLASS(STRING) = "<instance>", "<class>"
         const QString windowClass = nativeProperty(window, QStringLiteral("WM_CLASS")).section(QStringLiteral(", "), 1);
         QCOMPARE(windowClass, QLatin1Char('"') + launcherKey(QStringLiteral("StartupWMClass")) + QLatin1Char('"'));
+    }
+
+    // A window's position is its client area's, whatever frame the window
+    // manager puts around it.
+    void windowsOpenWhereTheyAreDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("control panel") << "CustomOp";
+        QTest::newRow("preview") << "CustomPre";
+        QTest::newRow("colour picker") << "rgbcolor";
+        QTest::newRow("print manager (centred)") << "readytoprint";
+    }
+    void windowsOpenWhereTheyAreDesigned()
+    {
+        QFETCH(QString, name);
+        Harness h;
+        ui::Form* form = nullptr;
+        for (ui::Form* each : h.forms->registry.forms()) {
+            if (each->name() == name)
+                form = each;
+        }
+        QVERIFY(form);
+        const ui::WindowDesign& design = form->design();
+        QRect expected(QPoint(design.left, design.top) / ui::kTwipsPerPixel, form->designSize());
+        if (design.centred)
+            expected.moveCenter(QGuiApplication::primaryScreen()->geometry().center());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form->window()));
+        QTRY_COMPARE(nativeOrigin(form->window()), expected.topLeft());
+    }
+
+    // Window managers drop a window's states when it is hidden.
+    void thePreviewStaysOutOfTheTaskBarEveryTimeItIsShown()
+    {
+        Harness h;
+        h.forms->start();
+        h.forms->Tessera.Command7_Click();
+        QWidget* preview = h.forms->CustomPre.window();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QTRY_VERIFY2(netWmState(preview).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")),
+                     qPrintable(netWmState(preview)));
+        h.forms->CustomOp.Command3_Click();
+        QTRY_COMPARE(wmState(preview), QStringLiteral("Withdrawn"));
+        QVERIFY2(!netWmState(preview).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")),
+                 "the window manager kept the states of a hidden window");
+        h.forms->Tessera.Command7_Click();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QTRY_VERIFY2(netWmState(preview).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")),
+                     qPrintable(netWmState(preview)));
+        // The control panel belongs in the task bar.
+        QVERIFY(!netWmState(h.forms->CustomOp.window()).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")));
+    }
+
+    void aMinimisedWindowComesBackInFrontWhenShown()
+    {
+        Harness h;
+        h.forms->start();
+        h.forms->Tessera.Command7_Click();
+        QWidget* preview = h.forms->CustomPre.window();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        preview->showMinimized();
+        QTRY_COMPARE(wmState(preview), QStringLiteral("Iconic"));
+        // "<<Back", then "Custom Label" again.
+        h.forms->CustomOp.Command3_Click();
+        h.forms->Tessera.Command7_Click();
+        QTRY_COMPARE(wmState(preview), QStringLiteral("Normal"));
+        QVERIFY(!preview->isMinimized());
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        // On top of the stacking order.
+        const QString top = QStringLiteral("0x%1").arg(preview->winId(), 0, 16);
+        QTRY_VERIFY2(
+            x11Tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")})
+                .endsWith(top),
+            qPrintable(top));
     }
 
     void messageBoxesCarryTheirOwnTitleOrTheApplicationTitle()

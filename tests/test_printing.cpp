@@ -32,8 +32,8 @@ void finishDiskLabel(Harness& h, LabelKind kind)
 }
 
 // A card with a picture, a framed line and lines in several fonts, the
-// lines inside the card.
-void makeBusyCard(Harness& h)
+// lines inside the card or, `pastEdges`, some of them partly off it.
+void makeBusyCard(Harness& h, bool pastEdges)
 {
     h.forms->Tessera.Command7_Click();
     QImage picture(60, 30, QImage::Format_RGB32);
@@ -57,6 +57,11 @@ void makeBusyCard(Harness& h)
         card.setFontUnderline(i, i == 3);
         card.setTop(i, 4 + 9.5f * float(i));
         card.setLeft(i, 3 + 7.25f * float(i));
+    }
+    if (pastEdges) {
+        card.setLeft(0, -5);
+        card.setTop(1, 40);
+        card.setCaption(3, QStringLiteral("Tessera, a line far too long for the card it is on"));
     }
     h.forms->CustomPre.Label1_Click(1);
 }
@@ -228,7 +233,7 @@ private Q_SLOTS:
         h.forms->start();
         QWidget* client = nullptr;
         if (LabelKind(kind) == LabelKind::Custom) {
-            makeBusyCard(h);
+            makeBusyCard(h, false);
             client = h.forms->CustomPre.client();
         } else {
             templates::LabelTemplate& t = (*h.forms).*labelKind(LabelKind(kind)).form;
@@ -278,6 +283,39 @@ private Q_SLOTS:
                          qAbs(a.right() - b.right()) <= pixelPt && qAbs(a.bottom() - b.bottom()) <= pixelPt,
                      qPrintable(wasWords[i].text));
         }
+    }
+
+    // Lines partly off the card or too long for it, and the frame of the
+    // selected one, are cut at the card's edges on paper as on the screen:
+    // on label stock nothing lands on the next label.
+    void aCardPrintsCutAtItsEdges()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("card.pdf"));
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        makeBusyCard(h, true);
+        const QSizeF size = h.forms->design.sizeMm();
+        h.forms->CustomOp.Command1_Click();
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(pdf));
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY(h.messages->calls.isEmpty());
+
+        const QPointF origin = h.context->printer().device().pageLayout().paintRect(QPageLayout::Millimeter).topLeft();
+        const QRectF card(origin, size);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdf));
+        const auto near = [](double a, double b) { return qAbs(a - b) < 0.2; };
+        QVERIFY2(near(ink.left(), card.left()) && near(ink.top(), card.top()) && near(ink.right(), card.right()) &&
+                     near(ink.bottom(), card.bottom()),
+                 qPrintable(QStringLiteral("ink from %1,%2 to %3,%4 mm, the card from %5,%6 to %7,%8 mm")
+                                .arg(ink.left())
+                                .arg(ink.top())
+                                .arg(ink.right())
+                                .arg(ink.bottom())
+                                .arg(card.left())
+                                .arg(card.top())
+                                .arg(card.right())
+                                .arg(card.bottom())));
     }
 
     void aPdfFileThatCannotBeWrittenIsAPrinterError()

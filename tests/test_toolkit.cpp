@@ -12,8 +12,11 @@
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -113,6 +116,21 @@ private Q_SLOTS:
         QVERIFY(out.underline);
         QVERIFY(!out.strikethru);
         QCOMPARE(out.color, ui::rgb(255, 0, 0));
+
+        // Sizes may be fractional, above 0 and as large as a label holds.
+        auto* size = dialog.findChild<QLineEdit*>(QStringLiteral("size"));
+        QVERIFY(size);
+        QCOMPARE(size->accessibleName(), QStringLiteral("Size"));
+        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        size->clear();
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClicks(size, QStringLiteral("8.25"));
+        QVERIFY(ok->isEnabled());
+        QCOMPARE(dialog.choice().size, 8.25);
+        size->clear();
+        QTest::keyClicks(size, QStringLiteral("20480"));
+        QCOMPARE(size->text(), QStringLiteral("2048"));
+        QCOMPARE(dialog.choice().size, 2048.0);
     }
 
     void picturesFailWithTheClassicNumbers()

@@ -13,6 +13,10 @@ inline const QString Serif = QStringLiteral("MS Serif");
 inline const QString Condensed = QStringLiteral("Abadi MT Condensed");
 }  // namespace fontname
 
+// Font sizes, in points, lie above 0 and at most at this size: what the font
+// dialog offers and a label file may hold.
+constexpr float kMaxFontSize = 2048;
+
 void installFontSubstitutes();
 
 // The installed family that stands for a design font name (the name itself

@@ -6,11 +6,62 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
 
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+
 namespace ui {
+
+namespace {
+
+// Keeps a window that is about to be shown out of the task bar. Qt's tool
+// windows are utility windows, which task bars still list; X11 has the
+// window state _NET_WM_STATE_SKIP_TASKBAR for it. A window manager drops a
+// window's states when it is hidden, so they are set on the hidden window
+// before every show; Qt adds its own states to those it finds there.
+void keepOutOfTaskBar(QWidget* window)
+{
+#if QT_CONFIG(xcb)
+    // Only windows of the xcb platform are X11 windows.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection() || QGuiApplication::platformName() != QLatin1String("xcb") || window->isVisible())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return value;
+    };
+    const xcb_atom_t state = atom("_NET_WM_STATE");
+    const xcb_atom_t skip = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
+        return;
+    const auto id = xcb_window_t(window->winId());
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, id, state, XCB_ATOM_ATOM, 0, 1024), nullptr);
+    bool present = false;
+    if (reply && reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        present = std::find(atoms, atoms + reply->value_len, skip) != atoms + reply->value_len;
+    }
+    free(reply);
+    if (!present)
+        xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &skip);
+    xcb_flush(connection);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
+}  // namespace
 
 // Registry ---------------------------------------------------------------
 
@@ -64,6 +115,7 @@ Qt::WindowFlags FormWindow::flagsFor(Frame frame)
         return Qt::Window | custom | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
     case Frame::SizableNoControls: return Qt::Window | custom;
     case Frame::SizableCloseOnly: return Qt::Window | custom | Qt::WindowCloseButtonHint;
+    case Frame::ToolNoControls: return Qt::Tool | custom;
     }
     return Qt::Window;
 }
@@ -91,6 +143,19 @@ void FormWindow::resizeEvent(QResizeEvent* event)
         form_->client_->resize(size());
     if (form_)
         Q_EMIT resized();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A button without a default role passes Enter on to its window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && button && button->isEnabled()) {
+        if (!event->isAutoRepeat())
+            button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // Form -------------------------------------------------------------------
@@ -167,6 +232,10 @@ void Form::show()
     if (!window_)
         return;
     registry_.report(*this, Registry::Op::Show);
+    if (!inTaskBar(design_.frame))
+        keepOutOfTaskBar(window_);
+    if (window_->isMinimized())
+        window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
     window_->activateWindow();

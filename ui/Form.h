@@ -21,12 +21,15 @@ enum class Frame {
     Sizable,            // resizable; minimise, maximise and close
     SizableNoControls,  // resizable; no minimise, maximise or close
     SizableCloseOnly,   // resizable; close only
+    ToolNoControls,     // resizable; no minimise, maximise or close; not in the task bar
 };
 
 constexpr bool hasCloseControl(Frame frame)
 {
     return frame == Frame::FixedCloseOnly || frame == Frame::Sizable || frame == Frame::SizableCloseOnly;
 }
+
+constexpr bool inTaskBar(Frame frame) { return frame != Frame::FixedCloseOnly && frame != Frame::ToolNoControls; }
 
 // A window as designed, in twips: caption, client size, and the client
 // area's position on the screen (or centred).
@@ -88,6 +91,7 @@ public:
 
     // Creates the window if needed: builds the controls, then runs the load step.
     void use();
+    // Also brings back a window the user (or the window manager) minimised.
     void show();
     void hide();
     // Destroys window and controls if they exist. Safe from the form's own

@@ -8,7 +8,9 @@ namespace ui {
 
 // The top-level window of a form: frame and placement from its design.
 // A window without a close control refuses every close request; closing one
-// with a close control unloads its form.
+// with a close control unloads its form. Enter on a focused button presses
+// it, as Space does (what takes Enter itself, a multi-line text box, keeps
+// it).
 class FormWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +29,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Form* form_;
