@@ -7,7 +7,9 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
+#include "stock/SheetMemory.h"
 #include "stock/SheetPrinting.h"
+#include "stockui/StockTab.h"
 #include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
 
@@ -16,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -191,6 +194,46 @@ private Q_SLOTS:
         }
         QCOMPARE(titles, (QStringList{"Options", "Label stock"}));
         QCOMPARE(numberBoxes, QStringList());
+    }
+
+    // The "Label stock" tab in Qt's real dialog: folded away with the options
+    // on plain paper, unfolded and shown when a product was chosen last.
+    void theLabelStockTabUnfoldsForAProductChosenBefore()
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(QStringLiteral("system")));
+        QFile file(dir.filePath(QStringLiteral("system/test-templates.xml")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"(<Glabels-templates><Template brand="Test" part="S1" size="Other" width="100mm" height="100mm"
+            _description="Squares"><Label-rectangle id="0" width="40mm" height="40mm">
+            <Layout nx="2" ny="2" x0="5mm" y0="5mm" dx="50mm" dy="50mm"/></Label-rectangle></Template></Glabels-templates>)");
+        file.close();
+        QSettings settings(dir.filePath(QStringLiteral("settings.conf")), QSettings::IniFormat);
+        platform::StockSetup setup;
+        setup.settings = &settings;
+        setup.sources = {{}, {dir.filePath(QStringLiteral("system"))}};
+        setup.designMm = QSizeF(78.05, 58.21);
+        platform::ScriptedPrinter printer;
+        for (const bool remembered : {false, true}) {
+            if (remembered) {
+                const stock::ProductDatabase db = stock::ProductDatabase::load(setup.sources);
+                QVERIFY(db.find(QStringLiteral("Test"), QStringLiteral("S1")));
+                stock::SheetMemory(settings).setLastProduct(db.find(QStringLiteral("Test"), QStringLiteral("S1")));
+            }
+            QPrintDialog dialog(&printer.device());
+            platform::QtDialogs::preparePrintSetup(dialog);
+            stockui::StockTab* tab = platform::QtDialogs::addStockTab(dialog, printer, setup);
+            dialog.show();
+            auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"));
+            QVERIFY(tabs);
+            QVERIFY(tabs->indexOf(tab) >= 0);
+            QCOMPARE(tabs->tabText(tabs->indexOf(tab)), QStringLiteral("Label stock"));
+            QCOMPARE(tabs->isVisible(), remembered);
+            if (remembered) {
+                QCOMPARE(tabs->currentWidget(), tab);
+                QCOMPARE(tab->choice().product->part, QStringLiteral("S1"));
+            }
+        }
     }
 
     void theDialogIsAskedForPrintSetupAndTheTemplateInFull()
