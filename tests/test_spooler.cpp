@@ -118,6 +118,7 @@ Q_DECLARE_METATYPE(stock::Calibration)
 
 class SpoolerTest : public QObject {
     Q_OBJECT
+    QTemporaryDir home_;
 
 private Q_SLOTS:
     void initTestCase()
@@ -125,6 +126,10 @@ private Q_SLOTS:
         configureTestApplication();
         QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the scheduler");
         QVERIFY(QDir(outputFolder()).exists());
+        // What label stock remembers goes to a configuration folder of the
+        // test's own, read before any settings are.
+        QVERIFY(home_.isValid());
+        qputenv("XDG_CONFIG_HOME", home_.path().toLocal8Bit());
     }
 
     void eachTemplatePrintsOnePageAtItsDesignedSize_data()
@@ -234,9 +239,8 @@ private Q_SLOTS:
         QFETCH(stock::Calibration, calibration);
         QFETCH(QList<QList<int>>, pages);
         QFETCH(int, next);
-        QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        const QString system = home.filePath(QStringLiteral("templates"));
+        QTemporaryDir folder;
+        const QString system = folder.filePath(QStringLiteral("templates"));
         QDir().mkpath(system);
         for (const auto& [name, bytes] :
              {std::pair{"paper-sizes.xml", kPaperSizes}, {"test-templates.xml", kProducts}}) {
@@ -294,9 +298,8 @@ private Q_SLOTS:
                          qPrintable(where));
             }
         }
-        QSettings settings;
-        QCOMPARE(stock::SheetMemory(settings).firstFreeCell(*product), next);
-        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QFile::exists(home_.filePath(QStringLiteral("Tessera/Tessera.conf"))));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*product), next);
     }
 
     void aStoppedQueueIsReportedAndNothingIsUnloaded()

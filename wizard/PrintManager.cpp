@@ -55,9 +55,9 @@ void PrintManager::Command1_Click()
     try {
         // The label stock tab keeps its settings here, written only when the
         // user changes something on it or a print on label stock succeeds.
-        QSettings settings;
+        const std::unique_ptr<QSettings> settings = stock::userSettings();
         platform::StockSetup stock;
-        stock.settings = &settings;
+        stock.settings = settings.get();
         if (const Printed page = printed(); page.label)
             stock.designMm = page.label->sizeMm();
         stock.roundLabelsAllowed =
@@ -70,7 +70,7 @@ void PrintManager::Command1_Click()
         if (const Printed page = printed(); page.label) {
             const stock::PrintedCells cells = forms_.context.printer().print({page.label}, stock.choice, page.jobName);
             if (cells.product && cells.run)
-                stock::SheetMemory(settings).recordPrint(*cells.product, *cells.run);
+                stock::SheetMemory(*settings).recordPrint(*cells.product, *cells.run);
         }
         for (ui::Form* form : forms_.wizard())
             form->unload();
