@@ -84,6 +84,8 @@ void showOptionTab(QPrintDialog& dialog, QWidget* tab)
         if (button->text() == QPrintDialog::tr("&Options >>"))
             button->click();
     }
+    // Room for the tab, whose sheet and notes need more than Qt's options.
+    dialog.resize(dialog.size().expandedTo(dialog.sizeHint()));
     for (QWidget* w = tab->parentWidget(); w; w = w->parentWidget()) {
         if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
             tabs->setCurrentIndex(tabs->indexOf(tab));

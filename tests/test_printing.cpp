@@ -105,9 +105,16 @@ stock::Product diskettes()
 
 class PrintingTest : public QObject {
     Q_OBJECT
+    QTemporaryDir config_;
 
 private Q_SLOTS:
-    void initTestCase() { configureTestApplication(); }
+    void initTestCase()
+    {
+        configureTestApplication();
+        // Label stock's settings go to a folder of the test's own.
+        QVERIFY(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+    }
 
     void cancelPrintsNothingAndSaysNothing()
     {
@@ -147,6 +154,35 @@ private Q_SLOTS:
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Zip Disk Label"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
+    }
+
+    // A print on label stock that fails, or is cancelled, uses no labels;
+    // one that succeeds uses its own.
+    void onlyASuccessfulPrintUsesLabels()
+    {
+        Harness h;
+        finishDiskLabel(h, LabelKind::Floppy);
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.firstCell = 5;
+        choice.fit = stock::Fit::ShrinkToFit;
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::cancel());
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), QList<int>());
+
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->pages[0].size, QSize(816, 1056));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*choice.product), 6);
     }
 
     void anyOtherPrintFailureIsReportedToo()
