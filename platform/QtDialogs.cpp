@@ -77,15 +77,26 @@ QString chosenQueue(const QPrintDialog& dialog)
     return QPrinterInfo::availablePrinterNames().contains(name) ? name : QString();
 }
 
+// The button that folds and unfolds the dialog's option tabs.
+QPushButton* optionsButton(QPrintDialog& dialog)
+{
+    for (auto* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == QPrintDialog::tr("&Options >>") || button->text() == QPrintDialog::tr("&Options <<"))
+            return button;
+    }
+    return nullptr;
+}
+
+// Room for the label stock tab, whose sheet and notes need more than Qt's
+// own options.
+void makeRoom(QPrintDialog& dialog) { dialog.resize(dialog.size().expandedTo(dialog.sizeHint())); }
+
 // Unfolds the part of the dialog that holds its option tabs and shows `tab`.
 void showOptionTab(QPrintDialog& dialog, QWidget* tab)
 {
-    for (auto* button : dialog.findChildren<QPushButton*>()) {
-        if (button->text() == QPrintDialog::tr("&Options >>"))
-            button->click();
-    }
-    // Room for the tab, whose sheet and notes need more than Qt's options.
-    dialog.resize(dialog.size().expandedTo(dialog.sizeHint()));
+    if (QPushButton* button = optionsButton(dialog); button && button->text() == QPrintDialog::tr("&Options >>"))
+        button->click();
+    makeRoom(dialog);
     for (QWidget* w = tab->parentWidget(); w; w = w->parentWidget()) {
         if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
             tabs->setCurrentIndex(tabs->indexOf(tab));
@@ -136,6 +147,12 @@ stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, Printer& printer
         QObject::connect(printers, &QComboBox::currentTextChanged, tab,
                          [&dialog, tab] { tab->setPrinter(chosenQueue(dialog)); });
     QObject::connect(tab, &stockui::StockTab::pageWanted, &dialog, [&dialog, tab] { showOptionTab(dialog, tab); });
+    // Unfolded by the user, after Qt's own handling.
+    if (QPushButton* button = optionsButton(dialog))
+        QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, button] {
+            if (button->text() == QPrintDialog::tr("&Options <<"))
+                makeRoom(dialog);
+        });
     QObject::connect(tab, &stockui::StockTab::calibrationPageRequested, &dialog,
                      [&dialog, &printer, tab] { printCalibrationPage(dialog, printer, *tab); });
     tab->load();

@@ -268,6 +268,8 @@ private Q_SLOTS:
             if (remembered) {
                 QCOMPARE(tabs->currentWidget(), tab);
                 QCOMPARE(tab->choice().product->part, QStringLiteral("S1"));
+                // With room for the tab's sheet and notes.
+                QVERIFY(dialog.height() >= dialog.sizeHint().height());
             }
         }
     }
