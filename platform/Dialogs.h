@@ -1,6 +1,10 @@
 #pragma once
 
+#include "stock/Choice.h"
+#include "stock/ProductDatabase.h"
+
 #include <QList>
+#include <QSizeF>
 #include <QString>
 #include <QtGlobal>
 #include <deque>
@@ -8,7 +12,12 @@
 #include <optional>
 
 class QPrintDialog;
+class QSettings;
 class QWidget;
+
+namespace stockui {
+class StockTab;
+}
 
 namespace platform {
 
@@ -27,6 +36,16 @@ struct FontChoice {
     friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
 
+// What the print setup offers besides the printer: the label stock the
+// label is printed on.
+struct StockSetup {
+    QSizeF designMm;                  // the label's printed size
+    bool roundLabelsAllowed = false;  // whether it may lose its corners
+    QSettings* settings = nullptr;    // where label stock keeps what it remembers
+    stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();
+    stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
+};
+
 // The system's standard modal dialogs. Each returns nothing when the user
 // cancels. `filter` is in Qt's form ("Text (*.x);;Other (*.y)").
 class Dialogs {
@@ -36,8 +55,8 @@ public:
     virtual std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) = 0;
     virtual std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) = 0;
     // Printer choice and page set-up; what the user confirms becomes the
-    // current printer.
-    virtual bool printSetup(QWidget* owner, Printer& printer) = 0;
+    // current printer. With `stock`, the label stock is chosen too.
+    virtual bool printSetup(QWidget* owner, Printer& printer, StockSetup* stock = nullptr) = 0;
 };
 
 class QtDialogs final : public Dialogs {
@@ -45,11 +64,14 @@ public:
     std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) override;
     std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
-    bool printSetup(QWidget* owner, Printer& printer) override;
+    bool printSetup(QWidget* owner, Printer& printer, StockSetup* stock = nullptr) override;
 
     // Makes Qt's print dialog a print setup: printer and paper only, one
     // page, no range and no copies. Option tabs the program adds stay.
     static void preparePrintSetup(QPrintDialog& dialog);
+    // Adds the "Label stock" tab for `stock` to the dialog's option tabs, told
+    // the design and the queue the dialog shows, and reads the products.
+    static stockui::StockTab* addStockTab(QPrintDialog& dialog, Printer& printer, const StockSetup& stock);
 };
 
 // Dialogs that answer as a test scripted them.
@@ -60,6 +82,10 @@ public:
     // Each answer may set the printer up (for instance to write a PDF file);
     // it returns whether the user confirmed.
     std::deque<std::function<bool(Printer&)>> printAnswers;
+    // The label stock each confirmed print setup chooses, while there are
+    // any; plain paper after them.
+    std::deque<stock::Choice> stockAnswers;
+    QList<StockSetup> stockSetups;  // what each print setup was told
     int printSetups = 0;
     QList<int> fontFlags;
     QList<QString> filters;
@@ -67,7 +93,7 @@ public:
     std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) override;
     std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
     std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
-    bool printSetup(QWidget* owner, Printer& printer) override;
+    bool printSetup(QWidget* owner, Printer& printer, StockSetup* stock = nullptr) override;
 
     static std::function<bool(Printer&)> confirm()
     {

@@ -2,9 +2,14 @@
 
 #include "platform/Printer.h"
 #include "ui/CommonDialog.h"
+#include "stock/SheetPrinting.h"
+#include "stockui/StockTab.h"
 #include "ui/FontDialog.h"
 
 #include <QAbstractPrintDialog>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPrinterInfo>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QFileDialog>
@@ -60,14 +65,119 @@ void QtDialogs::preparePrintSetup(QPrintDialog& dialog)
     }
 }
 
-bool QtDialogs::printSetup(QWidget* owner, Printer& printer)
+namespace {
+
+// The queue the dialog shows, or nothing when it prints to a file. Qt names
+// its printer list only privately: a test with the real dialog notices when
+// that changes.
+QString chosenQueue(const QPrintDialog& dialog)
+{
+    const auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+    const QString name = printers ? printers->currentText() : dialog.printer()->printerName();
+    return QPrinterInfo::availablePrinterNames().contains(name) ? name : QString();
+}
+
+// The button that folds and unfolds the dialog's option tabs.
+QPushButton* optionsButton(QPrintDialog& dialog)
+{
+    for (auto* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == QPrintDialog::tr("&Options >>") || button->text() == QPrintDialog::tr("&Options <<"))
+            return button;
+    }
+    return nullptr;
+}
+
+// Room for the label stock tab, whose sheet and notes need more than Qt's
+// own options.
+void makeRoom(QPrintDialog& dialog) { dialog.resize(dialog.size().expandedTo(dialog.sizeHint())); }
+
+// Unfolds the part of the dialog that holds its option tabs and shows `tab`.
+void showOptionTab(QPrintDialog& dialog, QWidget* tab)
+{
+    if (QPushButton* button = optionsButton(dialog); button && button->text() == QPrintDialog::tr("&Options >>"))
+        button->click();
+    makeRoom(dialog);
+    for (QWidget* w = tab->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+            tabs->setCurrentIndex(tabs->indexOf(tab));
+            break;
+        }
+    }
+}
+
+// The calibration page of the product chosen on `tab`, printed on the queue
+// the dialog shows, whatever the printer was set to before.
+void printCalibrationPage(QPrintDialog& dialog, Printer& printer, const stockui::StockTab& tab)
+{
+    const stock::Choice choice = tab.choice();
+    const QString queue = chosenQueue(dialog);
+    if (!choice.product)
+        return;
+    if (queue.isEmpty()) {
+        QMessageBox::information(&dialog, QObject::tr("Print calibration page"),
+                                 QObject::tr("Choose the printer to calibrate first."));
+        return;
+    }
+    QPrinter& device = printer.device();
+    const QPrinter::OutputFormat format = device.outputFormat();
+    const QString name = device.printerName();
+    device.setOutputFormat(QPrinter::NativeFormat);
+    device.setPrinterName(queue);
+    try {
+        printer.printCalibrationPage(*choice.product, QObject::tr("Calibration page"));
+    } catch (const ui::Error& error) {
+        QMessageBox::warning(&dialog, QObject::tr("Print calibration page"), error.description);
+    }
+    device.setPrinterName(name);
+    device.setOutputFormat(format);
+}
+
+}  // namespace
+
+stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, Printer& printer, const StockSetup& stock)
+{
+    auto* tab = new stockui::StockTab(*stock.settings, stock.sources);
+    tab->setWindowTitle(QObject::tr("Label stock"));
+    tab->setDesign(stock.designMm, stock.roundLabelsAllowed);
+    dialog.setOptionTabs({tab});
+    // The tab sits folded away with the dialog's options: it unfolds by
+    // itself whenever a product is chosen, the one chosen last included.
+    tab->setPrinter(chosenQueue(dialog));
+    if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
+        QObject::connect(printers, &QComboBox::currentTextChanged, tab,
+                         [&dialog, tab] { tab->setPrinter(chosenQueue(dialog)); });
+    QObject::connect(tab, &stockui::StockTab::pageWanted, &dialog, [&dialog, tab] { showOptionTab(dialog, tab); });
+    // Unfolded by the user, after Qt's own handling.
+    if (QPushButton* button = optionsButton(dialog))
+        QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, button] {
+            if (button->text() == QPrintDialog::tr("&Options <<"))
+                makeRoom(dialog);
+        });
+    QObject::connect(tab, &stockui::StockTab::calibrationPageRequested, &dialog,
+                     [&dialog, &printer, tab] { printCalibrationPage(dialog, printer, *tab); });
+    tab->load();
+    return tab;
+}
+
+bool QtDialogs::printSetup(QWidget* owner, Printer& printer, StockSetup* stock)
 {
     // The dialog takes the count the printer has; with the copies tab gone
     // nobody could change it.
     printer.device().setCopyCount(1);
     QPrintDialog dialog(&printer.device(), owner);
     preparePrintSetup(dialog);
-    return dialog.exec() == QDialog::Accepted;
+    stockui::StockTab* tab = stock && stock->settings ? addStockTab(dialog, printer, *stock) : nullptr;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (tab) {
+        stock->choice = tab->choice();
+        // The product's paper wins over the one chosen on the dialog's page.
+        if (const std::optional<QPageLayout> layout = stock::pageLayoutFor(stock->choice)) {
+            printer.device().setPageSize(layout->pageSize());
+            printer.device().setPageOrientation(layout->orientation());
+        }
+    }
+    return true;
 }
 
 }  // namespace platform

@@ -36,11 +36,17 @@ std::optional<FontChoice> ScriptedDialogs::chooseFont(QWidget*, const FontChoice
     return next(fontAnswers, std::optional<FontChoice>());
 }
 
-bool ScriptedDialogs::printSetup(QWidget*, Printer& printer)
+bool ScriptedDialogs::printSetup(QWidget*, Printer& printer, StockSetup* stock)
 {
     ++printSetups;
     auto answer = next(printAnswers, cancel());
-    return answer(printer);
+    if (stock)
+        stockSetups.append(*stock);
+    if (!answer(printer))
+        return false;
+    if (stock)
+        stock->choice = next(stockAnswers, stock::Choice());
+    return true;
 }
 
 std::function<bool(Printer&)> ScriptedDialogs::chooseQueue(const QString& queue)

@@ -7,6 +7,11 @@
 
 namespace stock {
 
+std::unique_ptr<QSettings> userSettings()
+{
+    return std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("Tessera"), QStringLiteral("Tessera"));
+}
+
 namespace {
 
 const QString kLastBrand = QStringLiteral("stock/last/brand");

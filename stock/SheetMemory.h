@@ -5,11 +5,16 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 #include <utility>
 
 class QSettings;
 
 namespace stock {
+
+// The user's settings of label stock, in Tessera/Tessera.conf in the
+// configuration folder (~/.config): the only settings the program keeps.
+std::unique_ptr<QSettings> userSettings();
 
 // What label stock remembers between runs, in the settings: the product
 // chosen last, and for each product the labels already used on the sheet

@@ -6,6 +6,10 @@
 #include "support/PdfProbe.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Printer.h"
+#include "stock/SheetMemory.h"
+#include "stock/SheetPrinting.h"
+#include "stockui/StockTab.h"
 #include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
 
@@ -14,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -78,13 +83,43 @@ void renderWindow(QWidget* client, const QPrinter& printer, const QString& file)
     client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
 }
 
+// A black box of a given size.
+class Box final : public platform::Printable {
+public:
+    explicit Box(QSizeF mm) : mm_(mm) {}
+    QSizeF sizeMm() const override { return mm_; }
+    void paint(QPainter& painter, const QRectF& mm) const override { painter.fillRect(mm, Qt::black); }
+
+private:
+    QSizeF mm_;
+};
+
+// Diskette labels, 3 x 3 squares of 2.75 in on a Letter sheet.
+stock::Product diskettes()
+{
+    stock::Product p;
+    p.brand = QStringLiteral("Test");
+    p.part = QStringLiteral("5196");
+    p.paper = QSizeF(8.5 * 72, 11 * 72);
+    p.shape.size = QSizeF(2.75 * 72, 2.75 * 72);
+    p.layouts = {stock::Layout{3, 3, 0.125 * 72, 0.5 * 72, 2.75 * 72, 3 * 72}};
+    return p;
+}
+
 }  // namespace
 
 class PrintingTest : public QObject {
     Q_OBJECT
+    QTemporaryDir config_;
 
 private Q_SLOTS:
-    void initTestCase() { configureTestApplication(); }
+    void initTestCase()
+    {
+        configureTestApplication();
+        // Label stock's settings go to a folder of the test's own.
+        QVERIFY(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+    }
 
     void cancelPrintsNothingAndSaysNothing()
     {
@@ -124,6 +159,35 @@ private Q_SLOTS:
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Zip Disk Label"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
+    }
+
+    // A print on label stock that fails, or is cancelled, uses no labels;
+    // one that succeeds uses its own.
+    void onlyASuccessfulPrintUsesLabels()
+    {
+        Harness h;
+        finishDiskLabel(h, LabelKind::Floppy);
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.firstCell = 5;
+        choice.fit = stock::Fit::ShrinkToFit;
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::cancel());
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), QList<int>());
+
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->pages[0].size, QSize(816, 1056));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*choice.product), 6);
     }
 
     void anyOtherPrintFailureIsReportedToo()
@@ -171,6 +235,48 @@ private Q_SLOTS:
         }
         QCOMPARE(titles, (QStringList{"Options", "Label stock"}));
         QCOMPARE(numberBoxes, QStringList());
+    }
+
+    // The "Label stock" tab in Qt's real dialog: folded away with the options
+    // on plain paper, unfolded and shown when a product was chosen last.
+    void theLabelStockTabUnfoldsForAProductChosenBefore()
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(QStringLiteral("system")));
+        QFile file(dir.filePath(QStringLiteral("system/test-templates.xml")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"(<Glabels-templates><Template brand="Test" part="S1" size="Other" width="100mm" height="100mm"
+            _description="Squares"><Label-rectangle id="0" width="40mm" height="40mm">
+            <Layout nx="2" ny="2" x0="5mm" y0="5mm" dx="50mm" dy="50mm"/></Label-rectangle></Template></Glabels-templates>)");
+        file.close();
+        QSettings settings(dir.filePath(QStringLiteral("settings.conf")), QSettings::IniFormat);
+        platform::StockSetup setup;
+        setup.settings = &settings;
+        setup.sources = {{}, {dir.filePath(QStringLiteral("system"))}};
+        setup.designMm = QSizeF(78.05, 58.21);
+        platform::ScriptedPrinter printer;
+        for (const bool remembered : {false, true}) {
+            if (remembered) {
+                const stock::ProductDatabase db = stock::ProductDatabase::load(setup.sources);
+                QVERIFY(db.find(QStringLiteral("Test"), QStringLiteral("S1")));
+                stock::SheetMemory(settings).setLastProduct(db.find(QStringLiteral("Test"), QStringLiteral("S1")));
+            }
+            QPrintDialog dialog(&printer.device());
+            platform::QtDialogs::preparePrintSetup(dialog);
+            stockui::StockTab* tab = platform::QtDialogs::addStockTab(dialog, printer, setup);
+            dialog.show();
+            auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"));
+            QVERIFY(tabs);
+            QVERIFY(tabs->indexOf(tab) >= 0);
+            QCOMPARE(tabs->tabText(tabs->indexOf(tab)), QStringLiteral("Label stock"));
+            QCOMPARE(tabs->isVisible(), remembered);
+            if (remembered) {
+                QCOMPARE(tabs->currentWidget(), tab);
+                QCOMPARE(tab->choice().product->part, QStringLiteral("S1"));
+                // With room for the tab's sheet and notes.
+                QVERIFY(dialog.height() >= dialog.sizeHint().height());
+            }
+        }
     }
 
     void theDialogIsAskedForPrintSetupAndTheTemplateInFull()
@@ -316,6 +422,54 @@ private Q_SLOTS:
                                 .arg(card.top())
                                 .arg(card.right())
                                 .arg(card.bottom())));
+    }
+
+    // Eleven labels from the fourth of nine: two pages, each label centred in
+    // its cell as the calibration moves and scales the page.
+    void sheetsFillConsecutiveCellsWithTheCalibrationApplied()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("sheets.pdf"));
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.firstCell = 4;
+        choice.copies = 11;
+        choice.calibration = {1.5, -0.8, 99.5, 100};
+        const Box box(QSizeF(50, 40));
+        stock::PrintedCells printed;
+        {
+            QPdfWriter pdf(file);
+            pdf.setResolution(1200);
+            pdf.setPageLayout(*stock::pageLayoutFor(choice));
+            printed = stock::paintSheets(pdf, {&box}, choice);
+        }
+        QCOMPARE(printed.pages, 2);
+        QVERIFY(printed.run);
+        QCOMPARE(printed.run->pages, (QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}}));
+        QCOMPARE(pdfprobe::pageCount(file), 2);
+        const QList<stock::Cell> cells = stock::cells(*choice.product);
+        const QTransform calibration = choice.calibration.transform();
+        for (int page = 1; page <= 2; ++page) {
+            const QImage image = pdfprobe::page(file, page);
+            QCOMPARE(image.width(), qRound(8.5 * pdfprobe::kDpi));
+            for (const stock::Cell& cell : cells) {
+                const QRectF mm(cell.rect.topLeft() / stock::kPointsPerMm, cell.rect.size() / stock::kPointsPerMm);
+                const QRectF ink = pdfprobe::inkBoxMm(image, mm);
+                if (!printed.run->pages[page - 1].contains(cell.number)) {
+                    QVERIFY2(ink.isNull(), qPrintable(QStringLiteral("page %1 cell %2").arg(page).arg(cell.number)));
+                    continue;
+                }
+                const QPointF centre = calibration.map(cell.rect.center()) / stock::kPointsPerMm;
+                QVERIFY2(std::abs(ink.center().x() - centre.x()) < 0.1 && std::abs(ink.center().y() - centre.y()) < 0.1,
+                         qPrintable(QStringLiteral("page %1 cell %2 at %3, %4")
+                                        .arg(page)
+                                        .arg(cell.number)
+                                        .arg(ink.center().x())
+                                        .arg(ink.center().y())));
+                QVERIFY(std::abs(ink.width() - 50 * 0.995) < 0.15);
+                QVERIFY(std::abs(ink.height() - 40) < 0.15);
+            }
+        }
     }
 
     void aPdfFileThatCannotBeWrittenIsAPrinterError()

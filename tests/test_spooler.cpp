@@ -5,6 +5,8 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "stock/ProductDatabase.h"
+#include "stock/SheetMemory.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
 #include "wizard/PrintManager.h"
@@ -14,6 +16,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cups/cups.h>
@@ -79,10 +83,42 @@ QString waitForNewJob(const QStringList& before, QString& trouble)
     return job;
 }
 
+// Label sheets as their makers describe them: diskette squares 3 x 3 on
+// Letter, 2 x 4 labels on A4, two CD labels on A4.
+const char kProducts[] = R"(<?xml version="1.0"?>
+<Glabels-templates>
+  <Template brand="Test" part="5196" size="US-Letter" _description="Diskette labels">
+    <Meta category="media"/>
+    <Label-rectangle id="0" width="2.75in" height="2.75in" round="0.0625in">
+      <Layout nx="3" ny="3" x0="0.125in" y0="0.5in" dx="2.75in" dy="3in"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Test" part="A4-8" size="A4" _description="Eight labels">
+    <Label-rectangle id="0" width="99.1mm" height="67.7mm" round="2mm">
+      <Layout nx="2" ny="4" x0="4.65mm" y0="13.1mm" dx="101.6mm" dy="67.7mm"/>
+    </Label-rectangle>
+  </Template>
+  <Template brand="Test" part="CD-2" size="A4" _description="CD labels">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="58.5mm" hole="20.5mm">
+      <Layout nx="1" ny="2" x0="46.5mm" y0="21.5mm" dy="137mm"/>
+    </Label-cd>
+  </Template>
+</Glabels-templates>
+)";
+
+const char kPaperSizes[] = R"(<Glabels-paper-sizes>
+  <Paper-size id="A4" _name="A4" pwg_size="iso_a4" width="210mm" height="297mm"/>
+  <Paper-size id="US-Letter" _name="US Letter" pwg_size="na_letter" width="8.5in" height="11in"/>
+</Glabels-paper-sizes>)";
+
 }  // namespace
+
+Q_DECLARE_METATYPE(stock::Calibration)
 
 class SpoolerTest : public QObject {
     Q_OBJECT
+    QTemporaryDir home_;
 
 private Q_SLOTS:
     void initTestCase()
@@ -90,6 +126,10 @@ private Q_SLOTS:
         configureTestApplication();
         QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the scheduler");
         QVERIFY(QDir(outputFolder()).exists());
+        // What label stock remembers goes to a configuration folder of the
+        // test's own, read before any settings are.
+        QVERIFY(home_.isValid());
+        qputenv("XDG_CONFIG_HOME", home_.path().toLocal8Bit());
     }
 
     void eachTemplatePrintsOnePageAtItsDesignedSize_data()
@@ -172,6 +212,94 @@ private Q_SLOTS:
               expected.height());
         QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2, qPrintable(QString::number(ink.width())));
         QVERIFY2(qAbs(ink.height() - expected.height()) < 0.2, qPrintable(QString::number(ink.height())));
+    }
+
+    // A card coloured to its edges, printed on label stock through the print
+    // manager: every label's ink lies centred in its cell (moved and scaled
+    // as the calibration says), the cells run on over further sheets, and
+    // the next print starts after them, in settings a later run reads.
+    void labelsLandInTheirCellsOnLabelStock_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<stock::Calibration>("calibration");
+        QTest::addColumn<QList<QList<int>>>("pages");
+        QTest::addColumn<int>("next");
+        QTest::newRow("Letter 3 x 3, calibrated") << "5196" << 4 << 11 << stock::Calibration{1.5, -0.8, 99.5, 100}
+                                                  << QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}} << 6;
+        QTest::newRow("A4 2 x 4") << "A4-8" << 3 << 2 << stock::Calibration() << QList<QList<int>>{{3, 4}} << 5;
+        QTest::newRow("CD labels") << "CD-2" << 2 << 1 << stock::Calibration() << QList<QList<int>>{{2}} << 1;
+    }
+    void labelsLandInTheirCellsOnLabelStock()
+    {
+        QFETCH(QString, part);
+        QFETCH(int, first);
+        QFETCH(int, copies);
+        QFETCH(stock::Calibration, calibration);
+        QFETCH(QList<QList<int>>, pages);
+        QFETCH(int, next);
+        QTemporaryDir folder;
+        const QString system = folder.filePath(QStringLiteral("templates"));
+        QDir().mkpath(system);
+        for (const auto& [name, bytes] :
+             {std::pair{"paper-sizes.xml", kPaperSizes}, {"test-templates.xml", kProducts}}) {
+            QFile file(QDir(system).filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        const stock::ProductDatabase database = stock::ProductDatabase::load({{}, {system}});
+        const stock::Product* product = database.find(QStringLiteral("Test"), part);
+        QVERIFY(product);
+
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        h.forms->Tessera.Command7_Click();
+        h.forms->CustomPre.card().setBackColor(ui::rgb(0, 0, 96));
+        h.forms->CustomPre.window()->resize(240, 150);
+        h.forms->CustomOp.Command1_Click();
+        const QStringList before = jobFiles();
+        stock::Choice choice;
+        choice.product = *product;
+        choice.firstCell = first;
+        choice.copies = copies;
+        choice.fit = stock::Fit::ActualSize;
+        choice.calibration = calibration;
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+        QCOMPARE(h.dialogs->stockSetups.size(), 1);
+        QCOMPARE(h.dialogs->stockSetups[0].designMm, QSizeF(ui::pxToMm(240), ui::pxToMm(150)));
+        QVERIFY(h.dialogs->stockSetups[0].roundLabelsAllowed);
+
+        QString trouble;
+        const QString job = waitForNewJob(before, trouble);
+        QVERIFY2(!job.isEmpty(), qPrintable(trouble));
+        QCOMPARE(pdfprobe::pageCount(job), int(pages.size()));
+        const QList<stock::Cell> cells = stock::cells(*product);
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            const QImage image = pdfprobe::page(job, int(page) + 1);
+            const QSizeF paper = product->paper / 72 * pdfprobe::kDpi;
+            QVERIFY(qAbs(image.width() - paper.width()) < 2 && qAbs(image.height() - paper.height()) < 2);
+            for (const stock::Cell& cell : cells) {
+                const QRectF placed = calibration.transform().mapRect(cell.rect);
+                const QRectF area(placed.topLeft() / stock::kPointsPerMm, placed.size() / stock::kPointsPerMm);
+                const QRectF ink = pdfprobe::inkBoxMm(image, area);
+                const QString where = QStringLiteral("page %1, cell %2").arg(page + 1).arg(cell.number);
+                if (!pages[page].contains(cell.number)) {
+                    QVERIFY2(ink.isNull(), qPrintable(where));
+                    continue;
+                }
+                const QPointF centre = calibration.transform().map(cell.rect.center()) / stock::kPointsPerMm;
+                qInfo("%s: ink centre %.2f, %.2f mm, cell centre %.2f, %.2f mm", qPrintable(where), ink.center().x(),
+                      ink.center().y(), centre.x(), centre.y());
+                QVERIFY2(qAbs(ink.center().x() - centre.x()) < 0.1 && qAbs(ink.center().y() - centre.y()) < 0.1,
+                         qPrintable(where));
+            }
+        }
+        QVERIFY(QFile::exists(home_.filePath(QStringLiteral("Tessera/Tessera.conf"))));
+        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*product), next);
     }
 
     void aStoppedQueueIsReportedAndNothingIsUnloaded()

@@ -61,9 +61,9 @@ bool CommonDialog::ShowFont()
     return true;
 }
 
-bool CommonDialog::ShowPrinter()
+bool CommonDialog::ShowPrinter(platform::StockSetup* stock)
 {
-    if (!context_.dialogs().printSetup(owner_(), context_.printer()))
+    if (!context_.dialogs().printSetup(owner_(), context_.printer(), stock))
         return cancelled();
     return true;
 }

@@ -30,7 +30,8 @@ public:
     bool ShowOpen();
     bool ShowSave();
     bool ShowFont();
-    bool ShowPrinter();
+    // With `stock`, the label stock is chosen too.
+    bool ShowPrinter(platform::StockSetup* stock = nullptr);
 
     // "Text (*.a)|*.a|Other|*.b" as Qt's "Text (*.a);;Other (*.b)".
     static QString qtFilter(const QString& classic);

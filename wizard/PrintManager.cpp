@@ -3,12 +3,14 @@
 #include "app/Forms.h"
 #include "platform/MessageBox.h"
 #include "platform/Printer.h"
+#include "stock/SheetMemory.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
 #include "ui/SystemColors.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 
 PrintManager::PrintManager(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("readytoprint"),
@@ -51,13 +53,25 @@ void PrintManager::Command1_Click()
 {
     ui::CommonDialog& dialog = *controls().CommonDialog1;
     try {
+        // The label stock tab keeps its settings here, written only when the
+        // user changes something on it or a print on label stock succeeds.
+        const std::unique_ptr<QSettings> settings = stock::userSettings();
+        platform::StockSetup stock;
+        stock.settings = settings.get();
+        if (const Printed page = printed(); page.label)
+            stock.designMm = page.label->sizeMm();
+        stock.roundLabelsAllowed =
+            forms_.Tessera.disktype == LabelKind::Cd || forms_.Tessera.disktype == LabelKind::Custom;
         dialog.Flags = ui::CommonDialog::PrintSetup;
         dialog.CancelError = true;
-        dialog.ShowPrinter();
+        dialog.ShowPrinter(&stock);
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
-        if (const Printed page = printed(); page.label)
-            forms_.context.printer().printPage(*page.label, page.jobName);
+        if (const Printed page = printed(); page.label) {
+            const stock::PrintedCells cells = forms_.context.printer().print({page.label}, stock.choice, page.jobName);
+            if (cells.product && cells.run)
+                stock::SheetMemory(*settings).recordPrint(*cells.product, *cells.run);
+        }
         for (ui::Form* form : forms_.wizard())
             form->unload();
         forms_.CustomPre.unload();
