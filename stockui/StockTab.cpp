@@ -274,7 +274,6 @@ void StockTab::choose(const stock::Product* product, bool byUser)
     first_ = product ? memory_.firstFreeCell(*product) : 1;
     if (byUser)
         memory_.setLastProduct(product);
-    paperNote_.clear();
     fitToDesign();
     for (QWidget* w : std::initializer_list<QWidget*>{copies_, fit_, outline_, newSheet_, calibrationPage_})
         w->setEnabled(product != nullptr);
@@ -342,8 +341,16 @@ void StockTab::showNotes()
             break;
         }
     }
-    if (!paperNote_.isEmpty())
-        notes.append(paperNote_);
+    if (product_) {
+        // Said whenever a product is chosen: the paper on the dialog's own
+        // page is applied only when the dialog closes, too late to tell.
+        const stock::PageSetup page = stock::pageSetup(*product_);
+        notes.append(QStringLiteral("The label product sets the paper: %1, %2. To print on other paper, choose "
+                                    "plain paper.")
+                         .arg(paperText(*product_), page.orientation == QPageLayout::Landscape
+                                                        ? QStringLiteral("landscape")
+                                                        : QStringLiteral("portrait")));
+    }
     notes_->setText(notes.join(QLatin1Char(' ')));
     notes_->setVisible(!notes.isEmpty());
 }
@@ -355,11 +362,6 @@ void StockTab::paperChanged(const QPageSize& size, QPageLayout::Orientation orie
     const stock::PageSetup page = stock::pageSetup(*product_);
     if (page.matches(size, orientation))
         return;
-    paperNote_ =
-        QStringLiteral("The label product sets the paper: %1, %2. To print on other paper, choose plain paper.")
-            .arg(paperText(*product_),
-                 page.orientation == QPageLayout::Landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
-    showNotes();
     Q_EMIT pageWanted(page.size, page.orientation);
 }
 

@@ -93,7 +93,6 @@ private:
     QString printer_;
     stock::Calibration calibration_;
     QString calibrationNote_;
-    QString paperNote_;
 
     QList<const stock::Product*> listed_;  // the list's rows; null is plain paper
     const stock::Product* product_ = nullptr;

@@ -241,15 +241,14 @@ private Q_SLOTS:
         list->setCurrentRow(1);
         auto* notes = find<QLabel>(tab, "notes");
         QVERIFY(notes->text().contains(u"corners and the centre hole are cut off"));
-
-        // The dialog's paper changed: the product's wins, and the tab says so.
+        // The product's paper wins over the dialog's own page, and the tab says so.
+        QVERIFY(notes->text().contains(u"The label product sets the paper: A4, portrait."));
         tab.paperChanged(QPageSize(QPageSize::A4), QPageLayout::Portrait);
         QCOMPARE(pages.size(), 1);
         tab.paperChanged(QPageSize(QPageSize::Letter), QPageLayout::Portrait);
         QCOMPARE(pages.size(), 2);
         QCOMPARE(pages[1][0].value<QPageSize>().id(), QPageSize::A4);
         QCOMPARE(pages[1][1].value<QPageLayout::Orientation>(), QPageLayout::Portrait);
-        QVERIFY(notes->text().contains(u"The label product sets the paper: A4, portrait."));
 
         // A design that may not lose its corners goes back to plain paper.
         tab.setDesign(kFloppyMm, false);
