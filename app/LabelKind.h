@@ -22,6 +22,10 @@ struct LabelKindRow {
     // The template that shows and prints it; none for the custom card,
     // which the designer shows and prints.
     templates::LabelTemplate Forms::*form;
+    // The command-line option that makes it without a window, and its one
+    // line of help; none for None.
+    QString option;
+    QString optionHelp;
 };
 
 // One row per kind, in the order of LabelKind.

@@ -49,6 +49,14 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// The system's default print queue, or an empty name when none is set up.
+QByteArray defaultQueue();
+// Hands the PDF file `pdf` to the print queue `queue` as one job, the
+// spooler told not to scale it, on paper `media` (a page size key, or empty
+// for the queue's own). Raises Error 482 when the queue is missing, stopped
+// or refuses jobs, or the spooler refuses the job.
+void printPdf(const QByteArray& queue, const QString& pdf, const QString& jobName, const QByteArray& media);
+
 // Keeps each page as a picture instead of printing it (tests).
 class ScriptedPrinter final : public Printer {
 public:

@@ -99,7 +99,6 @@ void SystemPrinter::sendToQueue(const Printable& label, const QString& jobName)
     const QByteArray name = printer.printerName().toLocal8Bit();
     if (name.isEmpty())
         throw printerError(QStringLiteral("no printer is set up"));
-    checkQueue(name);
 
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessera-XXXXXX.pdf"));
     if (!file.open())
@@ -107,15 +106,29 @@ void SystemPrinter::sendToQueue(const Printable& label, const QString& jobName)
     file.close();
 
     writePdf(printer, file.fileName(), label, jobName);
+    printPdf(name, file.fileName(), jobName, printer.pageLayout().pageSize().key().toLatin1());
+}
 
+QByteArray defaultQueue()
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return {};
+    const QByteArray name = dest->name;
+    cupsFreeDests(1, dest);
+    return name;
+}
+
+void printPdf(const QByteArray& queue, const QString& pdf, const QString& jobName, const QByteArray& media)
+{
+    checkQueue(queue);
     cups_option_t* options = nullptr;
     int count = 0;
     count = cupsAddOption("print-scaling", "none", count, &options);
     count = cupsAddOption("fit-to-page", "false", count, &options);
-    const QByteArray media = printer.pageLayout().pageSize().key().toLatin1();
     if (!media.isEmpty())
         count = cupsAddOption("media", media.constData(), count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(file.fileName()).constData(),
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(pdf).constData(),
                                    jobName.toUtf8().constData(), count, options);
     cupsFreeOptions(count, options);
     if (job == 0)
