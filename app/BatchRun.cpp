@@ -6,7 +6,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
 #include "platform/Printer.h"
+#include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
+#include "stock/SheetPrinting.h"
 #include "templates/AutomaticContents.h"
 #include "templates/TemplateDesign.h"
 #include "templates/TemplateLabel.h"
@@ -20,7 +22,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QTemporaryFile>
+#include <QSettings>
 
 #include <climits>
 #include <cstdlib>
@@ -164,20 +166,42 @@ ui::Result<Input, QString> readInput(const QByteArray& path)
     return input;
 }
 
+// The kinds that may go on round labels, as options.
+QString roundKinds()
+{
+    QStringList options;
+    for (const LabelKindRow& row : labelKinds()) {
+        if (row.roundLabelsAllowed)
+            options << QStringLiteral("--") + row.option;
+    }
+    return options.join(QStringLiteral(" and "));
+}
+
 // The one label product `typed` names: an exact brand and part first, else
-// the only product the label stock tab's search finds for it.
-ui::Result<stock::Product, QString> findProduct(const QString& typed)
+// the only product the label stock tab's search finds for it; round labels
+// only for a kind that may lose its corners, as the tab offers them.
+ui::Result<stock::Product, QString> findProduct(const QString& typed, const LabelKindRow& kind)
 {
     const stock::ProductDatabase database = stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
     if (!database.installed() && database.products().isEmpty())
         return ui::failed(QStringLiteral("no label products are installed: ") + stock::missingDatabaseHint());
+    const auto offered = [&kind](const stock::Product& product) {
+        return kind.roundLabelsAllowed || product.shape.kind == stock::LabelShape::Rectangle;
+    };
     const QString wanted = typed.simplified();
     for (const stock::Product& product : database.products()) {
-        if (product.name().compare(wanted, Qt::CaseInsensitive) == 0)
-            return product;
+        if (product.name().compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!offered(product))
+            return ui::failed(
+                QStringLiteral("%1 has round labels: only %2 may go on them").arg(product.name(), roundKinds()));
+        return product;
     }
-    QList<const stock::Product*> found = database.search(wanted);
-    found.removeAll(nullptr);  // plain paper
+    QList<const stock::Product*> found;
+    for (const stock::Product* product : database.search(wanted)) {
+        if (product && offered(*product))  // none: plain paper
+            found.append(product);
+    }
     if (found.size() == 1)
         return *found.first();
     if (found.isEmpty())
@@ -194,48 +218,6 @@ ui::Result<stock::Product, QString> findProduct(const QString& typed)
                           .arg(names.join(QLatin1Char('\n'))));
 }
 
-// Plain paper: each label on a page of its own, at the printable area's
-// top-left at its own size, `copies` times.
-void paintPlainPages(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels, int copies)
-{
-    QPainter painter;
-    if (!painter.begin(&device))
-        throw ui::Error::of(ui::Error::PrinterError,
-                            ui::standardDescription(ui::Error::PrinterError) + QStringLiteral(": no page"));
-    bool first = true;
-    for (const platform::Printable* label : labels) {
-        for (int copy = 0; copy < copies; ++copy) {
-            if (!first)
-                device.newPage();
-            first = false;
-            painter.save();
-            painter.scale(device.logicalDpiX() / ui::kMmPerInch, device.logicalDpiY() / ui::kMmPerInch);
-            label->paint(painter, QRectF(QPointF(), label->sizeMm()));
-            painter.restore();
-        }
-    }
-    if (!painter.end())
-        throw ui::Error::of(ui::Error::PrinterError,
-                            ui::standardDescription(ui::Error::PrinterError) + QStringLiteral(": unfinished page"));
-}
-
-// The labels as one PDF document.
-QByteArray renderPdf(const QList<const platform::Printable*>& labels, const BatchRequest& request,
-                     const QPageLayout& layout, int resolution, const QString& title)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setPageLayout(layout);
-        pdf.setResolution(resolution);
-        pdf.setTitle(title);
-        pdf.setCreator(QStringLiteral("Tessera"));
-        paintPlainPages(pdf, labels, request.copies);
-    }
-    return buffer.data();
-}
-
 // Paper for a PDF on plain paper: the locale's, as a printer set up here
 // would have it.
 QPageLayout plainPdfLayout()
@@ -245,37 +227,36 @@ QPageLayout plainPdfLayout()
     return QPageLayout(size, QPageLayout::Portrait, QMarginsF());
 }
 
-// Where the labels go. Says why they did not get there, or nothing.
+// As a printer's high resolution.
+constexpr int kPdfResolution = 1200;
+
+// The labels as one PDF document, laid out as `choice` asks.
+QByteArray renderPdf(const QList<const platform::Printable*>& labels, const stock::Choice& choice, const QString& title)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(stock::pageLayoutFor(choice).value_or(plainPdfLayout()));
+        pdf.setResolution(kPdfResolution);
+        pdf.setTitle(title);
+        pdf.setCreator(QStringLiteral("Tessera"));
+        (void)stock::paintSheets(pdf, labels, choice);
+    }
+    return buffer.data();
+}
+
+// Writes the PDF file safely: an earlier file of that name is replaced
+// whole or not at all. Says why it could not be written, or nothing.
 QString writePdf(const QByteArray& path, const QByteArray& bytes)
 {
     const QString name = QFile::decodeName(path);
     if (QFile::encodeName(name) != path)
-        return QStringLiteral("%1: a PDF file name must be valid in the locale's encoding")
+        return QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding")
             .arg(platform::displayName(path));
     const ui::Result<void, QString> saved = designer::labelfile::replaceFile(name, bytes);
     if (!saved)
         return QStringLiteral("%1 could not be written: %2").arg(platform::displayName(path), saved.error());
-    return {};
-}
-
-QString printToQueue(const QByteArray& queue, const QList<const platform::Printable*>& labels,
-                     const BatchRequest& request, const QString& title)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(QString::fromLocal8Bit(queue));
-    const QPageLayout layout = printer.pageLayout();
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessera-XXXXXX.pdf"));
-    if (!file.open())
-        return QStringLiteral("no temporary file for the print job: %1").arg(file.errorString());
-    try {
-        const QByteArray bytes = renderPdf(labels, request, layout, printer.resolution(), title);
-        if (file.write(bytes) != bytes.size() || !file.flush())
-            return QStringLiteral("the print job could not be written: %1").arg(file.errorString());
-        file.close();
-        platform::printPdf(queue, file.fileName(), title, layout.pageSize().key().toLatin1());
-    } catch (const ui::Error& error) {
-        return error.description;
-    }
     return {};
 }
 
@@ -299,16 +280,30 @@ int runBatch(const BatchRequest& request, std::FILE* out)
     const QList<QByteArray> inputs = request.inputs.isEmpty() ? QList<QByteArray>{QByteArray()} : request.inputs;
     Messages messages(out, inputs.size());
 
+    stock::Choice choice;
+    choice.firstCell = request.startCell;
+    choice.copies = request.copies;
+    // Actual size, unless a label is larger than the product's: the tab's
+    // choice, label by label.
+    choice.fit = request.fit.value_or(stock::Fit::ShrinkToFit);
+    choice.outline = request.outline;
     if (!request.stock.isEmpty()) {
-        const ui::Result<stock::Product, QString> product = findProduct(request.stock);
+        ui::Result<stock::Product, QString> product = findProduct(request.stock, kind);
         if (!product) {
             messages.error(product.error());
             return kBatchUsageError;
         }
-        messages.error(QStringLiteral("printing on label stock (%1) is not available in this build yet; "
-                                      "leave out --stock to print on plain paper")
-                           .arg(product->name()));
-        return kBatchSomeFailed;
+        choice.product = std::move(product).value();
+        if (!choice.run()) {
+            messages.error(QStringLiteral("--start-cell %1: %2 has %3 labels a sheet")
+                               .arg(request.startCell)
+                               .arg(choice.product->name())
+                               .arg(choice.product->cellCount()));
+            return kBatchUsageError;
+        }
+    } else if (request.startCell != 1) {
+        messages.error(QStringLiteral("--start-cell is for label stock: name the product with --stock"));
+        return kBatchUsageError;
     }
 
     // Where the labels go is known before any input is read.
@@ -321,6 +316,10 @@ int runBatch(const BatchRequest& request, std::FILE* out)
                                "or write a PDF file with --pdf OUT.pdf"));
             return kBatchSomeFailed;
         }
+        // The printer's correction for label sheets, as the label stock tab
+        // keeps it.
+        QSettings settings;
+        choice.calibration = stock::loadCalibration(settings, QString::fromLocal8Bit(queue));
     }
 
     std::deque<Made> made;
@@ -367,14 +366,16 @@ int runBatch(const BatchRequest& request, std::FILE* out)
         labels.append(label.label());
     const QString title = kind.caption;
     if (!labels.isEmpty()) {
-        if (request.pdf) {
-            try {
-                outcome = writePdf(*request.pdf, renderPdf(labels, request, plainPdfLayout(), 1200, title));
-            } catch (const ui::Error& error) {
-                outcome = error.description;
+        try {
+            if (request.pdf) {
+                outcome = writePdf(*request.pdf, renderPdf(labels, choice, title));
+            } else {
+                platform::SystemPrinter printer;
+                printer.device().setPrinterName(QString::fromLocal8Bit(queue));
+                (void)printer.print(labels, choice, title);
             }
-        } else {
-            outcome = printToQueue(queue, labels, request, title);
+        } catch (const ui::Error& error) {
+            outcome = error.description;
         }
     }
     if (!outcome.isEmpty())

@@ -14,9 +14,9 @@ const std::array<LabelKindRow, 6>& labelKinds()
         {LabelKind::ZipSleeve, QStringLiteral("ZIPS"), &templates::zipSleeve(), QStringLiteral("Zip Disk Sleeve"),
          &Forms::ZipSleve, QStringLiteral("zip-sleeve"), QStringLiteral("make Zip disk sleeves")},
         {LabelKind::Cd, QStringLiteral("CD"), &templates::cdSleeve(), QStringLiteral("CD Rom Sleeve"), &Forms::CDSleve,
-         QStringLiteral("cd"), QStringLiteral("make CD sleeves")},
+         QStringLiteral("cd"), QStringLiteral("make CD sleeves"), true},
         {LabelKind::Custom, QStringLiteral("CUSTOM"), nullptr, QStringLiteral("Custom Label"), nullptr,
-         QStringLiteral("card"), QStringLiteral("print the cards saved in label files, one label each")},
+         QStringLiteral("card"), QStringLiteral("print the cards saved in label files, one label each"), true},
     }};
     return rows;
 }

@@ -26,6 +26,8 @@ struct LabelKindRow {
     // line of help; none for None.
     QString option;
     QString optionHelp;
+    // Whether it may go on round label stock, losing its corners.
+    bool roundLabelsAllowed = false;
 };
 
 // One row per kind, in the order of LabelKind.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stock/SheetPrinting.h"
 #include "ui/Error.h"
 
 #include <QImage>
@@ -8,9 +9,11 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
@@ -31,10 +34,19 @@ public:
     virtual ~Printer() = default;
     // The device the print setup dialog configures; never null.
     virtual QPrinter& device() = 0;
+    // Prints `labels` as `choice` lays them out (stock::paintSheets): on
+    // label stock on the product's paper whatever the device's, on plain paper
+    // on the device's page. Every page goes in one job, sent at once. Raises
+    // Error 482 when a page cannot be started, finished or handed to the
+    // printer; then nothing counts as printed.
+    virtual stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
+                                      const QString& jobName) = 0;
+    // The calibration page of `product`, on its paper, as one job.
+    virtual void printCalibrationPage(const stock::Product& product, const QString& jobName) = 0;
+
     // Prints `label` on one page at its size, top-left at the printable
-    // area's top-left, and sends the page at once. Raises Error 482 when the
-    // page cannot be started, finished or handed to the printer.
-    virtual void printPage(const Printable& label, const QString& jobName) = 0;
+    // area's top-left, and sends the page at once.
+    void printPage(const Printable& label, const QString& jobName) { print({&label}, stock::Choice(), jobName); }
 };
 
 class SystemPrinter final : public Printer {
@@ -42,28 +54,31 @@ public:
     SystemPrinter();
     ~SystemPrinter() override;
     QPrinter& device() override;
-    void printPage(const Printable& label, const QString& jobName) override;
+    stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
+                              const QString& jobName) override;
+    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
 
 private:
-    void sendToQueue(const Printable& label, const QString& jobName);
+    using Paint = std::function<void(QPagedPaintDevice&)>;
+    // Writes the pages `paint` paints, on `layout` or else the device's, to
+    // the output file or through the spooler.
+    void printDocument(const std::optional<QPageLayout>& layout, const Paint& paint, const QString& jobName);
     std::unique_ptr<QPrinter> printer_;
 };
 
 // The system's default print queue, or an empty name when none is set up.
 QByteArray defaultQueue();
-// Hands the PDF file `pdf` to the print queue `queue` as one job, the
-// spooler told not to scale it, on paper `media` (a page size key, or empty
-// for the queue's own). Raises Error 482 when the queue is missing, stopped
-// or refuses jobs, or the spooler refuses the job.
-void printPdf(const QByteArray& queue, const QString& pdf, const QString& jobName, const QByteArray& media);
 
 // Keeps each page as a picture instead of printing it (tests).
 class ScriptedPrinter final : public Printer {
 public:
+    // A page on plain paper, or a whole print on label stock or a calibration page.
     struct Page {
-        QSize size;  // the label's size in pixels (1/96 inch)
+        QSize size;  // the label's size in pixels (1/96 inch); on label stock the paper's
         QString jobName;
         QImage image;  // the label as painted, one pixel to 1/96 inch, for geometry checks
+        stock::Choice choice;
+        QByteArray pdf;  // on label stock: the print as a PDF document
     };
     ScriptedPrinter();
     ~ScriptedPrinter() override;
@@ -71,9 +86,12 @@ public:
     std::optional<ui::Error> failWith;  // raised by the next printPage
 
     QPrinter& device() override;
-    void printPage(const Printable& label, const QString& jobName) override;
+    stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
+                              const QString& jobName) override;
+    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
 
 private:
+    void failIfScripted();
     std::unique_ptr<QPrinter> device_;
 };
 

@@ -1,11 +1,9 @@
 #include "platform/Printer.h"
 
 #include "ui/Error.h"
-#include "ui/Units.h"
 
 #include <QDir>
 #include <QPagedPaintDevice>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryFile>
@@ -39,31 +37,30 @@ void checkQueue(const QByteArray& name)
         throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
 }
 
-// Paints `label` onto one page of `device` at its size.
-void paintPage(QPagedPaintDevice& device, const Printable& label)
+// The layout a print is written with: the one it needs, or else the chosen
+// printer's.
+QPageLayout layoutFor(const QPrinter& printer, const std::optional<QPageLayout>& needed)
 {
-    QPainter painter;
-    if (!painter.begin(&device))
-        throw printerError(QStringLiteral("the page could not be started"));
-    painter.scale(device.logicalDpiX() / ui::kMmPerInch, device.logicalDpiY() / ui::kMmPerInch);
-    label.paint(painter, QRectF(QPointF(), label.sizeMm()));
-    if (!painter.end())
-        throw printerError(QStringLiteral("the page could not be finished"));
-}
-
-// Pages are written with the chosen printer's layout and resolution into a
-// PDF: vector output, every line and every text.
-void writePdf(const QPrinter& printer, const QString& fileName, const Printable& label, const QString& jobName)
-{
-    QPdfWriter pdf(fileName);
+    if (needed)
+        return *needed;
     QPageLayout layout = printer.pageLayout();
     if (printer.fullPage())
         layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+// Pages are written with the chosen printer's resolution into a PDF: vector
+// output, every line and every text.
+template <typename Paint>
+void writePdf(const QPrinter& printer, const QString& fileName, const QPageLayout& layout, const Paint& paint,
+              const QString& jobName)
+{
+    QPdfWriter pdf(fileName);
     pdf.setPageLayout(layout);
     pdf.setResolution(printer.resolution());
     pdf.setTitle(jobName);
     pdf.setCreator(QStringLiteral("Tessera"));
-    paintPage(pdf, label);
+    paint(pdf);
 }
 }  // namespace
 
@@ -78,35 +75,62 @@ QPrinter& SystemPrinter::device()
     return *printer_;
 }
 
-void SystemPrinter::printPage(const Printable& label, const QString& jobName)
+stock::PrintedCells SystemPrinter::print(const QList<const Printable*>& labels, const stock::Choice& choice,
+                                         const QString& jobName)
+{
+    stock::PrintedCells printed;
+    printDocument(
+        stock::pageLayoutFor(choice),
+        [&](QPagedPaintDevice& pdf) { printed = stock::paintSheets(pdf, labels, choice); }, jobName);
+    return printed;
+}
+
+void SystemPrinter::printCalibrationPage(const stock::Product& product, const QString& jobName)
+{
+    stock::Choice choice;
+    choice.product = product;
+    printDocument(
+        stock::pageLayoutFor(choice), [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product); },
+        jobName);
+}
+
+// The pages are handed to the spooler by us rather than by Qt, so that a
+// queue that refuses them is reported, and so that the spooler is told not to
+// scale them.
+void SystemPrinter::printDocument(const std::optional<QPageLayout>& needed, const Paint& paint, const QString& jobName)
 {
     QPrinter& printer = device();
+    const QPageLayout layout = layoutFor(printer, needed);
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         if (printer.outputFileName().isEmpty())
             throw printerError(QStringLiteral("no output file is set"));
-        writePdf(printer, printer.outputFileName(), label, jobName);
+        writePdf(printer, printer.outputFileName(), layout, paint, jobName);
         return;
     }
-    sendToQueue(label, jobName);
-}
-
-// The page is handed to the spooler by us rather than by Qt, so that a queue
-// that refuses it is reported, and so that the spooler is told not to scale
-// the label.
-void SystemPrinter::sendToQueue(const Printable& label, const QString& jobName)
-{
-    QPrinter& printer = device();
     const QByteArray name = printer.printerName().toLocal8Bit();
     if (name.isEmpty())
         throw printerError(QStringLiteral("no printer is set up"));
+    checkQueue(name);
 
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessera-XXXXXX.pdf"));
     if (!file.open())
         throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
     file.close();
 
-    writePdf(printer, file.fileName(), label, jobName);
-    printPdf(name, file.fileName(), jobName, printer.pageLayout().pageSize().key().toLatin1());
+    writePdf(printer, file.fileName(), layout, paint, jobName);
+
+    cups_option_t* options = nullptr;
+    int count = 0;
+    count = cupsAddOption("print-scaling", "none", count, &options);
+    count = cupsAddOption("fit-to-page", "false", count, &options);
+    const QByteArray media = layout.pageSize().key().toLatin1();
+    if (!media.isEmpty())
+        count = cupsAddOption("media", media.constData(), count, &options);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(file.fileName()).constData(),
+                                   jobName.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job == 0)
+        throw printerError(QString::fromUtf8(cupsLastErrorString()));
 }
 
 QByteArray defaultQueue()
@@ -117,22 +141,6 @@ QByteArray defaultQueue()
     const QByteArray name = dest->name;
     cupsFreeDests(1, dest);
     return name;
-}
-
-void printPdf(const QByteArray& queue, const QString& pdf, const QString& jobName, const QByteArray& media)
-{
-    checkQueue(queue);
-    cups_option_t* options = nullptr;
-    int count = 0;
-    count = cupsAddOption("print-scaling", "none", count, &options);
-    count = cupsAddOption("fit-to-page", "false", count, &options);
-    if (!media.isEmpty())
-        count = cupsAddOption("media", media.constData(), count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(pdf).constData(),
-                                   jobName.toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
-    if (job == 0)
-        throw printerError(QString::fromUtf8(cupsLastErrorString()));
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "stock/Calibration.h"
 
+#include "stock/Product.h"
+
 #include <QSettings>
 #include <QUrl>
 
@@ -29,7 +31,6 @@ QString Calibration::problem() const
 
 QTransform Calibration::transform() const
 {
-    constexpr double kPointsPerMm = 72 / 25.4;
     return QTransform(acrossPercent / 100, 0, 0, downPercent / 100, rightMm * kPointsPerMm, downMm * kPointsPerMm);
 }
 

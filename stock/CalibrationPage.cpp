@@ -6,7 +6,6 @@ namespace stock {
 
 namespace {
 
-constexpr double kPointsPerMm = 72 / 25.4;
 constexpr double kCrossMm = 3;  // each arm of a centre's cross
 
 // How long the mark at `mm` along a ruler is.

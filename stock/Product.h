@@ -11,6 +11,8 @@
 // position is counted from the paper's physical top-left corner.
 namespace stock {
 
+constexpr double kPointsPerMm = 72 / 25.4;
+
 // The shape of one label. Its bounding box is `size`: a round label and an
 // unclipped CD label are 2 x radius square; a clipped CD label is narrower or
 // shorter than its disc, which stays centred in the box.

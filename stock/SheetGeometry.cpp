@@ -35,7 +35,6 @@ QPainterPath labelPath(const LabelShape& shape)
 
 Placement place(QSizeF designMm, QSizeF label, Fit fit)
 {
-    constexpr double kPointsPerMm = 72 / 25.4;
     const QSizeF design = designMm * kPointsPerMm;
     Placement p;
     // A hundredth of a point is no real overhang.

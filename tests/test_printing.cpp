@@ -6,6 +6,8 @@
 #include "support/PdfProbe.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Printer.h"
+#include "stock/SheetPrinting.h"
 #include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
 
@@ -71,6 +73,29 @@ void renderWindow(QWidget* client, const QPrinter& printer, const QString& file)
     QPainter painter(&pdf);
     painter.scale(pdf.logicalDpiX() / 96.0, pdf.logicalDpiY() / 96.0);
     client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+}
+
+// A black box of a given size.
+class Box final : public platform::Printable {
+public:
+    explicit Box(QSizeF mm) : mm_(mm) {}
+    QSizeF sizeMm() const override { return mm_; }
+    void paint(QPainter& painter, const QRectF& mm) const override { painter.fillRect(mm, Qt::black); }
+
+private:
+    QSizeF mm_;
+};
+
+// Diskette labels, 3 x 3 squares of 2.75 in on a Letter sheet.
+stock::Product diskettes()
+{
+    stock::Product p;
+    p.brand = QStringLiteral("Test");
+    p.part = QStringLiteral("5196");
+    p.paper = QSizeF(8.5 * 72, 11 * 72);
+    p.shape.size = QSizeF(2.75 * 72, 2.75 * 72);
+    p.layouts = {stock::Layout{3, 3, 0.125 * 72, 0.5 * 72, 2.75 * 72, 3 * 72}};
+    return p;
 }
 
 }  // namespace
@@ -277,6 +302,54 @@ private Q_SLOTS:
             QVERIFY2(qAbs(a.left() - b.left()) <= pixelPt && qAbs(a.top() - b.top()) <= pixelPt &&
                          qAbs(a.right() - b.right()) <= pixelPt && qAbs(a.bottom() - b.bottom()) <= pixelPt,
                      qPrintable(wasWords[i].text));
+        }
+    }
+
+    // Eleven labels from the fourth of nine: two pages, each label centred in
+    // its cell as the calibration moves and scales the page.
+    void sheetsFillConsecutiveCellsWithTheCalibrationApplied()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("sheets.pdf"));
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.firstCell = 4;
+        choice.copies = 11;
+        choice.calibration = {1.5, -0.8, 99.5, 100};
+        const Box box(QSizeF(50, 40));
+        stock::PrintedCells printed;
+        {
+            QPdfWriter pdf(file);
+            pdf.setResolution(1200);
+            pdf.setPageLayout(*stock::pageLayoutFor(choice));
+            printed = stock::paintSheets(pdf, {&box}, choice);
+        }
+        QCOMPARE(printed.pages, 2);
+        QVERIFY(printed.run);
+        QCOMPARE(printed.run->pages, (QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}}));
+        QCOMPARE(pdfprobe::pageCount(file), 2);
+        const QList<stock::Cell> cells = stock::cells(*choice.product);
+        const QTransform calibration = choice.calibration.transform();
+        for (int page = 1; page <= 2; ++page) {
+            const QImage image = pdfprobe::page(file, page);
+            QCOMPARE(image.width(), qRound(8.5 * pdfprobe::kDpi));
+            for (const stock::Cell& cell : cells) {
+                const QRectF mm(cell.rect.topLeft() / stock::kPointsPerMm, cell.rect.size() / stock::kPointsPerMm);
+                const QRectF ink = pdfprobe::inkBoxMm(image, mm);
+                if (!printed.run->pages[page - 1].contains(cell.number)) {
+                    QVERIFY2(ink.isNull(), qPrintable(QStringLiteral("page %1 cell %2").arg(page).arg(cell.number)));
+                    continue;
+                }
+                const QPointF centre = calibration.map(cell.rect.center()) / stock::kPointsPerMm;
+                QVERIFY2(std::abs(ink.center().x() - centre.x()) < 0.1 && std::abs(ink.center().y() - centre.y()) < 0.1,
+                         qPrintable(QStringLiteral("page %1 cell %2 at %3, %4")
+                                        .arg(page)
+                                        .arg(cell.number)
+                                        .arg(ink.center().x())
+                                        .arg(ink.center().y())));
+                QVERIFY(std::abs(ink.width() - 50 * 0.995) < 0.15);
+                QVERIFY(std::abs(ink.height() - 40) < 0.15);
+            }
         }
     }
 

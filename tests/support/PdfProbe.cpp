@@ -51,13 +51,14 @@ QList<Word> words(const QString& pdf, int number)
     return out;
 }
 
-QImage firstPage(const QString& pdf)
+QImage page(const QString& pdf, int number)
 {
+    const QString n = QString::number(number);
     QTemporaryDir dir;
     const QString stem = dir.path() + QStringLiteral("/page");
     run(QStringLiteral("pdftoppm"),
         {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-gray"), QStringLiteral("-singlefile"),
-         QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf, stem});
+         QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, stem});
     QImageReader::setAllocationLimit(1024);
     return QImageReader(stem + QStringLiteral(".pgm")).read();
 }
@@ -81,6 +82,16 @@ QRectF inkBoxMm(const QImage& page, int threshold)
         return {};
     const double mm = 25.4 / kDpi;
     return QRectF(left * mm, top * mm, (right - left + 1) * mm, (bottom - top + 1) * mm);
+}
+
+QRectF inkBoxMm(const QImage& page, const QRectF& areaMm, int threshold)
+{
+    const double px = kDpi / 25.4;
+    const QRect area = QRect(QPoint(qRound(areaMm.left() * px), qRound(areaMm.top() * px)),
+                             QPoint(qRound(areaMm.right() * px) - 1, qRound(areaMm.bottom() * px) - 1))
+                           .intersected(page.rect());
+    const QRectF box = inkBoxMm(page.copy(area), threshold);
+    return box.isNull() ? box : box.translated(area.left() / px, area.top() / px);
 }
 
 bool waitForFile(const QString& path, int seconds)

@@ -19,11 +19,14 @@ struct Word {
     QRectF box;
 };
 QList<Word> words(const QString& pdf, int page = 1);
-// The first page as a grey image at kDpi.
-QImage firstPage(const QString& pdf);
+// A page (from 1) as a grey image at kDpi.
+QImage page(const QString& pdf, int number);
+inline QImage firstPage(const QString& pdf) { return page(pdf, 1); }
 // The bounding box of pixels darker than `threshold`, in millimetres from
 // the page's top-left corner.
 QRectF inkBoxMm(const QImage& page, int threshold = 96);
+// The same within `areaMm` of the page only.
+QRectF inkBoxMm(const QImage& page, const QRectF& areaMm, int threshold = 96);
 // Waits (at most `seconds`) until `path` exists with a complete PDF in it.
 bool waitForFile(const QString& path, int seconds);
 // The expected outer size of a template's outline with its 2-pixel pen, in mm.

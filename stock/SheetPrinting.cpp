@@ -1,0 +1,163 @@
+#include "stock/SheetPrinting.h"
+
+#include "platform/Printer.h"
+#include "stock/CalibrationPage.h"
+#include "stock/SheetGeometry.h"
+#include "ui/Error.h"
+#include "ui/Units.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+namespace stock {
+
+namespace {
+
+ui::Error printerError(const QString& why)
+{
+    return ui::Error::of(ui::Error::PrinterError,
+                         ui::standardDescription(ui::Error::PrinterError) + QStringLiteral(": ") + why);
+}
+
+// A painter on the device's first page, or an error.
+void begin(QPainter& painter, QPagedPaintDevice& device)
+{
+    if (!painter.begin(&device))
+        throw printerError(QStringLiteral("the page could not be started"));
+}
+
+void nextPage(QPagedPaintDevice& device)
+{
+    if (!device.newPage())
+        throw printerError(QStringLiteral("the next page could not be started"));
+}
+
+void finish(QPainter& painter)
+{
+    if (!painter.end())
+        throw printerError(QStringLiteral("the page could not be finished"));
+}
+
+// Sets the painter to points from the paper's physical corner, whatever
+// margins the device's layout keeps.
+void toPaperPoints(QPainter& painter, const QPagedPaintDevice& device)
+{
+    painter.resetTransform();
+    painter.scale(device.logicalDpiX() / 72.0, device.logicalDpiY() / 72.0);
+    const QPageLayout layout = device.pageLayout();
+    painter.translate(-layout.paintRect(QPageLayout::Point).topLeft());
+}
+
+// One label on plain paper: at its size, top-left at the printable area's.
+void paintPlain(QPainter& painter, const QPagedPaintDevice& device, const platform::Printable& label)
+{
+    painter.resetTransform();
+    painter.scale(device.logicalDpiX() / ui::kMmPerInch, device.logicalDpiY() / ui::kMmPerInch);
+    label.paint(painter, QRectF(QPointF(), label.sizeMm()));
+}
+
+// One label into `cell`, the painter in calibrated paper points.
+void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
+                 const Choice& choice)
+{
+    const QPainterPath shape = labelPath(product.shape);
+    const QSizeF sizeMm = label.sizeMm();
+    const Placement placement = place(sizeMm, product.shape.size, choice.fit);
+    painter.save();
+    painter.translate(cell.rect.topLeft());
+    if (product.mirrored) {
+        painter.translate(cell.rect.width(), 0);
+        painter.scale(-1, 1);
+    }
+    painter.setClipPath(shape);
+    painter.translate(placement.rect.topLeft());
+    painter.scale(placement.scale * kPointsPerMm, placement.scale * kPointsPerMm);
+    label.paint(painter, QRectF(QPointF(), sizeMm));
+    painter.restore();
+    if (choice.outline) {
+        painter.save();
+        painter.setClipping(false);
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(shape.translated(cell.rect.topLeft()));
+        painter.restore();
+    }
+}
+
+}  // namespace
+
+PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
+                         const Choice& choice)
+{
+    if (choice.copies < 1 || choice.copies > kMaxCopies)
+        throw printerError(QStringLiteral("%1 copies cannot be printed").arg(choice.copies));
+    QList<const platform::Printable*> each;
+    for (const platform::Printable* label : labels)
+        for (int i = 0; i < choice.copies; ++i)
+            each.append(label);
+    PrintedCells printed;
+    if (each.isEmpty())
+        return printed;
+
+    QPainter painter;
+    if (choice.plainPaper()) {
+        begin(painter, device);
+        for (const platform::Printable* label : each) {
+            if (printed.pages++ > 0)
+                nextPage(device);
+            paintPlain(painter, device, *label);
+        }
+        finish(painter);
+        return printed;
+    }
+
+    const Product& product = *choice.product;
+    const std::optional<PrintRun> run = planPrint(product.cellCount(), choice.firstCell, int(each.size()));
+    if (!run)
+        throw printerError(QStringLiteral("%1 labels from label %2 cannot be printed on %3")
+                               .arg(each.size())
+                               .arg(choice.firstCell)
+                               .arg(product.name()));
+    const QList<Cell> sheet = cells(product);
+    const QTransform calibration = choice.calibration.transform();
+    begin(painter, device);
+    qsizetype next = 0;
+    for (const QList<int>& page : run->pages) {
+        if (printed.pages++ > 0)
+            nextPage(device);
+        toPaperPoints(painter, device);
+        painter.setWorldTransform(calibration, true);
+        const QTransform paper = painter.worldTransform();
+        for (int number : page) {
+            painter.setWorldTransform(paper);
+            paintInCell(painter, product, sheet[number - 1], *each[next++], choice);
+        }
+    }
+    finish(painter);
+    printed.product = product;
+    printed.run = run;
+    return printed;
+}
+
+std::optional<QPageLayout> pageLayoutFor(const Choice& choice)
+{
+    if (choice.plainPaper())
+        return std::nullopt;
+    const PageSetup setup = pageSetup(*choice.product);
+    QPageLayout layout(setup.size, setup.orientation, QMarginsF(), QPageLayout::Point);
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+void paintCalibrationPage(QPagedPaintDevice& device, const Product& product)
+{
+    QPainter painter;
+    begin(painter, device);
+    toPaperPoints(painter, device);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(calibrationPage(product).path());
+    finish(painter);
+}
+
+}  // namespace stock

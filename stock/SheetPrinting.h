@@ -1,0 +1,52 @@
+#pragma once
+
+#include "stock/Choice.h"
+#include "stock/PrintRun.h"
+
+#include <QList>
+#include <QPageLayout>
+#include <optional>
+
+class QPagedPaintDevice;
+namespace platform {
+class Printable;
+}
+
+// Painting labels onto pages: on label stock into the cells of its sheets,
+// on plain paper one label a page as a single print.
+namespace stock {
+
+// What a print filled: on label stock the product and the cells of each
+// sheet (for the sheet memory), nothing on plain paper; and how many pages
+// it painted.
+struct PrintedCells {
+    std::optional<Product> product;
+    std::optional<PrintRun> run;
+    int pages = 0;
+};
+
+// Paints `labels` onto `device`, each `choice.copies` times, page after page: on label stock in
+// consecutive cells from choice.firstCell, sheets laid out full-page from the paper's physical
+// corner, each label fitted (choice.fit) and clipped to its label's shape, with choice.calibration
+// and outlines (choice.outline); on plain paper one label per page, top-left at the printable
+// area's top-left, at its own size, exactly as a single print today. Starts new pages on the
+// device itself (device.newPage()); sets nothing on the device the caller chose (paper size and
+// layout are the caller's, see pageLayoutFor below). Returns the cells used on the last sheet's
+// product, for the sheet memory.
+//
+// Raises ui::Error 482 when a page cannot be started or finished, or when the
+// choice cannot be printed (a first cell not on the sheet, more than
+// kMaxCopies labels); then the sheet memory is to be left alone.
+PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
+                         const Choice& choice);
+
+// The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
+// label stock; nothing (std::nullopt) for plain paper.
+std::optional<QPageLayout> pageLayoutFor(const Choice& choice);
+
+// Paints the calibration page of `product` on one page of `device` (laid out
+// as pageLayoutFor gives), with no calibration: it shows what the printer
+// itself does.
+void paintCalibrationPage(QPagedPaintDevice& device, const Product& product);
+
+}  // namespace stock
