@@ -27,6 +27,7 @@
 #include <climits>
 #include <cstdlib>
 #include <deque>
+#include <future>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,6 +132,9 @@ QByteArray folderName(const QByteArray& path)
     }
     return name.isEmpty() ? QByteArray("/") : name;
 }
+
+// How many inputs are read at once.
+constexpr qsizetype kReadersAtOnce = 4;
 
 // What automatic contents fills a label with for a folder or disk image.
 struct Input {
@@ -325,14 +329,24 @@ int runBatch(const BatchRequest& request, std::FILE* out)
     std::deque<Made> made;
     int failed = 0;
     platform::FilePictures pictures;
+    // Folders and images are read a few at a time (an image's lister is a
+    // process of its own), and taken in the order given.
+    std::deque<std::future<ui::Result<Input, QString>>> reading;
+    qsizetype next = 0;
+    const auto readAhead = [&](qsizetype upTo) {
+        for (; kind.design && request.contents && next < std::min(upTo, inputs.size()); ++next)
+            reading.push_back(std::async(std::launch::async, readInput, inputs[next]));
+    };
     for (qsizetype i = 0; i < inputs.size(); ++i) {
+        readAhead(i + kReadersAtOnce);
         const QByteArray& path = inputs[i];
         const QString shown = platform::displayName(path);
         const QString shortName = platform::displayName(platform::lastComponent(withoutTrailingSlashes(path)));
         if (kind.design && !request.contents) {
             made.push_back(templateLabel(*kind.design, request.lines, request.name));
         } else if (kind.design) {
-            ui::Result<Input, QString> input = readInput(path);
+            ui::Result<Input, QString> input = reading.front().get();
+            reading.pop_front();
             if (!input) {
                 ++failed;
                 messages.error(QStringLiteral("%1: %2").arg(shown, input.error()));

@@ -8,11 +8,17 @@
 #include "designer/Design.h"
 #include "platform/Pictures.h"
 #include "platform/Printer.h"
+#include "stock/ProductDatabase.h"
+#include "stock/SheetGeometry.h"
 #include "templates/TemplateDesign.h"
+#include "templates/TemplateLabel.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,7 +42,7 @@ struct Outcome {
 
 // The program run by the shell in `dir` with `words` (shell words, so that
 // names that are no UTF-8 can be given), no display anywhere.
-Outcome tessera(const QString& dir, const QString& words)
+Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {})
 {
     QProcess p;
     p.setWorkingDirectory(dir);
@@ -52,23 +58,27 @@ Outcome tessera(const QString& dir, const QString& words)
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-// A template label as printed on page `page`: the words that lie in each
-// content field, and in the disk-name field.
+// A template label as printed into `box` (points on page `page`, the
+// design scaled by `scale`): the words that lie in each content field, and
+// in the disk-name field.
 struct Fields {
     QStringList contents;
     QString diskName;
 };
 
-Fields printedFields(const QString& pdf, int page, const templates::TemplateDesign& design)
+Fields printedFields(const QList<pdfprobe::Word>& words, const QRectF& box, double scale,
+                     const templates::TemplateDesign& design)
 {
     Fields fields;
     fields.contents = QStringList(design.fieldCount(), QString());
     const auto append = [](QString& field, const QString& word) {
         field += (field.isEmpty() ? QString() : QStringLiteral(" ")) + word;
     };
-    for (const pdfprobe::Word& word : pdfprobe::words(pdf, page)) {
-        // Points to twips, from the label's corner at the page's.
-        const QPoint centre = (word.box.center() * 20).toPoint();
+    for (const pdfprobe::Word& word : words) {
+        if (!box.contains(word.box.center()))
+            continue;
+        // Points to the design's twips.
+        const QPoint centre = ((word.box.center() - box.topLeft()) / scale * 20).toPoint();
         if (design.diskName1.contains(centre)) {
             append(fields.diskName, word.text);
             continue;
@@ -79,6 +89,20 @@ Fields printedFields(const QString& pdf, int page, const templates::TemplateDesi
         }
     }
     return fields;
+}
+
+// A job the private spooler's PDF queue wrote that was not among `before`,
+// once complete.
+QString waitForNewJob(const QStringList& before)
+{
+    const QDir out(qEnvironmentVariable("TESSERA_CUPS_OUT"));
+    for (QDeadlineTimer bound(60000); !bound.hasExpired(); QThread::msleep(100)) {
+        for (const QString& name : out.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+            if (!before.contains(name) && pdfprobe::waitForFile(out.filePath(name), 30))
+                return out.filePath(name);
+        }
+    }
+    return {};
 }
 
 QStringList padded(QStringList entries, int count)
@@ -93,6 +117,46 @@ QStringList padded(QStringList entries, int count)
 
 class BatchTest : public QObject {
     Q_OBJECT
+
+    // The collection's 33 labels in the cells of Avery 5196 sheets (3 x 3 on
+    // Letter paper), each shrunk to its cell.
+    static void checkSheets(const QString& pdf)
+    {
+        QCOMPARE(pdfprobe::pageCount(pdf), 4);
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(product);
+        const QList<stock::Cell> cells = stock::cells(*product);
+        QCOMPARE(cells.size(), 9);
+        const templates::TemplateDesign& design = templates::floppyLabel();
+        const QSizeF designMm = templates::sizeMm(design);
+        QList<Fields> labels;
+        for (int page = 1; page <= 4; ++page) {
+            const QList<pdfprobe::Word> words = pdfprobe::words(pdf, page);
+            for (const stock::Cell& cell : cells) {
+                const stock::Placement placed = stock::place(designMm, cell.rect.size(), stock::Fit::ShrinkToFit);
+                labels.append(printedFields(words, placed.rect.translated(cell.rect.topLeft()), placed.scale, design));
+            }
+        }
+        for (int i = 1; i <= 30; ++i) {
+            const QString n = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+            const Fields& printed = labels[i - 1];
+            QCOMPARE(printed.contents, padded({QStringLiteral("[D%1]").arg(n), QStringLiteral("F%1A.TXT").arg(n),
+                                               QStringLiteral("F%1B.TXT").arg(n)},
+                                              design.fieldCount()));
+            const QString stem = i == 29 ? QStringLiteral("caf\u00e9") : QStringLiteral("disk") + n;
+            QCOMPARE(printed.diskName, i % 2 == 0 ? QStringLiteral("VOL") + n : stem);
+        }
+        QCOMPARE(labels[30].diskName, QStringLiteral("Photos 2024"));
+        QCOMPARE(labels[30].contents.mid(0, 3), (QStringList{"[PICTURES]", "readme.txt", QString()}));
+        QCOMPARE(labels[31].diskName, QStringLiteral("plain"));
+        QCOMPARE(labels[32].diskName, QStringLiteral("big"));
+        QCOMPARE(labels[32].contents.first(), QStringLiteral("f00001"));
+        QCOMPARE(labels[32].contents.last(), QStringLiteral("f%1").arg(design.fieldCount(), 5, 10, QLatin1Char('0')));
+        // The rest of the last sheet is empty.
+        QVERIFY(labels[33].diskName.isEmpty() && labels[35].contents.join(QString()).isEmpty());
+    }
 
 private Q_SLOTS:
     void initTestCase() { configureTestApplication(); }
@@ -130,7 +194,8 @@ private Q_SLOTS:
         words << QStringLiteral("photos.iso") << QStringLiteral("damaged.iso") << QStringLiteral("plain.iso")
               << QStringLiteral("gone.img") << QStringLiteral("big/");
         const Outcome run =
-            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf ") + words.join(QLatin1Char(' ')));
+            tessera(dir.path(), QStringLiteral("--floppy --contents --stock 'Avery 5196' --pdf out.pdf ") +
+                                    words.join(QLatin1Char(' ')));
 
         // Two of 35 failed: the damaged image and the missing one, each named.
         QCOMPARE(run.status, 1);
@@ -150,28 +215,27 @@ private Q_SLOTS:
             QVERIFY2(line.startsWith(QLatin1Char('[')) || line.startsWith(QStringLiteral("tessera: ")),
                      qPrintable(line));
 
-        // One page per label made, each filled as content selection fills
-        // it: folders first, then files, hidden ones left out.
+        // On four Letter sheets of nine labels, each filled as content
+        // selection fills it: folders first, then files, hidden ones left
+        // out; the disk's name, else the file's.
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-        QCOMPARE(pdfprobe::pageCount(pdf), 33);
-        const templates::TemplateDesign& design = templates::floppyLabel();
-        for (int i = 1; i <= 30; ++i) {
-            const QString n = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
-            const Fields printed = printedFields(pdf, i, design);
-            QCOMPARE(printed.contents, padded({QStringLiteral("[D%1]").arg(n), QStringLiteral("F%1A.TXT").arg(n),
-                                               QStringLiteral("F%1B.TXT").arg(n)},
-                                              design.fieldCount()));
-            const QString stem = i == 29 ? QStringLiteral("caf\u00e9") : QStringLiteral("disk") + n;
-            QCOMPARE(printed.diskName, i % 2 == 0 ? QStringLiteral("VOL") + n : stem);
-        }
-        const Fields photos = printedFields(pdf, 31, design);
-        QCOMPARE(photos.diskName, QStringLiteral("Photos 2024"));
-        QCOMPARE(photos.contents.mid(0, 3), (QStringList{"[PICTURES]", "readme.txt", QString()}));
-        QCOMPARE(printedFields(pdf, 32, design).diskName, QStringLiteral("plain"));
-        const Fields big = printedFields(pdf, 33, design);
-        QCOMPARE(big.diskName, QStringLiteral("big"));
-        QCOMPARE(big.contents.first(), QStringLiteral("f00001"));
-        QCOMPARE(big.contents.last(), QStringLiteral("f%1").arg(design.fieldCount(), 5, 10, QLatin1Char('0')));
+        checkSheets(pdf);
+
+        // The same run to the default print queue is one job of those pages.
+        QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the spooler");
+        const QStringList before =
+            QDir(qEnvironmentVariable("TESSERA_CUPS_OUT")).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+        const Outcome printed = tessera(
+            dir.path(), QStringLiteral("--floppy --contents --stock 'Avery 5196' ") + words.join(QLatin1Char(' ')));
+        QCOMPARE(printed.status, 1);
+        QCOMPARE(printed.errors, run.errors);
+        const QString job = waitForNewJob(before);
+        QVERIFY2(!job.isEmpty(), "no job arrived");
+        checkSheets(job);
+        QThread::msleep(1000);
+        QCOMPARE(
+            QDir(qEnvironmentVariable("TESSERA_CUPS_OUT")).entryList({QStringLiteral("job-*.pdf")}, QDir::Files).size(),
+            before.size() + 1);
     }
 
     // Nothing made, nothing written: an earlier PDF stays as it was.
@@ -194,6 +258,12 @@ private Q_SLOTS:
         const QString card = QFINDTESTDATA("data/holiday.lab");
         const Outcome run = tessera(dir.path(), QStringLiteral("--card --pdf card.pdf '%1'").arg(card));
         QVERIFY2(run.status == 0 && run.errors.isEmpty(), qPrintable(run.errors));
+        // Without a printer set up, printing says so.
+        const Outcome nowhere =
+            tessera(dir.path(), QStringLiteral("--card '%1'").arg(card), dir.filePath(QStringLiteral("no.sock")));
+        QCOMPARE(nowhere.status, 1);
+        QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
+                 qPrintable(nowhere.errors));
 
         designer::Design design;
         platform::FilePictures pictures;
