@@ -41,7 +41,8 @@ struct Outcome {
 };
 
 // The program run by the shell in `dir` with `words` (shell words, so that
-// names that are no UTF-8 can be given), no display anywhere.
+// names that are no UTF-8 can be given), no display anywhere, and the
+// spooler at `cupsServer` if one is given.
 Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {})
 {
     QProcess p;
@@ -49,6 +50,8 @@ Outcome tessera(const QString& dir, const QString& words, const QString& cupsSer
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
+    if (!cupsServer.isEmpty())
+        env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("sh"),
             {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + words, QStringLiteral(TESSERA_BINARY)});
