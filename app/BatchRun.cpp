@@ -13,18 +13,14 @@
 #include "templates/TemplateDesign.h"
 #include "templates/TemplateLabel.h"
 #include "templates/TemplateText.h"
-#include "ui/Units.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSettings>
 
-#include <climits>
 #include <cstdlib>
 #include <deque>
 #include <future>
@@ -356,7 +352,7 @@ int runBatch(const BatchRequest& request, std::FILE* out)
             messages.progress(i, shortName,
                               count(input->entries.size(), QStringLiteral("entry"), QStringLiteral("entries")));
             if (!input->overflow.isEmpty())
-                messages.error(QStringLiteral("%1: %2 (its label shows the first %3 entries)")
+                messages.error(QStringLiteral("%1: %2 (the label was made from the first %3)")
                                    .arg(shown, input->overflow)
                                    .arg(input->entries.size()));
         } else {
