@@ -21,6 +21,7 @@
 #include <QPrinter>
 #include <QSettings>
 
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <future>
@@ -264,6 +265,9 @@ QString writePdf(const QByteArray& path, const QByteArray& bytes)
 
 void prepareBatchRun()
 {
+    // A file size limit then fails the write, which is reported, instead of
+    // ending the run half-way.
+    ::signal(SIGXFSZ, SIG_IGN);
     // No window is ever shown: no display is needed, over ssh or in cron.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt's own warnings (fonts, platform, printing) are no business of the

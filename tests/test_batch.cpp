@@ -22,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 namespace {
 
 // Runs a shell script in `dir`; returns its error output when it fails.
@@ -41,11 +43,18 @@ struct Outcome {
 };
 
 // The program run by the shell in `dir` with `words` (shell words, so that
-// names that are no UTF-8 can be given), no display anywhere, and the
-// spooler at `cupsServer` if one is given.
-Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {})
+// names that are no UTF-8 can be given), no display anywhere, the spooler
+// at `cupsServer` if one is given, and files up to `fileSizeLimit` bytes if
+// one is given.
+Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {}, rlim_t fileSizeLimit = 0)
 {
     QProcess p;
+    if (fileSizeLimit > 0) {
+        p.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     p.setWorkingDirectory(dir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES"})
@@ -241,14 +250,21 @@ private Q_SLOTS:
             before.size() + 1);
     }
 
-    // Nothing made, nothing written: an earlier PDF stays as it was.
-    void aRunThatMakesNoLabelLeavesThePdfAlone()
+    // Nothing made, nothing written; a PDF that does not fit (a file size
+    // limit, as a full disk) is reported: an earlier PDF stays as it was.
+    void anEarlierPdfIsReplacedWholeOrNotAtAll()
     {
         QTemporaryDir dir;
-        QVERIFY(sh(dir.path(), QStringLiteral("echo before > out.pdf && echo junk > junk.img")).isEmpty());
+        QVERIFY(
+            sh(dir.path(), QStringLiteral("echo before > out.pdf && echo junk > junk.img && mkdir folder")).isEmpty());
         const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
+        const Outcome full = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {}, 4096);
+        QCOMPARE(full.status, 1);
+        QVERIFY2(full.errors.startsWith(QStringLiteral("tessera: out.pdf could not be written: ")),
+                 qPrintable(full.errors));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"junk.img", "out.pdf"}));
         QFile out(dir.filePath(QStringLiteral("out.pdf")));
         QVERIFY(out.open(QIODevice::ReadOnly));
         QCOMPARE(out.readAll(), QByteArray("before\n"));
