@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LabelKind.h"
 #include "stock/SheetGeometry.h"
 
 #include <QByteArray>
@@ -13,9 +14,8 @@
 // what, and where they go. It holds the request as given; the inputs, the
 // printer and the label product are looked at by the run itself.
 struct BatchRequest {
-    // A template, or cards saved in label files.
-    enum class Labels { Floppy, ZipLabel, ZipSleeve, Cd, Cards };
-    Labels labels = Labels::Floppy;
+    // A template's kind, or Custom: the cards saved in label files.
+    LabelKind labels = LabelKind::Floppy;
 
     // For a template: one label per input, filled from the folder or disk
     // image as automatic contents fills it; otherwise one label filled by

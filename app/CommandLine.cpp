@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "stock/PrintRun.h"
+#include "app/LabelKind.h"
 #include "templates/TemplateDesign.h"
 #include "ui/AppInfo.h"
 #include "platform/FileSystem.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-using Labels = BatchRequest::Labels;
-
 // Every option with its one line of help, in the order help lists them.
 struct OptionSpec {
     QStringList names;
@@ -22,15 +21,39 @@ struct OptionSpec {
     bool qt = false;  // Qt's own, passed on to Qt and written with one dash
 };
 
-const QList<OptionSpec>& optionSpecs()
+// The kinds of label the command line makes: every kind that has an option.
+QList<const LabelKindRow*> kindRows()
 {
-    static const QList<OptionSpec> specs = {
+    QList<const LabelKindRow*> rows;
+    for (const LabelKindRow& row : labelKinds()) {
+        if (!row.option.isEmpty())
+            rows.append(&row);
+    }
+    return rows;
+}
+
+// The template kinds' options, "--floppy, --zip-label, ..." with `last`
+// before the last one.
+QString templateKindList(const QString& last)
+{
+    QStringList names;
+    for (const LabelKindRow* row : kindRows()) {
+        if (row->design)
+            names << QStringLiteral("--") + row->option;
+    }
+    const QString final = names.takeLast();
+    return names.join(QStringLiteral(", ")) + last + final;
+}
+
+QList<OptionSpec> makeOptionSpecs()
+{
+    QList<OptionSpec> specs = {
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("show this text and exit")},
         {{QStringLiteral("v"), QStringLiteral("version")}, {}, QStringLiteral("show the version and exit")},
-        {{QStringLiteral("floppy")}, {}, QStringLiteral("make 1.44 MB floppy disk labels")},
-        {{QStringLiteral("zip-label")}, {}, QStringLiteral("make Zip disk labels")},
-        {{QStringLiteral("zip-sleeve")}, {}, QStringLiteral("make Zip disk sleeves")},
-        {{QStringLiteral("cd")}, {}, QStringLiteral("make CD sleeves")},
+    };
+    for (const LabelKindRow* row : kindRows())
+        specs.append({{row->option}, {}, row->optionHelp});
+    specs += {
         {{QStringLiteral("contents")}, {}, QStringLiteral("one label per folder or disk image, filled from it")},
         {{QStringLiteral("name")},
          QStringLiteral("TEXT"),
@@ -38,7 +61,6 @@ const QList<OptionSpec>& optionSpecs()
         {{QStringLiteral("line")},
          QStringLiteral("TEXT"),
          QStringLiteral("a line of its contents; repeated for each line")},
-        {{QStringLiteral("card")}, {}, QStringLiteral("print the cards saved in label files, one label each")},
         {{QStringLiteral("pdf")},
          QStringLiteral("OUT.pdf"),
          QStringLiteral("write the labels to this PDF file, not a printer")},
@@ -67,31 +89,10 @@ const QList<OptionSpec>& optionSpecs()
     return specs;
 }
 
-struct KindOption {
-    QString option;
-    Labels labels;
-};
-
-const QList<KindOption>& kindOptions()
+const QList<OptionSpec>& optionSpecs()
 {
-    static const QList<KindOption> kinds = {
-        {QStringLiteral("floppy"), Labels::Floppy},        {QStringLiteral("zip-label"), Labels::ZipLabel},
-        {QStringLiteral("zip-sleeve"), Labels::ZipSleeve}, {QStringLiteral("cd"), Labels::Cd},
-        {QStringLiteral("card"), Labels::Cards},
-    };
-    return kinds;
-}
-
-int contentFields(Labels labels)
-{
-    switch (labels) {
-    case Labels::Floppy: return templates::floppyLabel().fieldCount();
-    case Labels::ZipLabel: return templates::zipLabel().fieldCount();
-    case Labels::ZipSleeve: return templates::zipSleeve().fieldCount();
-    case Labels::Cd: return templates::cdSleeve().fieldCount();
-    case Labels::Cards: break;
-    }
-    return 0;
+    static const QList<OptionSpec> specs = makeOptionSpecs();
+    return specs;
 }
 
 bool isEscape(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }
@@ -228,7 +229,7 @@ QString readTemplateJob(const Options& options, const QString& kindOption, Batch
         return QStringLiteral("%1 needs --contents with folders or disk images, or --name").arg(kindOption);
     request.name = options.text(QStringLiteral("name"));
     request.lines = options.texts(QStringLiteral("line"));
-    if (const int room = contentFields(request.labels); request.lines.size() > room)
+    if (const int room = labelKind(request.labels).design->fieldCount(); request.lines.size() > room)
         return QStringLiteral("%1 has room for %2 lines, not %3").arg(kindOption).arg(room).arg(request.lines.size());
     return {};
 }
@@ -323,10 +324,10 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
 
     QStringList kinds;
     BatchRequest& request = line.batch;
-    for (const KindOption& kind : kindOptions()) {
-        if (options.has(kind.option)) {
-            kinds << dashed(kind.option);
-            request.labels = kind.labels;
+    for (const LabelKindRow* kind : kindRows()) {
+        if (options.has(kind->option)) {
+            kinds << dashed(kind->option);
+            request.labels = kind->kind;
         }
     }
     if (kinds.size() > 1)
@@ -336,12 +337,12 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     // The program with its windows, perhaps with a label file.
     if (kinds.isEmpty()) {
         if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty())
-            return usageError(QStringLiteral("%1 needs a kind of label: --floppy, --zip-label, --zip-sleeve or --cd")
-                                  .arg(dashed(option)));
+            return usageError(QStringLiteral("%1 needs a kind of label: %2")
+                                  .arg(dashed(option), templateKindList(QStringLiteral(" or "))));
         if (const QString option = firstGiven(options, outputOptions()); !option.isEmpty())
             return usageError(
-                QStringLiteral("%1 needs a kind of label (--floppy, --zip-label, --zip-sleeve, --cd) or --card")
-                    .arg(dashed(option)));
+                QStringLiteral("%1 needs a kind of label (%2) or --%3")
+                    .arg(dashed(option), templateKindList(QStringLiteral(", ")), labelKind(LabelKind::Custom).option));
         if (inputs.size() > 1)
             return usageError(QStringLiteral("one label file at a time, not %1").arg(inputs.size()));
         if (!inputs.isEmpty())
@@ -352,12 +353,12 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     // Labels without a window.
     request.inputs = inputs;
     QString problem;
-    if (request.labels != Labels::Cards) {
+    if (labelKind(request.labels).design) {
         problem = readTemplateJob(options, kinds.first(), request);
     } else if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty()) {
-        problem = QStringLiteral("%1 is for the disk labels, not for --card").arg(dashed(option));
+        problem = QStringLiteral("%1 is for the disk labels, not for %2").arg(dashed(option), kinds.first());
     } else if (inputs.isEmpty()) {
-        problem = QStringLiteral("--card needs the label files to print");
+        problem = QStringLiteral("%1 needs the label files to print").arg(kinds.first());
     }
     if (problem.isEmpty())
         problem = readOutput(options, request);

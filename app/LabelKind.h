@@ -22,6 +22,12 @@ struct LabelKindRow {
     // The template that shows and prints it; none for the custom card,
     // which the designer shows and prints.
     templates::LabelTemplate Forms::*form;
+    // The command-line option that makes it without a window, and its one
+    // line of help; none for None.
+    QString option;
+    QString optionHelp;
+    // Whether it may go on round label stock, losing its corners.
+    bool roundLabelsAllowed = false;
 };
 
 // One row per kind, in the order of LabelKind.

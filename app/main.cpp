@@ -1,3 +1,4 @@
+#include "app/BatchRun.h"
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Startup.h"
@@ -20,7 +21,16 @@ int main(int argc, char** argv)
     case CommandLine::Action::UsageError:
         std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData());
         return 2;
-    case CommandLine::Action::Batch: std::fputs("tessera: batch labelling is not available yet\n", stderr); return 1;
+    case CommandLine::Action::Batch: {
+        // Before the application exists: it is built on the offscreen
+        // platform, whatever display there is or is not.
+        prepareBatchRun();
+        int qtArgc = 1;
+        char* qtArgv[] = {argv[0], nullptr};
+        QApplication app(qtArgc, qtArgv);
+        configureApplication(app);
+        return runBatch(command.batch, stderr);
+    }
     case CommandLine::Action::Run: break;
     }
 

@@ -546,9 +546,15 @@ FileStamp stampOf(const struct stat& status)
 
 std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_token stop)
 {
+    return open(QFile::encodeName(path), std::move(stop));
+}
+
+std::shared_ptr<const DiskImage> DiskImage::open(const QByteArray& nativePath, std::stop_token stop)
+{
     // Only a regular file is read: a named pipe or a device is refused
     // before anything waits on it.
-    const platform::UserFile file(path);
+    const platform::UserFile file(nativePath);
+    const QString path = QFile::decodeName(nativePath);
     if (file.size() == 0)
         throw unreadable(QStringLiteral("the file is empty"));
 
@@ -557,8 +563,13 @@ std::shared_ptr<const DiskImage> DiskImage::open(const QString& path, std::stop_
     if (readIso(file, entries, stop))
         return fromEntries(path, QStringLiteral("ISO 9660"), entries, stamp, isoVolumeLabel(file));
     entries.clear();
-    // 7-Zip's lister opens the path that was just checked.
-    const SevenZipVolume volume = readWithSevenZip(path, entries, stop);
+    // 7-Zip's lister opens the path that was just checked; a name that is
+    // not valid in the locale's encoding cannot be passed on as text, so the
+    // lister then opens the very file checked, through its descriptor here.
+    const QString listed = QFile::encodeName(path) == nativePath
+                               ? path
+                               : QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(file.descriptor());
+    const SevenZipVolume volume = readWithSevenZip(listed, entries, stop);
     // 7-Zip gives a FAT disk's label from its root folder; the boot sector
     // holds one too, and a UDF or CD disk's is in its descriptors.
     QString label = volume.label;

@@ -41,6 +41,9 @@ public:
     // Raises Stopped when `stop` is requested on the way (7-Zip's lister is
     // ended then). Safe on any thread.
     static std::shared_ptr<const DiskImage> open(const QString& path, std::stop_token stop = {});
+    // The same for a path as the bytes the system names the file by, which
+    // need not be valid in the locale's encoding.
+    static std::shared_ptr<const DiskImage> open(const QByteArray& nativePath, std::stop_token stop = {});
 
     // The subdirectories and files of a folder ("" is the root, "A/B" a
     // folder inside), sorted and without hidden entries. Raises Error 76 for

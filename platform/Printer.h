@@ -66,6 +66,9 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// The system's default print queue, or an empty name when none is set up.
+QByteArray defaultQueue();
+
 // Keeps each page as a picture instead of printing it (tests).
 class ScriptedPrinter final : public Printer {
 public:

@@ -133,4 +133,14 @@ void SystemPrinter::printDocument(const std::optional<QPageLayout>& needed, cons
         throw printerError(QString::fromUtf8(cupsLastErrorString()));
 }
 
+QByteArray defaultQueue()
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return {};
+    const QByteArray name = dest->name;
+    cupsFreeDests(1, dest);
+    return name;
+}
+
 }  // namespace platform

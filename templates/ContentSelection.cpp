@@ -2,9 +2,9 @@
 
 #include "app/Forms.h"
 #include "app/Help.h"
-#include "media/ContentsList.h"
 #include "media/ImageDrives.h"
 #include "platform/MessageBox.h"
+#include "templates/AutomaticContents.h"
 #include "templates/DirectoryList.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
@@ -235,22 +235,12 @@ void ContentSelection::Dir1_Change()
 {
     auto& c = controls();
     driveDirectories.insert(c.Dir1->root(), c.Dir1->path());
-    const auto fail = [this](const ui::Error& error) {
-        forms_.context.messages().show(window(),
-                                       QStringLiteral("An error has occured while trying to change directories.") +
-                                           QStringLiteral("Error No.") + QString::number(error.number));
-    };
     // A directory that could not be read stops the rebuild here.
-    const ui::Result<platform::Listing>& folder = c.Dir1->folder();
-    if (!folder) {
-        fail(folder.error());
-        return;
-    }
-    QStringList entries;
-    const ui::Result<void> filled = media::ContentsList::fill(entries, folder->directories, folder->files);
-    showContents(std::move(entries));
-    if (!filled)
-        fail(filled.error());
+    AutomaticContents made = automaticContents(c.Dir1->folder());
+    if (made.entries)
+        showContents(std::move(*made.entries));
+    if (!made.problem.isEmpty())
+        forms_.context.messages().show(window(), made.problem);
 }
 
 void ContentSelection::Command1_Click()

@@ -210,7 +210,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArrayList>("arguments");
         QTest::addColumn<BatchRequest>("request");
-        using L = BatchRequest::Labels;
+        using L = LabelKind;
         BatchRequest contents;
         contents.labels = L::Floppy;
         contents.contents = true;
@@ -236,7 +236,7 @@ private Q_SLOTS:
                                                    "--fit",  "shrink",   "--outline"}
                                  << byHand;
         BatchRequest cards;
-        cards.labels = L::Cards;
+        cards.labels = L::Custom;
         cards.inputs = {"a.lab", "b.lab"};
         QTest::newRow("cards") << QByteArrayList{"--card", "a.lab", "b.lab"} << cards;
     }
@@ -277,8 +277,8 @@ private Q_SLOTS:
         QCOMPARE(run({"--floppy", "--contents"}, out, err), 2);
         QCOMPARE(err.count('\n'), 1);
         // Labels made without a window are decided on before Qt needs a display.
-        QCOMPARE(run({"--floppy", "--contents", "disk.img"}, out, err), 1);
-        QCOMPARE(err, QByteArray("tessera: batch labelling is not available yet\n"));
+        QCOMPARE(run({"--floppy", "--contents", "--pdf", "/nonexistent/out.pdf", "disk.img"}, out, err), 1);
+        QCOMPARE(err, QByteArray("tessera: disk.img: File not found\ntessera: 1 of 1 inputs failed\n"));
         // A file still needs a display: the same one line as without one.
         QCOMPARE(run({"card.lab"}, out, err), 1);
         QVERIFY(err.startsWith("tessera: no display"));

@@ -34,11 +34,11 @@ QString text(const QString& pdf)
     return QString::fromUtf8(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
 }
 
-QList<Word> words(const QString& pdf)
+QList<Word> words(const QString& pdf, int number)
 {
     const QString page = QString::fromUtf8(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
-                                          QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(number),
+                                          QStringLiteral("-l"), QString::number(number), pdf, QStringLiteral("-")}));
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" yMax=\"([-0-9.]+)\">([^<]*)</word>"));
     QList<Word> out;

@@ -12,13 +12,13 @@ constexpr int kDpi = 400;
 
 int pageCount(const QString& pdf);
 QString text(const QString& pdf);
-// The words of the first page, each with its box in points from the page's
+// The words of a page (from 1), each with its box in points from the page's
 // top-left corner, in reading order.
 struct Word {
     QString text;
     QRectF box;
 };
-QList<Word> words(const QString& pdf);
+QList<Word> words(const QString& pdf, int page = 1);
 // A page (from 1) as a grey image at kDpi.
 QImage page(const QString& pdf, int number);
 inline QImage firstPage(const QString& pdf) { return page(pdf, 1); }

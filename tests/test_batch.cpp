@@ -1,0 +1,308 @@
+// Labels made without a window: a whole collection of disk images and
+// folders in one run of the real program, with no display, each label
+// filled as automatic contents fills it; and saved cards.
+
+#include "support/Harness.h"
+#include "support/PdfProbe.h"
+
+#include "designer/Design.h"
+#include "platform/Pictures.h"
+#include "platform/Printer.h"
+#include "stock/ProductDatabase.h"
+#include "stock/SheetGeometry.h"
+#include "templates/TemplateDesign.h"
+#include "templates/TemplateLabel.h"
+
+#include <QPrinter>
+#include <QScopeGuard>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QThread>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+namespace {
+
+// Runs a shell script in `dir`; returns its error output when it fails.
+QString sh(const QString& dir, const QString& script)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
+    if (!p.waitForFinished(300000) || p.exitCode() != 0)
+        return QStringLiteral("failed: %1\n%2").arg(script, QString::fromLocal8Bit(p.readAllStandardError()));
+    return {};
+}
+
+struct Outcome {
+    int status = -1;
+    QString errors;
+};
+
+// The program run by the shell in `dir` with `words` (shell words, so that
+// names that are no UTF-8 can be given), no display anywhere, the spooler
+// at `cupsServer` if one is given, and files up to `fileSizeLimit` bytes if
+// one is given.
+Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {}, rlim_t fileSizeLimit = 0)
+{
+    QProcess p;
+    if (fileSizeLimit > 0) {
+        p.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    p.setWorkingDirectory(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES"})
+        env.remove(QString::fromLatin1(name));
+    if (!cupsServer.isEmpty())
+        env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + words, QStringLiteral(TESSERA_BINARY)});
+    if (!p.waitForFinished(300000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// A template label as printed into `box` (points on page `page`, the
+// design scaled by `scale`): the words that lie in each content field, and
+// in the disk-name field.
+struct Fields {
+    QStringList contents;
+    QString diskName;
+};
+
+Fields printedFields(const QList<pdfprobe::Word>& words, const QRectF& box, double scale,
+                     const templates::TemplateDesign& design)
+{
+    Fields fields;
+    fields.contents = QStringList(design.fieldCount(), QString());
+    const auto append = [](QString& field, const QString& word) {
+        field += (field.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    };
+    for (const pdfprobe::Word& word : words) {
+        if (!box.contains(word.box.center()))
+            continue;
+        // Points to the design's twips.
+        const QPoint centre = ((word.box.center() - box.topLeft()) / scale * 20).toPoint();
+        if (design.diskName1.contains(centre)) {
+            append(fields.diskName, word.text);
+            continue;
+        }
+        for (int i = 0; i < design.fieldCount(); ++i) {
+            if (design.contentFields[i].contains(centre))
+                append(fields.contents[i], word.text);
+        }
+    }
+    return fields;
+}
+
+// A job the private spooler's PDF queue wrote that was not among `before`,
+// once complete.
+QString waitForNewJob(const QStringList& before)
+{
+    const QDir out(qEnvironmentVariable("TESSERA_CUPS_OUT"));
+    for (QDeadlineTimer bound(60000); !bound.hasExpired(); QThread::msleep(100)) {
+        for (const QString& name : out.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+            if (!before.contains(name) && pdfprobe::waitForFile(out.filePath(name), 30))
+                return out.filePath(name);
+        }
+    }
+    return {};
+}
+
+QStringList padded(QStringList entries, int count)
+{
+    entries = entries.mid(0, count);
+    while (entries.size() < count)
+        entries.append(QString());
+    return entries;
+}
+
+}  // namespace
+
+class BatchTest : public QObject {
+    Q_OBJECT
+
+    // The collection's 33 labels in the cells of Avery 5196 sheets (3 x 3 on
+    // Letter paper), each shrunk to its cell.
+    static void checkSheets(const QString& pdf)
+    {
+        QCOMPARE(pdfprobe::pageCount(pdf), 4);
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(product);
+        const QList<stock::Cell> cells = stock::cells(*product);
+        QCOMPARE(cells.size(), 9);
+        const templates::TemplateDesign& design = templates::floppyLabel();
+        const QSizeF designMm = templates::sizeMm(design);
+        QList<Fields> labels;
+        for (int page = 1; page <= 4; ++page) {
+            const QList<pdfprobe::Word> words = pdfprobe::words(pdf, page);
+            for (const stock::Cell& cell : cells) {
+                const stock::Placement placed = stock::place(designMm, cell.rect.size(), stock::Fit::ShrinkToFit);
+                labels.append(printedFields(words, placed.rect.translated(cell.rect.topLeft()), placed.scale, design));
+            }
+        }
+        for (int i = 1; i <= 30; ++i) {
+            const QString n = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+            const Fields& printed = labels[i - 1];
+            QCOMPARE(printed.contents, padded({QStringLiteral("[D%1]").arg(n), QStringLiteral("F%1A.TXT").arg(n),
+                                               QStringLiteral("F%1B.TXT").arg(n)},
+                                              design.fieldCount()));
+            const QString stem = i == 29 ? QStringLiteral("caf\u00e9") : QStringLiteral("disk") + n;
+            QCOMPARE(printed.diskName, i % 2 == 0 ? QStringLiteral("VOL") + n : stem);
+        }
+        QCOMPARE(labels[30].diskName, QStringLiteral("Photos 2024"));
+        QCOMPARE(labels[30].contents.mid(0, 3), (QStringList{"[PICTURES]", "readme.txt", QString()}));
+        QCOMPARE(labels[31].diskName, QStringLiteral("plain"));
+        QCOMPARE(labels[32].diskName, QStringLiteral("big"));
+        QCOMPARE(labels[32].contents.first(), QStringLiteral("f00001"));
+        QCOMPARE(labels[32].contents.last(), QStringLiteral("f%1").arg(design.fieldCount(), 5, 10, QLatin1Char('0')));
+        // The rest of the last sheet is empty.
+        QVERIFY(labels[33].diskName.isEmpty() && labels[35].contents.join(QString()).isEmpty());
+    }
+
+private Q_SLOTS:
+    void initTestCase() { configureTestApplication(); }
+
+    // 30 floppies (half with a volume label, one with a name that is no
+    // UTF-8), two CDs and a damaged one, a missing path and a folder of
+    // 40,000 files, in one run.
+    void aCollectionIsLabelledInOneRunAsAutomaticContentsFillsEach()
+    {
+        QTemporaryDir dir;
+        // QTemporaryDir cannot remove a name that is no UTF-8.
+        const auto clear = qScopeGuard([&dir] { (void)sh(dir.path(), QStringLiteral("rm -rf ./*")); });
+        QVERIFY2(sh(dir.path(),
+                    QStringLiteral(
+                        "for i in $(seq -w 1 30); do "
+                        "  if [ $((1$i % 2)) = 0 ]; then n=\"-n VOL$i\"; else n=; fi; "
+                        "  mkfs.fat $n -C disk$i.img 1440 >/dev/null; "
+                        "  echo x > F${i}B.TXT; echo y > F${i}A.TXT; echo z > H$i.SYS; "
+                        "  mcopy -i disk$i.img F${i}B.TXT F${i}A.TXT H$i.SYS ::/; mmd -i disk$i.img ::/D$i; "
+                        "  mattrib -i disk$i.img +h ::/H$i.SYS; rm F${i}?.TXT H$i.SYS; "
+                        "done; "
+                        "mv disk29.img \"$(printf 'caf\\351.img')\"; "
+                        "mkdir -p cd/Pictures && echo p > cd/readme.txt && "
+                        "xorriso -as mkisofs -quiet -R -J -V 'Photos 2024' -o photos.iso cd 2>/dev/null && "
+                        "xorriso -as mkisofs -quiet -R -J -V '' -o plain.iso cd 2>/dev/null && "
+                        "truncate -s 3M cd/pad.bin && xorriso -as mkisofs -quiet -J -o full.iso cd 2>/dev/null && "
+                        "head -c 1000000 full.iso > damaged.iso && rm -rf full.iso cd && "
+                        "mkdir big && cd big && seq -f 'f%05g' 40000 | xargs touch"))
+                     .isEmpty(),
+                 "the images could not be made");
+        QStringList words;
+        for (int i = 1; i <= 30; ++i)
+            words << (i == 29 ? QStringLiteral("\"$(printf 'caf\\351.img')\"")
+                              : QStringLiteral("disk%1.img").arg(i, 2, 10, QLatin1Char('0')));
+        words << QStringLiteral("photos.iso") << QStringLiteral("damaged.iso") << QStringLiteral("plain.iso")
+              << QStringLiteral("gone.img") << QStringLiteral("big/");
+        const Outcome run =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --stock 'Avery 5196' --pdf out.pdf ") +
+                                    words.join(QLatin1Char(' ')));
+
+        // Two of 35 failed: the damaged image and the missing one, each named.
+        QCOMPARE(run.status, 1);
+        const QStringList lines = run.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.contains(QStringLiteral("[1/35] disk01.img: 3 entries")), qPrintable(run.errors));
+        QVERIFY2(lines.contains(QStringLiteral("[29/35] caf\u00e9.img: 3 entries")), qPrintable(run.errors));
+        QVERIFY2(lines.contains(QStringLiteral("[35/35] big: 32767 entries")), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains(QStringLiteral("tessera: damaged.iso: Device unavailable")),
+                 qPrintable(run.errors));
+        QVERIFY2(run.errors.contains(QStringLiteral("tessera: gone.img: File not found")), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains(QStringLiteral("tessera: big/: An error has occured while trying to change "
+                                                    "directories.Error No.6")),
+                 qPrintable(run.errors));
+        QVERIFY2(lines.last() == QStringLiteral("tessera: 2 of 35 inputs failed"), qPrintable(run.errors));
+        // Nothing but progress and errors: every line is one or the other.
+        for (const QString& line : lines)
+            QVERIFY2(line.startsWith(QLatin1Char('[')) || line.startsWith(QStringLiteral("tessera: ")),
+                     qPrintable(line));
+
+        // On four Letter sheets of nine labels, each filled as content
+        // selection fills it: folders first, then files, hidden ones left
+        // out; the disk's name, else the file's.
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        checkSheets(pdf);
+
+        // The same run to the default print queue is one job of those pages.
+        QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the spooler");
+        const QStringList before =
+            QDir(qEnvironmentVariable("TESSERA_CUPS_OUT")).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+        const Outcome printed = tessera(
+            dir.path(), QStringLiteral("--floppy --contents --stock 'Avery 5196' ") + words.join(QLatin1Char(' ')));
+        QCOMPARE(printed.status, 1);
+        QCOMPARE(printed.errors, run.errors);
+        const QString job = waitForNewJob(before);
+        QVERIFY2(!job.isEmpty(), "no job arrived");
+        checkSheets(job);
+        QThread::msleep(1000);
+        QCOMPARE(
+            QDir(qEnvironmentVariable("TESSERA_CUPS_OUT")).entryList({QStringLiteral("job-*.pdf")}, QDir::Files).size(),
+            before.size() + 1);
+    }
+
+    // Nothing made, nothing written; a PDF that does not fit (a file size
+    // limit, as a full disk) is reported: an earlier PDF stays as it was.
+    void anEarlierPdfIsReplacedWholeOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        QVERIFY(
+            sh(dir.path(), QStringLiteral("echo before > out.pdf && echo junk > junk.img && mkdir folder")).isEmpty());
+        const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
+        const Outcome full = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {}, 4096);
+        QCOMPARE(full.status, 1);
+        QVERIFY2(full.errors.startsWith(QStringLiteral("tessera: out.pdf could not be written: ")),
+                 qPrintable(full.errors));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"junk.img", "out.pdf"}));
+        QFile out(dir.filePath(QStringLiteral("out.pdf")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("before\n"));
+    }
+
+    // A saved card prints at the size the designer prints it.
+    void aCardPrintsAtTheSizeTheDesignerPrintsIt()
+    {
+        QTemporaryDir dir;
+        const QString card = QFINDTESTDATA("data/holiday.lab");
+        const Outcome run = tessera(dir.path(), QStringLiteral("--card --pdf card.pdf '%1'").arg(card));
+        QVERIFY2(run.status == 0 && run.errors.isEmpty(), qPrintable(run.errors));
+        // Without a printer set up, printing says so.
+        const Outcome nowhere =
+            tessera(dir.path(), QStringLiteral("--card '%1'").arg(card), dir.filePath(QStringLiteral("no.sock")));
+        QCOMPARE(nowhere.status, 1);
+        QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
+                 qPrintable(nowhere.errors));
+
+        designer::Design design;
+        platform::FilePictures pictures;
+        QVERIFY(design.load(QFile::encodeName(card), pictures).ok());
+        platform::SystemPrinter printer;
+        printer.device().setOutputFormat(QPrinter::PdfFormat);
+        printer.device().setOutputFileName(dir.filePath(QStringLiteral("designer.pdf")));
+        printer.printPage(design, QStringLiteral("Custom Label"));
+
+        const QRectF batch = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("card.pdf"))));
+        const QRectF designer = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("designer.pdf"))));
+        QVERIFY(!designer.isEmpty());
+        QVERIFY2(qAbs(batch.width() - designer.width()) <= 0.1 && qAbs(batch.height() - designer.height()) <= 0.1,
+                 qPrintable(QStringLiteral("%1 x %2 mm, the designer's %3 x %4 mm")
+                                .arg(batch.width())
+                                .arg(batch.height())
+                                .arg(designer.width())
+                                .arg(designer.height())));
+    }
+};
+
+QTEST_MAIN(BatchTest)
+#include "test_batch.moc"
