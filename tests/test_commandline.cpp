@@ -53,12 +53,12 @@ public:
         };
         // Twice in a row: a round trip to a display server waits in poll too.
         for (QDeadlineTimer bound(60000); !bound.hasExpired() && process.state() == QProcess::Running;) {
+            // Waiting for the end, not sleeping, so that the state follows.
             if (asleep()) {
-                QThread::msleep(50);
-                if (asleep() && process.state() == QProcess::Running)
+                if (!process.waitForFinished(50) && asleep())
                     return true;
             }
-            QThread::msleep(50);
+            process.waitForFinished(50);
         }
         why = process.state() == QProcess::Running
                   ? QByteArray("still busy after 60 s")
