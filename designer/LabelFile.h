@@ -1,7 +1,7 @@
 #pragma once
 
 #include "designer/TextLine.h"
-#include "ui/Fonts.h"
+#include "ui/FontSize.h"
 #include "ui/Result.h"
 
 #include <QByteArray>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/FontSize.h"
+
 #include <QFont>
 #include <QString>
 
@@ -12,10 +14,6 @@ inline const QString SansSerif = QStringLiteral("MS Sans Serif");
 inline const QString Serif = QStringLiteral("MS Serif");
 inline const QString Condensed = QStringLiteral("Abadi MT Condensed");
 }  // namespace fontname
-
-// Font sizes, in points, lie above 0 and at most at this size: what the font
-// dialog offers and a label file may hold.
-constexpr float kMaxFontSize = 2048;
 
 void installFontSubstitutes();
 
