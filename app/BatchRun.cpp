@@ -4,6 +4,7 @@
 #include "designer/LabelFile.h"
 #include "media/DiskImage.h"
 #include "platform/FileSystem.h"
+#include "platform/PdfDocument.h"
 #include "platform/Pictures.h"
 #include "platform/Printer.h"
 #include "stock/Calibration.h"
@@ -17,7 +18,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QLocale>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QSettings>
 
@@ -236,14 +236,8 @@ QByteArray renderPdf(const QList<const platform::Printable*>& labels, const stoc
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setPageLayout(stock::pageLayoutFor(choice).value_or(plainPdfLayout()));
-        pdf.setResolution(kPdfResolution);
-        pdf.setTitle(title);
-        pdf.setCreator(QStringLiteral("Tessera"));
-        (void)stock::paintSheets(pdf, labels, choice);
-    }
+    platform::writePdfDocument(&buffer, stock::pageLayoutFor(choice).value_or(plainPdfLayout()), kPdfResolution, title,
+                               [&](QPagedPaintDevice& pdf) { (void)stock::paintSheets(pdf, labels, choice); });
     return buffer.data();
 }
 

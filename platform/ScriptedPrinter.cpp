@@ -1,5 +1,7 @@
 #include "platform/Printer.h"
 
+#include "platform/PdfDocument.h"
+
 #include "ui/Units.h"
 
 #include <QBuffer>
@@ -53,10 +55,7 @@ ScriptedPrinter::Page document(const stock::Choice& choice, const QString& jobNa
         QSize(qRound(inches.width() * 96), qRound(inches.height() * 96)), jobName, {}, choice, {}};
     QBuffer buffer(&page.pdf);
     buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setPageLayout(layout);
-    pdf.setResolution(1200);
-    paint(pdf);
+    writePdfDocument(&buffer, layout, 1200, jobName, paint);
     return page;
 }
 }  // namespace

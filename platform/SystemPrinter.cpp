@@ -1,5 +1,7 @@
 #include "platform/Printer.h"
 
+#include "platform/PdfDocument.h"
+
 #include "ui/Error.h"
 
 #include <QDir>
@@ -49,19 +51,6 @@ QPageLayout layoutFor(const QPrinter& printer, const std::optional<QPageLayout>&
     return layout;
 }
 
-// Pages are written with the chosen printer's resolution into a PDF: vector
-// output, every line and every text.
-template <typename Paint>
-void writePdf(const QPrinter& printer, const QString& fileName, const QPageLayout& layout, const Paint& paint,
-              const QString& jobName)
-{
-    QPdfWriter pdf(fileName);
-    pdf.setPageLayout(layout);
-    pdf.setResolution(printer.resolution());
-    pdf.setTitle(jobName);
-    pdf.setCreator(QStringLiteral("Tessera"));
-    paint(pdf);
-}
 }  // namespace
 
 SystemPrinter::SystemPrinter() = default;
@@ -104,7 +93,7 @@ void SystemPrinter::printDocument(const std::optional<QPageLayout>& needed, cons
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         if (printer.outputFileName().isEmpty())
             throw printerError(QStringLiteral("no output file is set"));
-        writePdf(printer, printer.outputFileName(), layout, paint, jobName);
+        writePdfDocument(printer.outputFileName(), layout, printer.resolution(), jobName, paint);
         return;
     }
     const QByteArray name = printer.printerName().toLocal8Bit();
@@ -117,7 +106,7 @@ void SystemPrinter::printDocument(const std::optional<QPageLayout>& needed, cons
         throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
     file.close();
 
-    writePdf(printer, file.fileName(), layout, paint, jobName);
+    writePdfDocument(file.fileName(), layout, printer.resolution(), jobName, paint);
 
     cups_option_t* options = nullptr;
     int count = 0;
