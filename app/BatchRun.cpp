@@ -7,6 +7,8 @@
 #include "platform/PdfDocument.h"
 #include "platform/Pictures.h"
 #include "platform/Printer.h"
+#include "platform/ReplaceFile.h"
+#include "platform/Settings.h"
 #include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetPrinting.h"
@@ -19,7 +21,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QPrinter>
-#include <QSettings>
 
 #include <csignal>
 #include <cstdlib>
@@ -249,7 +250,7 @@ QString writePdf(const QByteArray& path, const QByteArray& bytes)
     if (QFile::encodeName(name) != path)
         return QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding")
             .arg(platform::displayName(path));
-    const ui::Result<void, QString> saved = designer::labelfile::replaceFile(name, bytes);
+    const ui::Result<void, QString> saved = platform::replaceFile(name, bytes);
     if (!saved)
         return QStringLiteral("%1 could not be written: %2").arg(platform::displayName(path), saved.error());
     return {};
@@ -316,7 +317,7 @@ int runBatch(const BatchRequest& request, std::FILE* out)
         }
         // The printer's correction for label sheets, as the label stock tab
         // keeps it.
-        QSettings settings;
+        const platform::Settings settings(platform::Settings::userFile());
         choice.calibration = stock::loadCalibration(settings, QString::fromLocal8Bit(queue));
     }
 

@@ -140,6 +140,7 @@ QString displayProblem(const QList<QByteArray>& qtOptions)
 void configureApplication(QApplication& app)
 {
     Q_INIT_RESOURCE(resources);
+    QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setApplicationName(QStringLiteral("Tessera"));
     // No display name: Qt would append it to every native window title.
     QApplication::setApplicationVersion(ui::AppInfo::version());

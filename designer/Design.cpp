@@ -3,6 +3,7 @@
 #include "designer/LabelFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
+#include "platform/ReplaceFile.h"
 #include "platform/UserFile.h"
 #include "ui/Error.h"
 #include "ui/Fonts.h"
@@ -158,7 +159,7 @@ QStringList Design::saveProblems() const { return labelfile::problems(values());
 
 ui::Result<void, QString> Design::save(const QString& path) const
 {
-    return labelfile::replaceFile(path, labelfile::write(values()));
+    return platform::replaceFile(path, labelfile::write(values()));
 }
 
 ui::Result<QStringList, QString> Design::load(const QByteArray& nativePath, platform::Pictures& pictures)

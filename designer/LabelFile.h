@@ -74,12 +74,6 @@ ui::Result<ReadCard, Failure> read(const QByteArray& bytes);
 // The panel shows its numbers so too.
 QString formatSingle(float value);
 
-// Writes `bytes` to `path` so that a failure never costs the file it was
-// replacing: into a new file beside it, renamed over the old one. When the
-// folder takes no new file but the file itself is writable, it is written in
-// place. Otherwise says why it failed.
-ui::Result<void, QString> replaceFile(const QString& path, const QByteArray& bytes);
-
 // Caption escaping: "," is stored as "~" and CR as "|".
 QString escapeCaption(const QString& caption);
 QString unescapeCaption(const QString& stored);

@@ -12,7 +12,6 @@
 #include <optional>
 
 class QPrintDialog;
-class QSettings;
 class QWidget;
 
 namespace stockui {
@@ -22,6 +21,7 @@ class StockTab;
 namespace platform {
 
 class Printer;
+class Settings;
 
 // What the font dialog returns: typeface, size, effects and colour.
 struct FontChoice {
@@ -41,7 +41,7 @@ struct FontChoice {
 struct StockSetup {
     QSizeF designMm;                  // the label's printed size
     bool roundLabelsAllowed = false;  // whether it may lose its corners
-    QSettings* settings = nullptr;    // where label stock keeps what it remembers
+    Settings* settings = nullptr;     // where label stock keeps what it remembers
     stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
 };

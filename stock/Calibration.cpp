@@ -2,7 +2,8 @@
 
 #include "stock/Product.h"
 
-#include <QSettings>
+#include "platform/Settings.h"
+
 #include <QUrl>
 
 namespace stock {
@@ -34,32 +35,32 @@ QTransform Calibration::transform() const
     return QTransform(acrossPercent / 100, 0, 0, downPercent / 100, rightMm * kPointsPerMm, downMm * kPointsPerMm);
 }
 
-Calibration loadCalibration(QSettings& settings, const QString& printer)
+Calibration loadCalibration(const platform::Settings& settings, const QString& printer)
 {
-    settings.beginGroup(groupOf(printer));
+    const platform::SettingsText stored = settings.read();
+    const QString group = groupOf(printer);
     Calibration c;
     bool ok[4] = {};
-    c.rightMm = settings.value(QStringLiteral("right"), 0.0).toDouble(&ok[0]);
-    c.downMm = settings.value(QStringLiteral("down"), 0.0).toDouble(&ok[1]);
-    c.acrossPercent = settings.value(QStringLiteral("across"), 100.0).toDouble(&ok[2]);
-    c.downPercent = settings.value(QStringLiteral("downScale"), 100.0).toDouble(&ok[3]);
-    settings.endGroup();
+    c.rightMm = stored.value(group + QStringLiteral("/right"), 0.0).toDouble(&ok[0]);
+    c.downMm = stored.value(group + QStringLiteral("/down"), 0.0).toDouble(&ok[1]);
+    c.acrossPercent = stored.value(group + QStringLiteral("/across"), 100.0).toDouble(&ok[2]);
+    c.downPercent = stored.value(group + QStringLiteral("/downScale"), 100.0).toDouble(&ok[3]);
     if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !c.problem().isEmpty())
         return {};
     return c;
 }
 
-bool saveCalibration(QSettings& settings, const QString& printer, const Calibration& c)
+bool saveCalibration(platform::Settings& settings, const QString& printer, const Calibration& c)
 {
     if (!c.problem().isEmpty())
         return false;
-    settings.beginGroup(groupOf(printer));
-    settings.setValue(QStringLiteral("right"), c.rightMm);
-    settings.setValue(QStringLiteral("down"), c.downMm);
-    settings.setValue(QStringLiteral("across"), c.acrossPercent);
-    settings.setValue(QStringLiteral("downScale"), c.downPercent);
-    settings.endGroup();
-    return true;
+    const QString group = groupOf(printer);
+    return settings.update([&](platform::SettingsText& stored) {
+        stored.setValue(group + QStringLiteral("/right"), c.rightMm);
+        stored.setValue(group + QStringLiteral("/down"), c.downMm);
+        stored.setValue(group + QStringLiteral("/across"), c.acrossPercent);
+        stored.setValue(group + QStringLiteral("/downScale"), c.downPercent);
+    });
 }
 
 }  // namespace stock

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QTransform>
 
-class QSettings;
+namespace platform {
+class Settings;
+}
 
 namespace stock {
 
@@ -32,8 +34,9 @@ struct Calibration {
 
 // Each printer's calibration in the settings, under its name. A printer
 // with none stored, or with values that are not sound, has the identity.
-Calibration loadCalibration(QSettings& settings, const QString& printer);
-// Refuses values that are not sound, and then stores nothing.
-bool saveCalibration(QSettings& settings, const QString& printer, const Calibration& calibration);
+Calibration loadCalibration(const platform::Settings& settings, const QString& printer);
+// Refuses values that are not sound, and then stores nothing; false too
+// when the settings could not be written (they say why).
+bool saveCalibration(platform::Settings& settings, const QString& printer, const Calibration& calibration);
 
 }  // namespace stock

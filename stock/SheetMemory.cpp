@@ -1,16 +1,12 @@
 #include "stock/SheetMemory.h"
 
-#include <QSettings>
+#include "platform/Settings.h"
+
 #include <QUrl>
 
 #include <algorithm>
 
 namespace stock {
-
-std::unique_ptr<QSettings> userSettings()
-{
-    return std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("Tessera"), QStringLiteral("Tessera"));
-}
 
 namespace {
 
@@ -25,7 +21,22 @@ QString sheetKey(const Product& product)
     return QStringLiteral("stock/sheets/%1/%2").arg(encoded(product.brand), encoded(product.part));
 }
 
-void store(QSettings& settings, const Product& product, const QList<int>& used)
+QList<int> usedIn(const platform::SettingsText& settings, const Product& product)
+{
+    const int count = product.cellCount();
+    QList<int> used;
+    for (const QString& text : settings.value(sheetKey(product)).toStringList()) {
+        bool ok = false;
+        const int cell = text.trimmed().toInt(&ok);
+        if (ok && cell >= 1 && cell <= count)
+            used.append(cell);
+    }
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    return used;
+}
+
+void store(platform::SettingsText& settings, const Product& product, const QList<int>& used)
 {
     if (used.isEmpty()) {
         settings.remove(sheetKey(product));
@@ -41,34 +52,24 @@ void store(QSettings& settings, const Product& product, const QList<int>& used)
 
 std::pair<QString, QString> SheetMemory::lastProduct() const
 {
-    return {settings_.value(kLastBrand).toString(), settings_.value(kLastPart).toString()};
+    const platform::SettingsText settings = settings_.read();
+    return {settings.value(kLastBrand).toString(), settings.value(kLastPart).toString()};
 }
 
-void SheetMemory::setLastProduct(const Product* product)
+bool SheetMemory::setLastProduct(const Product* product)
 {
-    if (!product) {
-        settings_.remove(kLastBrand);
-        settings_.remove(kLastPart);
-        return;
-    }
-    settings_.setValue(kLastBrand, product->brand);
-    settings_.setValue(kLastPart, product->part);
+    return settings_.update([product](platform::SettingsText& settings) {
+        if (!product) {
+            settings.remove(kLastBrand);
+            settings.remove(kLastPart);
+            return;
+        }
+        settings.setValue(kLastBrand, product->brand);
+        settings.setValue(kLastPart, product->part);
+    });
 }
 
-QList<int> SheetMemory::usedCells(const Product& product) const
-{
-    const int count = product.cellCount();
-    QList<int> used;
-    for (const QString& text : settings_.value(sheetKey(product)).toStringList()) {
-        bool ok = false;
-        const int cell = text.trimmed().toInt(&ok);
-        if (ok && cell >= 1 && cell <= count)
-            used.append(cell);
-    }
-    std::sort(used.begin(), used.end());
-    used.erase(std::unique(used.begin(), used.end()), used.end());
-    return used;
-}
+QList<int> SheetMemory::usedCells(const Product& product) const { return usedIn(settings_.read(), product); }
 
 int SheetMemory::firstFreeCell(const Product& product) const
 {
@@ -79,17 +80,35 @@ int SheetMemory::firstFreeCell(const Product& product) const
     return cell > product.cellCount() ? 1 : cell;
 }
 
-void SheetMemory::recordPrint(const Product& product, const PrintRun& run)
+QList<int> SheetMemory::alreadyUsed(const Product& product, const PrintRun& run) const
 {
-    QList<int> used = run.usedAfter;
-    if (run.pages.size() == 1)
-        used += usedCells(product);
-    used.removeIf([&](int cell) { return cell < 1 || cell > product.cellCount(); });
-    std::sort(used.begin(), used.end());
-    used.erase(std::unique(used.begin(), used.end()), used.end());
-    store(settings_, product, used.size() == product.cellCount() ? QList<int>() : used);
+    if (run.pages.isEmpty())
+        return {};
+    const QList<int> used = usedCells(product);
+    QList<int> both;
+    for (int cell : run.pages.first()) {
+        if (used.contains(cell))
+            both.append(cell);
+    }
+    return both;
 }
 
-void SheetMemory::newSheet(const Product& product) { store(settings_, product, {}); }
+bool SheetMemory::recordPrint(const Product& product, const PrintRun& run)
+{
+    return settings_.update([&](platform::SettingsText& settings) {
+        QList<int> used = run.usedAfter;
+        if (run.pages.size() == 1)
+            used += usedIn(settings, product);
+        used.removeIf([&](int cell) { return cell < 1 || cell > product.cellCount(); });
+        std::sort(used.begin(), used.end());
+        used.erase(std::unique(used.begin(), used.end()), used.end());
+        store(settings, product, used.size() == product.cellCount() ? QList<int>() : used);
+    });
+}
+
+bool SheetMemory::newSheet(const Product& product)
+{
+    return settings_.update([&](platform::SettingsText& settings) { store(settings, product, {}); });
+}
 
 }  // namespace stock

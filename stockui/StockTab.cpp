@@ -1,5 +1,6 @@
 #include "stockui/StockTab.h"
 
+#include "platform/Settings.h"
 #include "stock/SheetGeometry.h"
 #include "stockui/SheetView.h"
 
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -60,7 +60,7 @@ QDoubleSpinBox* calibrationBox(const QString& name, const QString& suffix, doubl
 
 }  // namespace
 
-StockTab::StockTab(QSettings& settings, stock::ProductDatabase::Sources sources, QWidget* parent)
+StockTab::StockTab(platform::Settings& settings, stock::ProductDatabase::Sources sources, QWidget* parent)
     : QWidget(parent), settings_(settings), memory_(settings), sources_(std::move(sources))
 {
     setWindowTitle(QStringLiteral("Label stock"));
@@ -98,6 +98,12 @@ void StockTab::buildControls()
     left->addWidget(listLabel);
     left->addWidget(list_, 1);
     left->addWidget(status_);
+    settingsNote_ = new QLabel;
+    settingsNote_->setObjectName(QStringLiteral("settingsNote"));
+    settingsNote_->setWordWrap(true);
+    settingsNote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    settingsNote_->setVisible(false);
+    left->addWidget(settingsNote_);
 
     sheet_ = new SheetView;
     sheet_->setObjectName(QStringLiteral("sheet"));
@@ -184,6 +190,7 @@ void StockTab::buildControls()
         memory_.newSheet(*product_);
         first_ = 1;
         showSheet();
+        showSettingsProblem();
     });
     for (QDoubleSpinBox* box : {right_, down_, across_, downScale_})
         connect(box, &QDoubleSpinBox::valueChanged, this, &StockTab::calibrationEdited);
@@ -224,6 +231,7 @@ void StockTab::load()
     const stock::Product* last = brand.isEmpty() ? nullptr : database_.find(brand, part);
     choose(last && offered(*last) ? last : nullptr, false);
     fillList();
+    showSettingsProblem();
 }
 
 void StockTab::setDesign(QSizeF sizeMm, bool roundLabelsAllowed)
@@ -272,8 +280,8 @@ void StockTab::choose(const stock::Product* product, bool byUser)
 {
     product_ = product;
     first_ = product ? memory_.firstFreeCell(*product) : 1;
-    if (byUser)
-        memory_.setLastProduct(product);
+    if (byUser && !memory_.setLastProduct(product))
+        showSettingsProblem();
     fitToDesign();
     for (QWidget* w : std::initializer_list<QWidget*>{copies_, fit_, outline_, newSheet_, calibrationPage_})
         w->setEnabled(product != nullptr);
@@ -388,8 +396,18 @@ void StockTab::calibrationEdited()
         stock::saveCalibration(settings_, printer_, edited);
         calibration_ = edited;
         calibrationNote_.clear();
+        showSettingsProblem();
     }
     showCalibration();
+}
+
+// What the tab remembers is not kept when the settings cannot be read or
+// written: said under the product list for as long as it is so.
+void StockTab::showSettingsProblem()
+{
+    const QString problem = settings_.problem();
+    settingsNote_->setText(problem);
+    settingsNote_->setVisible(!problem.isEmpty());
 }
 
 void StockTab::showCalibration()

@@ -16,8 +16,11 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QSettings;
 class QSpinBox;
+
+namespace platform {
+class Settings;
+}
 
 namespace stockui {
 
@@ -35,7 +38,7 @@ class SheetView;
 class StockTab final : public QWidget {
     Q_OBJECT
 public:
-    StockTab(QSettings& settings, stock::ProductDatabase::Sources sources, QWidget* parent = nullptr);
+    StockTab(platform::Settings& settings, stock::ProductDatabase::Sources sources, QWidget* parent = nullptr);
     ~StockTab() override;
 
     // The design to be printed: its printed size, and whether it may lose its
@@ -82,8 +85,9 @@ private:
     void showNotes();
     void calibrationEdited();
     void showCalibration();
+    void showSettingsProblem();
 
-    QSettings& settings_;
+    platform::Settings& settings_;
     stock::SheetMemory memory_;
     stock::ProductDatabase::Sources sources_;
     stock::ProductDatabase database_;
@@ -101,6 +105,7 @@ private:
     QLineEdit* search_ = nullptr;
     QListWidget* list_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* settingsNote_ = nullptr;
     QLabel* notes_ = nullptr;
     SheetView* sheet_ = nullptr;
     QLabel* firstLabel_ = nullptr;

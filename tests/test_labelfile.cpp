@@ -6,6 +6,7 @@
 
 #include "designer/CardSurface.h"
 #include "designer/LabelFile.h"
+#include "platform/ReplaceFile.h"
 #include "ui/SystemColors.h"
 
 #include <QFile>
@@ -633,7 +634,7 @@ private Q_SLOTS:
         }
         // With one page free, the first page of the new file fits.
         QVERIFY(fill.resize(fill.size() - page.size()));
-        const auto saved = labelfile::replaceFile(old, card);
+        const auto saved = platform::replaceFile(old, card);
         QVERIFY(!saved);
         QCOMPARE(saved.error(), QStringLiteral("No space left on device"));
         QCOMPARE(readAll(old), kept);

@@ -18,11 +18,13 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -178,7 +180,7 @@ private Q_SLOTS:
         h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
-        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), QList<int>());
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), QList<int>());
 
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.dialogs->stockAnswers.push_back(choice);
@@ -186,8 +188,35 @@ private Q_SLOTS:
         QCOMPARE(h.messages->calls.size(), 1);
         QCOMPARE(h.printer->pages.size(), 1);
         QCOMPARE(h.printer->pages[0].size, QSize(816, 1056));
-        QCOMPARE(stock::SheetMemory(*stock::userSettings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
-        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*choice.product), 6);
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*choice.product), 6);
+    }
+
+    // Settings that cannot be used (a named pipe in the file's place once
+    // froze Print) never stop a print: it counts, and the user is told once.
+    void aSettingsFileInTheWayNeverStopsAPrint()
+    {
+        QTemporaryDir config;
+        const QByteArray before = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        const auto restore = qScopeGuard([&before] { qputenv("XDG_CONFIG_HOME", before); });
+        QVERIFY(QDir().mkpath(config.filePath(QStringLiteral("Tessera"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(config.filePath(QStringLiteral("Tessera/Tessera.conf"))).constData(), 0600),
+                 0);
+        Harness h;
+        stock::Choice choice;
+        choice.product = diskettes();
+        for (int print = 0; print < 2; ++print) {
+            finishDiskLabel(h, LabelKind::Floppy);
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+            h.dialogs->stockAnswers.push_back(choice);
+            h.forms->readytoprint.Command1_Click();
+            QCOMPARE(h.printer->pages.size(), print + 1);
+            QCOMPARE(h.visible(), QStringList{"Tessera"});
+        }
+        QCOMPARE(h.messages->calls.size(), 1);
+        QVERIFY2(h.messages->calls[0].text.contains(u"a named pipe, not a file"), qPrintable(h.messages->calls[0].text));
+        QVERIFY(QFileInfo(config.filePath(QStringLiteral("Tessera/Tessera.conf"))).isFile() == false);
     }
 
     void anyOtherPrintFailureIsReportedToo()
@@ -249,7 +278,7 @@ private Q_SLOTS:
             _description="Squares"><Label-rectangle id="0" width="40mm" height="40mm">
             <Layout nx="2" ny="2" x0="5mm" y0="5mm" dx="50mm" dy="50mm"/></Label-rectangle></Template></Glabels-templates>)");
         file.close();
-        QSettings settings(dir.filePath(QStringLiteral("settings.conf")), QSettings::IniFormat);
+        platform::Settings settings(dir.filePath(QStringLiteral("settings.conf")));
         platform::StockSetup setup;
         setup.settings = &settings;
         setup.sources = {{}, {dir.filePath(QStringLiteral("system"))}};

@@ -16,7 +16,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -299,7 +298,7 @@ private Q_SLOTS:
             }
         }
         QVERIFY(QFile::exists(home_.filePath(QStringLiteral("Tessera/Tessera.conf"))));
-        QCOMPARE(stock::SheetMemory(*stock::userSettings()).firstFreeCell(*product), next);
+        QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*product), next);
     }
 
     void aStoppedQueueIsReportedAndNothingIsUnloaded()

@@ -2,10 +2,12 @@
 // leaving out what is not sound, the user's own products, searching, sheet
 // geometry, fitting a design, printer calibration and the cells of a print.
 
+#include "platform/Settings.h"
 #include "stock/Calibration.h"
 #include "stock/PrintRun.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetGeometry.h"
+#include "stock/SheetMemory.h"
 
 #include <QFile>
 #include <QSettings>
@@ -13,6 +15,8 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace stock;
 
@@ -485,7 +489,7 @@ private Q_SLOTS:
         QCOMPARE(c.transform().map(QPointF(612, 792)), QPointF(612 * 1.02 + 2 * kMm, 792 * 0.98 - 1 * kMm));
 
         QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        platform::Settings settings(dir.filePath(QStringLiteral("t.ini")));
         const QString office = QStringLiteral("Office/Laser 2");
         QVERIFY(saveCalibration(settings, office, c));
         QVERIFY(!saveCalibration(settings, QStringLiteral("Other"), Calibration{11, 0, 100, 100}));
@@ -493,8 +497,179 @@ private Q_SLOTS:
         QCOMPARE(loadCalibration(settings, QStringLiteral("Other")), Calibration{});
         QCOMPARE(loadCalibration(settings, QStringLiteral("Office")), Calibration{});
         // Values that are not sound in the settings file read as none.
-        settings.setValue(QStringLiteral("stock/calibration/Office%2FLaser%202/across"), 200);
+        settings.update([](platform::SettingsText& text) {
+            text.setValue(QStringLiteral("stock/calibration/Office%2FLaser%202/across"), 200.0);
+        });
         QCOMPARE(loadCalibration(settings, office), Calibration{});
+    }
+
+    // The settings file is Qt's INI format both ways: what QSettings wrote
+    // (an earlier Tessera's file) reads the same here, and what is written
+    // here QSettings reads the same.
+    void settingsAreQtsIniFormat()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("qt.conf"));
+        const QString awkward = QStringLiteral("A \"q\" b,c;=\\ \u00e9\t\x01" "1 @x ");
+        const QList<std::pair<QString, QVariant>> values = {
+            {QStringLiteral("stock/last/brand"), awkward},
+            {QStringLiteral("stock/last/part"), QStringLiteral("@at")},
+            {QStringLiteral("stock/sheets/Hama%2050470/x"), QStringList{QStringLiteral("1"), QStringLiteral("12")}},
+            {QStringLiteral("stock/sheets/one"), QStringList{QStringLiteral("3")}},
+            {QStringLiteral("stock/calibration/Office%2FLaser/right"), QStringLiteral("-0.8")},
+            {QStringLiteral("top"), QStringLiteral(" lead")},
+            {QStringLiteral("k ey/\u00fc/\u4e2d"), QStringList{QString(), awkward}},
+        };
+        {
+            QSettings qt(file, QSettings::IniFormat);
+            for (const auto& [key, value] : values)
+                qt.setValue(key, value);
+            qt.setValue(QStringLiteral("other/number"), 1.5);
+        }
+        QFile read(file);
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        const platform::SettingsText text = platform::SettingsText::parse(read.readAll());
+        // As with QSettings, a list of one reads as its text.
+        const auto same = [](const QVariant& got, const QVariant& value) {
+            return value.typeId() == QMetaType::QStringList ? QVariant(got.toStringList()) : got;
+        };
+        for (const auto& [key, value] : values)
+            QCOMPARE(same(text.value(key), value), value);
+        QCOMPARE(text.value(QStringLiteral("other/number")).toDouble(), 1.5);
+        QCOMPARE(platform::SettingsText::parse(text.bytes()), text);
+
+        platform::SettingsText ours;
+        for (const auto& [key, value] : values) {
+            if (value.typeId() == QMetaType::QStringList)
+                ours.setValue(key, value.toStringList());
+            else
+                ours.setValue(key, value.toString());
+        }
+        ours.setValue(QStringLiteral("other/number"), 1.5);
+        ours.setValue(QStringLiteral("other/none"), QStringList());
+        const QString written = dir.filePath(QStringLiteral("ours.conf"));
+        QFile out(written);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(ours.bytes());
+        out.close();
+        QSettings qt(written, QSettings::IniFormat);
+        for (const auto& [key, value] : values)
+            QCOMPARE(same(qt.value(key), value), value);
+        QCOMPARE(qt.value(QStringLiteral("other/number")).toDouble(), 1.5);
+        QCOMPARE(qt.value(QStringLiteral("other/none")).toStringList(), QStringList());
+        ours.remove(QStringLiteral("stock/sheets"));
+        QCOMPARE(ours.value(QStringLiteral("stock/sheets/one")), QVariant());
+        QCOMPARE(ours.value(QStringLiteral("stock/last/part")), QStringLiteral("@at"));
+    }
+
+    // Settings are written only into the user's own regular file: a link is
+    // followed to one and stays a link; a link to anything else, and
+    // anything else in the file's place, is neither read (nothing waits on
+    // it) nor replaced, and the settings say why.
+    void settingsGoOnlyIntoTheUsersOwnFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Tessera/Tessera.conf"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        const auto setLast = [](platform::SettingsText& text) {
+            text.setValue(QStringLiteral("stock/last/brand"), QStringLiteral("Avery"));
+        };
+        const auto linkTo = [&](const QString& target) {
+            QFile::remove(file);
+            QVERIFY(QFile::link(target, file));
+        };
+
+        // A link to the user's own file (a dotfile setup) is followed.
+        const QString dotfile = dir.filePath(QStringLiteral("dotfiles-Tessera.conf"));
+        {
+            QFile f(dotfile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[stock]\nsheets\\Avery\\5196=1, 2\n");
+        }
+        linkTo(dotfile);
+        platform::Settings settings(file);
+        QVERIFY(settings.update(setLast));
+        QVERIFY(QFileInfo(file).isSymLink());
+        QCOMPARE(platform::Settings(dotfile).value(QStringLiteral("stock/last/brand")), QStringLiteral("Avery"));
+        QCOMPARE(settings.value(QStringLiteral("stock/sheets/Avery/5196")), (QStringList{"1", "2"}));
+        QVERIFY(settings.problem().isEmpty());
+
+        QList<std::pair<QString, QString>> refused;  // what is in the way, what the settings say of it
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        refused.append({fifo, QStringLiteral("a named pipe, not a file")});
+        const QString folder = dir.filePath(QStringLiteral("folder"));
+        QVERIFY(QDir().mkpath(folder));
+        refused.append({folder, QStringLiteral("a folder, not a file")});
+        const QString huge = dir.filePath(QStringLiteral("huge"));
+        {
+            QFile f(huge);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(platform::Settings::kMaxFileBytes + 1));
+        }
+        refused.append({huge, QStringLiteral("larger than 1 MB")});
+        refused.append({dir.filePath(QStringLiteral("missing")), QStringLiteral("which is not there")});
+        if (::geteuid() == 0) {
+            // Made here, never a system one: the device that once became a text file.
+            const QString device = dir.filePath(QStringLiteral("zero"));
+            QCOMPARE(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 5)), 0);
+            refused.append({device, QStringLiteral("a device, not a file")});
+            const QString theirs = dir.filePath(QStringLiteral("theirs"));
+            {
+                QFile f(theirs);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("[stock]\nlast\\brand=Theirs\n");
+            }
+            QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+            refused.append({theirs, QStringLiteral("another user's file")});
+        }
+        for (const auto& [target, why] : refused) {
+            struct stat before {};
+            ::stat(QFile::encodeName(target).constData(), &before);
+            for (const bool link : {true, false}) {
+                if (!link && !QFileInfo(target).exists())
+                    continue;
+                QFile::remove(file);
+                if (link)
+                    linkTo(target);
+                else
+                    QVERIFY(QFile::rename(target, file) || QDir().rename(target, file));
+                platform::Settings in(file);
+                QCOMPARE(in.read(), platform::SettingsText());
+                QVERIFY2(in.problem().contains(why), qPrintable(in.problem()));
+                QVERIFY(!in.update(setLast));
+                QVERIFY2(in.problem().startsWith(QStringLiteral("Tessera's settings could not be saved in ") + file),
+                         qPrintable(in.problem()));
+                QVERIFY2(in.problem().contains(why), qPrintable(in.problem()));
+                QCOMPARE(in.takeProblem(), in.problem());
+                QCOMPARE(in.takeProblem(), QString());  // told once
+                if (!link)
+                    QVERIFY(QFile::rename(file, target) || QDir().rename(file, target));
+            }
+            struct stat after {};
+            ::stat(QFile::encodeName(target).constData(), &after);
+            QCOMPARE(after.st_mode, before.st_mode);
+            QCOMPARE(after.st_size, before.st_size);
+            QCOMPARE(after.st_uid, before.st_uid);
+        }
+    }
+
+    // Two Tessera processes printing on the same sheet: a write merges with
+    // what the other wrote, and a print can tell that its cells are gone.
+    void sheetMemoryMergesWithOtherWriters()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Tessera.conf"));
+        const Product& sheet = *sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        platform::Settings a(file), b(file);
+        QVERIFY(SheetMemory(a).recordPrint(sheet, *planPrint(9, 1, 2)));
+        const PrintRun planned = *planPrint(9, SheetMemory(a).firstFreeCell(sheet), 1);
+        QCOMPARE(planned.pages.first(), QList<int>{3});
+        // Meanwhile the other prints cells 3 and 4.
+        QVERIFY(SheetMemory(b).recordPrint(sheet, *planPrint(9, 3, 2)));
+        QCOMPARE(SheetMemory(a).alreadyUsed(sheet, planned), QList<int>{3});
+        QVERIFY(SheetMemory(a).recordPrint(sheet, planned));
+        QCOMPARE(SheetMemory(b).usedCells(sheet), (QList<int>{1, 2, 3, 4}));
+        QCOMPARE(SheetMemory(b).firstFreeCell(sheet), 5);
     }
 
     void printCells()

@@ -4,6 +4,7 @@
 
 #include "support/Harness.h"
 
+#include "platform/Settings.h"
 #include "stock/CalibrationPage.h"
 #include "stock/SheetMemory.h"
 #include "stockui/SheetView.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -120,7 +120,7 @@ private Q_SLOTS:
     void choosingALabelPrintingAndTheNextRun()
     {
         const QString file = settingsFile("choosing.conf");
-        QSettings settings(file, QSettings::IniFormat);
+        platform::Settings settings(file);
         StockTab tab(settings, sources_);
         tab.setDesign(kFloppyMm, false);
         tab.setPrinter(QStringLiteral("Test"));
@@ -138,7 +138,6 @@ private Q_SLOTS:
         QVERIFY(tab.choice().plainPaper());
         QVERIFY(find<QLabel>(tab, "status")->text().startsWith(u"1 of the label database's entries is left out"));
         tab.printed(tab.choice(), PrintRun{{{1}}, {1}, 2});  // on plain paper
-        settings.sync();
         QVERIFY(!QFile::exists(file));
 
         // Every control is named for assistive technology.
@@ -190,7 +189,6 @@ private Q_SLOTS:
         QCOMPARE(tab.choice().firstCell, 7);
         QCOMPARE(name(face->child(0)), QStringLiteral("Row 1, column 1, used"));
         QCOMPARE(name(face->child(5)), QStringLiteral("Row 2, column 3, used"));
-        settings.sync();
 
         // The next run brings back the product and its sheet, and writes nothing.
         const QDateTime long_ago(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
@@ -199,7 +197,7 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(long_ago, QFileDevice::FileModificationTime));
         }
         {
-            QSettings again(file, QSettings::IniFormat);
+            platform::Settings again(file);
             StockTab next(again, sources_);
             next.setDesign(kFloppyMm, false);
             next.show();
@@ -225,7 +223,7 @@ private Q_SLOTS:
 
     void roundLabelsAndThePaper()
     {
-        QSettings settings(settingsFile("round.conf"), QSettings::IniFormat);
+        platform::Settings settings(settingsFile("round.conf"));
         StockTab tab(settings, sources_);
         tab.setDesign(kFloppyMm, false);
         tab.show();
@@ -257,7 +255,7 @@ private Q_SLOTS:
 
     void calibrationOfThePrinter()
     {
-        QSettings settings(settingsFile("calibration.conf"), QSettings::IniFormat);
+        platform::Settings settings(settingsFile("calibration.conf"));
         const QString printer = QStringLiteral("Office/Laser 2");
         StockTab tab(settings, sources_);
         tab.setPrinter(printer);
@@ -267,7 +265,7 @@ private Q_SLOTS:
         QCOMPARE(tab.choice().calibration, Calibration{});
         QCOMPARE(right->value(), 0.0);
         QVERIFY(find<QLabel>(tab, "calibrationStatus")->text().contains(u"from -10 mm to 10 mm"));
-        QCOMPARE(settings.allKeys(), QStringList());
+        QCOMPARE(settings.read().keys(), QStringList());
 
         typeNumber(right, QStringLiteral("1.5"));
         typeNumber(find<QDoubleSpinBox>(tab, "down"), QStringLiteral("-0.8"));
@@ -308,7 +306,7 @@ private Q_SLOTS:
 
     void withoutTheDatabasePlainPaperWorks()
     {
-        QSettings settings(settingsFile("none.conf"), QSettings::IniFormat);
+        platform::Settings settings(settingsFile("none.conf"));
         StockTab tab(settings, {{}, {dir_.filePath(QStringLiteral("absent"))}});
         tab.show();
         QCOMPARE(find<QLabel>(tab, "status")->text(), missingDatabaseHint());

@@ -9,7 +9,11 @@
 
 namespace ui {
 
-Context::Context(Services services) : services_(std::move(services)) {}
+Context::Context(Services services, std::unique_ptr<platform::Settings> settings)
+    : services_(std::move(services)),
+      settings_(settings ? std::move(settings) : std::make_unique<platform::Settings>(platform::Settings::userFile()))
+{
+}
 Context::~Context() = default;
 
 Context::Services Context::systemServices()

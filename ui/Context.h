@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Pictures.h"
 #include "platform/Printer.h"
+#include "platform/Settings.h"
 
 #include <QString>
 #include <memory>
@@ -27,7 +28,8 @@ public:
         std::unique_ptr<platform::Busy> busy;
     };
 
-    explicit Context(Services services);
+    // The settings are the user's own file, unless a test names another.
+    explicit Context(Services services, std::unique_ptr<platform::Settings> settings = nullptr);
     ~Context();
 
     // The real services of a desktop run.
@@ -40,12 +42,14 @@ public:
     platform::HelpViewer& help() { return *services_.help; }
     platform::FileSystem& files() { return *services_.files; }
     platform::Busy& busy() { return *services_.busy; }
+    platform::Settings& settings() { return *settings_; }
 
     // The application's help-file setting; empty means no help.
     QString helpFile;
 
 private:
     Services services_;
+    std::unique_ptr<platform::Settings> settings_;
 };
 
 }  // namespace ui

@@ -10,7 +10,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 
 PrintManager::PrintManager(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("readytoprint"),
@@ -55,9 +54,9 @@ void PrintManager::Command1_Click()
     try {
         // The label stock tab keeps its settings here, written only when the
         // user changes something on it or a print on label stock succeeds.
-        const std::unique_ptr<QSettings> settings = stock::userSettings();
+        platform::Settings& settings = forms_.context.settings();
         platform::StockSetup stock;
-        stock.settings = settings.get();
+        stock.settings = &settings;
         if (const Printed page = printed(); page.label)
             stock.designMm = page.label->sizeMm();
         stock.roundLabelsAllowed =
@@ -70,8 +69,12 @@ void PrintManager::Command1_Click()
         if (const Printed page = printed(); page.label) {
             const stock::PrintedCells cells = forms_.context.printer().print({page.label}, stock.choice, page.jobName);
             if (cells.product && cells.run)
-                stock::SheetMemory(*settings).recordPrint(*cells.product, *cells.run);
+                stock::SheetMemory(settings).recordPrint(*cells.product, *cells.run);
         }
+        // The print counts whatever the settings say; a sheet memory that
+        // could not be written is told once.
+        if (const QString problem = settings.takeProblem(); !problem.isEmpty())
+            forms_.context.messages().show(window(), problem, platform::MessageBox::OkOnly);
         for (ui::Form* form : forms_.wizard())
             form->unload();
         forms_.CustomPre.unload();

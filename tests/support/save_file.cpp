@@ -4,7 +4,7 @@
 // not, with the reason on standard output (a pipe, which no file-size limit
 // cuts).
 
-#include "designer/LabelFile.h"
+#include "platform/ReplaceFile.h"
 
 #include <cstdio>
 
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 {
     if (argc != 3)
         return 2;
-    const auto saved = designer::labelfile::replaceFile(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]));
+    const auto saved = platform::replaceFile(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]));
     if (!saved)
         std::fputs(saved.error().toLocal8Bit().constData(), stdout);
     return saved ? 0 : 1;

@@ -1,4 +1,4 @@
-#include "designer/LabelFile.h"
+#include "platform/ReplaceFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace designer::labelfile {
+namespace platform {
 
 namespace {
 
@@ -123,4 +123,4 @@ ui::Result<void, QString> replaceFile(const QString& path, const QByteArray& byt
     return syncFolder(QFile::encodeName(renamed.absolutePath()));
 }
 
-}  // namespace designer::labelfile
+}  // namespace platform
