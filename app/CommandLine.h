@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BatchRequest.h"
+#include "batch/BatchRequest.h"
 
 #include <QByteArray>
 #include <QList>

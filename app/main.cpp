@@ -1,7 +1,8 @@
-#include "app/BatchRun.h"
+#include "batch/BatchRun.h"
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/Startup.h"
+#include "ui/Context.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -29,7 +30,8 @@ int main(int argc, char** argv)
         char* qtArgv[] = {argv[0], nullptr};
         QApplication app(qtArgc, qtArgv);
         configureApplication(app);
-        return runBatch(command.batch, stderr);
+        ui::Context context(ui::Context::systemServices());
+        return runBatch(command.batch, context, stderr);
     }
     case CommandLine::Action::Run: break;
     }

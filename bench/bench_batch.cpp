@@ -3,9 +3,11 @@
 
 #include "BenchUtil.h"
 
-#include "app/BatchRun.h"
+#include "batch/BatchRun.h"
 #include "app/Startup.h"
-#include "platform/Printer.h"
+#include "output/Pipeline.h"
+#include "platform/Settings.h"
+#include "ui/Context.h"
 #include "templates/TemplateDesign.h"
 #include "templates/TemplateLabel.h"
 #include "templates/TemplateText.h"
@@ -51,14 +53,19 @@ int main(int argc, char** argv)
     text.fill({QStringLiteral("[SUB]"), QStringLiteral("FILE001.TXT")});
     text.setDiskName(1, QStringLiteral("DISK001"));
     const templates::TemplateLabel label(text, templates::floppyLabel());
-    platform::SystemPrinter printer;
-    printer.device().setOutputFormat(QPrinter::PdfFormat);
-    printer.device().setOutputFileName(dir.filePath(QStringLiteral("one.pdf")));
+    ui::Context context(ui::Context::systemServices(),
+                        std::make_unique<platform::Settings>(dir.filePath(QStringLiteral("settings.conf"))));
+    const platform::Destination one{dir.filePath(QStringLiteral("one.pdf")), {}, output::defaultPlainPaper()};
+    const output::Services services{context.printer(), context.settings()};
 
     bool ok = true;
     const bench::Result r = bench::alternate(
-        3, [&] { return bench::timeMs([&] { printer.printPage(label, QStringLiteral("1.44MB Disk Label")); }); },
-        [&] { return bench::timeMs([&] { ok = runBatch(request, quiet) == kBatchAllMade && ok; }) / kImages; });
+        3,
+        [&] {
+            return bench::timeMs(
+                [&] { output::print({&label}, stock::Choice(), one, QStringLiteral("1.44MB Disk Label"), services); });
+        },
+        [&] { return bench::timeMs([&] { ok = runBatch(request, context, quiet) == kBatchAllMade && ok; }) / kImages; });
     std::fclose(quiet);
     if (!ok) {
         std::fprintf(stderr, "bench_batch: the run failed\n");

@@ -5,6 +5,7 @@
 
 #include "app/Forms.h"
 #include "app/Startup.h"
+#include "output/Pipeline.h"
 #include "templates/TemplateLabel.h"
 #include "templates/TemplateDesign.h"
 #include "ui/Fonts.h"
@@ -71,7 +72,12 @@ int main(int argc, char** argv)
         t->use();
         const auto result = bench::alternate(
             25, [&] { return bench::timeMs([&] { paintDirect(printer, t->labelDesign()); }); },
-            [&] { return bench::timeMs([&] { context.printer().printPage(t->label(), t->design().caption); }); });
+            [&] {
+                return bench::timeMs([&] {
+                    output::print({&t->label()}, stock::Choice(), context.printer().chosen(), t->design().caption,
+                                  {context.printer(), context.settings()});
+                });
+            });
         std::printf("print %s: PDF %lld bytes\n", qPrintable(t->name()), QFileInfo(file).size());
         bench::report(qPrintable(QStringLiteral("print ") + t->name()), result, 1.3);
         worst = std::max(worst, result.ratio());

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "designer/Card.h"
-#include "platform/Printer.h"
+#include "platform/Printable.h"
 #include "ui/Result.h"
 
 #include <QObject>

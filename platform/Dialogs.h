@@ -44,6 +44,8 @@ struct StockSetup {
     Settings* settings = nullptr;     // where label stock keeps what it remembers
     stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
+    // Prints the calibration page of a product on a queue; raises ui::Error.
+    std::function<void(const stock::Product&, const QByteArray& queue)> printCalibrationPage;
 };
 
 // The system's standard modal dialogs. Each returns nothing when the user
@@ -71,41 +73,8 @@ public:
     static void preparePrintSetup(QPrintDialog& dialog);
     // Adds the "Label stock" tab for `stock` to the dialog's option tabs, told
     // the design and the queue the dialog shows, and reads the products.
-    static stockui::StockTab* addStockTab(QPrintDialog& dialog, Printer& printer, const StockSetup& stock);
-};
-
-// Dialogs that answer as a test scripted them.
-class ScriptedDialogs final : public Dialogs {
-public:
-    std::deque<std::optional<QString>> openAnswers, saveAnswers;
-    std::deque<std::optional<FontChoice>> fontAnswers;
-    // Each answer may set the printer up (for instance to write a PDF file);
-    // it returns whether the user confirmed.
-    std::deque<std::function<bool(Printer&)>> printAnswers;
-    // The label stock each confirmed print setup chooses, while there are
-    // any; plain paper after them.
-    std::deque<stock::Choice> stockAnswers;
-    QList<StockSetup> stockSetups;  // what each print setup was told
-    int printSetups = 0;
-    QList<int> fontFlags;
-    QList<QString> filters;
-
-    std::optional<QString> openFile(QWidget* owner, const QString& filter, const QString& initial) override;
-    std::optional<QString> saveFile(QWidget* owner, const QString& filter, const QString& initial) override;
-    std::optional<FontChoice> chooseFont(QWidget* owner, const FontChoice& initial, int flags) override;
-    bool printSetup(QWidget* owner, Printer& printer, StockSetup* stock = nullptr) override;
-
-    static std::function<bool(Printer&)> confirm()
-    {
-        return [](Printer&) { return true; };
-    }
-    static std::function<bool(Printer&)> cancel()
-    {
-        return [](Printer&) { return false; };
-    }
-    // The user picks a printer queue, or printing to a PDF file.
-    static std::function<bool(Printer&)> chooseQueue(const QString& queue);
-    static std::function<bool(Printer&)> chooseFile(const QString& path);
+    // `stock` must outlive the dialog.
+    static stockui::StockTab* addStockTab(QPrintDialog& dialog, const StockSetup& stock);
 };
 
 }  // namespace platform

@@ -61,25 +61,6 @@ public:
     static bool isRemovableMountPoint(const MountLine& line);
 };
 
-// The local file system with the drives a test sets (tests).
-class ScriptedFileSystem final : public FileSystem {
-public:
-    QList<Drive> driveList;
-    QByteArray current;
-    QHash<QByteArray, ui::Error> driveErrors;  // by root
-    // Runs on the worker before each listing: a test may hold it there, as
-    // a read stuck in the kernel would.
-    std::function<void(const QByteArray& path)> beforeList;
-
-    QList<Drive> drives() override { return driveList; }
-    QByteArray currentDirectory() override { return current; }
-    void checkDrive(const Drive& drive) override;
-    Listing list(const QByteArray& path, std::stop_token stop = {}) override;
-
-private:
-    LocalFileSystem local_;
-};
-
 // Case-insensitive alphabetical order with the stored bytes as tie-break, so
 // the order is total and stable.
 void sortEntries(QList<DirEntry>& entries);

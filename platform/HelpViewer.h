@@ -39,19 +39,4 @@ private:
     std::unique_ptr<QProcess> process_;
 };
 
-// Records what it is asked to open (tests).
-class ScriptedHelpViewer final : public HelpViewer {
-public:
-    struct Call {
-        QWidget* owner;
-        QString file;
-        int command;
-        QString keyword;
-    };
-    QList<Call> calls;
-    std::optional<ui::Error> failWith;
-
-    void open(QWidget* owner, const QString& helpFile, int command, const QString& keyword) override;
-};
-
 }  // namespace platform

@@ -30,21 +30,4 @@ protected:
     int ask(QWidget* owner, const QString& text, int style, const QString& title) override;
 };
 
-// Records every box and answers as a test scripted it.
-class ScriptedMessageBox final : public MessageBox {
-public:
-    struct Call {
-        QString text;
-        int style;
-        QString title;
-    };
-    QList<Call> calls;
-    std::deque<int> answers;  // used in order; OK (1) when empty
-    // Runs while the box is "open", after the call is recorded.
-    std::function<void()> whileOpen;
-
-protected:
-    int ask(QWidget* owner, const QString& text, int style, const QString& title) override;
-};
-
 }  // namespace platform

@@ -23,11 +23,4 @@ public:
     QImage load(const QString& path) override;
 };
 
-// Pictures a test put there (tests).
-class ScriptedPictures final : public Pictures {
-public:
-    QImage load(const QString& path) override;
-    QHash<QString, QImage> images;  // a null one raises 481, anything else 53
-};
-
 }  // namespace platform

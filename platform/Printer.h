@@ -1,98 +1,66 @@
 #pragma once
 
-#include "stock/SheetPrinting.h"
 #include "ui/Error.h"
 
-#include <QImage>
-#include <QList>
-#include <QRectF>
-#include <QSize>
-#include <QSizeF>
+#include <QByteArray>
+#include <QPageLayout>
 #include <QString>
-#include <functional>
 #include <memory>
-#include <optional>
 
-class QPagedPaintDevice;
-class QPainter;
 class QPrinter;
 
 namespace platform {
 
-// A thing printed: a label of a given size that paints itself.
-class Printable {
-public:
-    virtual ~Printable() = default;
-    virtual QSizeF sizeMm() const = 0;
-    // Paints into `mm`, a rectangle in the painter's millimetres.
-    virtual void paint(QPainter& painter, const QRectF& mm) const = 0;
+// Where a print goes: a PDF file, or a queue of the system's print spooler;
+// and the paper a label on plain paper is printed on, at the corner of its
+// printable area.
+struct Destination {
+    QString pdfFile;   // the PDF file to write; empty for a queue
+    QByteArray queue;  // the queue; empty with no PDF file when no printer is set up
+    QPageLayout plainPaper;
+
+    bool toFile() const { return !pdfFile.isEmpty(); }
 };
 
-// The process-wide current printer, set by the print setup dialog.
+// The system's printers: the device that the print setup dialog sets up,
+// and the spooler that takes the finished documents. Painting and writing
+// files is not its business (output::print does both for every print).
 class Printer {
 public:
     virtual ~Printer() = default;
     // The device the print setup dialog configures; never null.
     virtual QPrinter& device() = 0;
-    // Prints `labels` as `choice` lays them out (stock::paintSheets): on
-    // label stock on the product's paper whatever the device's, on plain paper
-    // on the device's page. Every page goes in one job, sent at once. Raises
-    // Error 482 when a page cannot be started, finished or handed to the
-    // printer; then nothing counts as printed.
-    virtual stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
-                                      const QString& jobName) = 0;
-    // The calibration page of `product`, on its paper, as one job.
-    virtual void printCalibrationPage(const stock::Product& product, const QString& jobName) = 0;
-
-    // Prints `label` on one page at its size, top-left at the printable
-    // area's top-left, and sends the page at once.
-    void printPage(const Printable& label, const QString& jobName) { print({&label}, stock::Choice(), jobName); }
+    // Where the device sends a print, as the dialog left it.
+    virtual Destination chosen() = 0;
+    // The system's default queue, or empty when none is set up.
+    virtual QByteArray defaultQueue() = 0;
+    // Raises Error 482 naming the queue when it does not exist, is stopped or
+    // does not accept jobs.
+    virtual void checkQueue(const QByteArray& queue) = 0;
+    // Hands `pdf` to `queue` as one job named `title`, printed unscaled on
+    // the paper `media` names (a page size key, or empty for the queue's
+    // own). Raises Error 482 when the queue does not take it.
+    virtual void submit(const QByteArray& queue, const QByteArray& pdf, const QString& media,
+                        const QString& title) = 0;
 };
 
+// CUPS, through libcups.
 class SystemPrinter final : public Printer {
 public:
     SystemPrinter();
     ~SystemPrinter() override;
     QPrinter& device() override;
-    stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
-                              const QString& jobName) override;
-    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
+    Destination chosen() override;
+    QByteArray defaultQueue() override;
+    void checkQueue(const QByteArray& queue) override;
+    void submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title) override;
 
 private:
-    using Paint = std::function<void(QPagedPaintDevice&)>;
-    // Writes the pages `paint` paints, on `layout` or else the device's, to
-    // the output file or through the spooler.
-    void printDocument(const std::optional<QPageLayout>& layout, const Paint& paint, const QString& jobName);
     std::unique_ptr<QPrinter> printer_;
 };
 
-// The system's default print queue, or an empty name when none is set up.
-QByteArray defaultQueue();
-
-// Keeps each page as a picture instead of printing it (tests).
-class ScriptedPrinter final : public Printer {
-public:
-    // A page on plain paper, or a whole print on label stock or a calibration page.
-    struct Page {
-        QSize size;  // the label's size in pixels (1/96 inch); on label stock the paper's
-        QString jobName;
-        QImage image;  // the label as painted, one pixel to 1/96 inch, for geometry checks
-        stock::Choice choice;
-        QByteArray pdf;  // on label stock: the print as a PDF document
-    };
-    ScriptedPrinter();
-    ~ScriptedPrinter() override;
-    QList<Page> pages;
-    std::optional<ui::Error> failWith;  // raised by the next printPage
-
-    QPrinter& device() override;
-    stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
-                              const QString& jobName) override;
-    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
-
-private:
-    void failIfScripted();
-    std::unique_ptr<QPrinter> device_;
-};
+// The plain-paper layout a QPrinter prints on: its page, margins and
+// full-page mode.
+QPageLayout plainPaperOf(const QPrinter& printer);
 
 }  // namespace platform

@@ -107,34 +107,27 @@ void showOptionTab(QPrintDialog& dialog, QWidget* tab)
 
 // The calibration page of the product chosen on `tab`, printed on the queue
 // the dialog shows, whatever the printer was set to before.
-void printCalibrationPage(QPrintDialog& dialog, Printer& printer, const stockui::StockTab& tab)
+void printCalibrationPage(QPrintDialog& dialog, const StockSetup& stock, const stockui::StockTab& tab)
 {
     const stock::Choice choice = tab.choice();
     const QString queue = chosenQueue(dialog);
-    if (!choice.product)
+    if (!choice.product || !stock.printCalibrationPage)
         return;
     if (queue.isEmpty()) {
         QMessageBox::information(&dialog, QObject::tr("Print calibration page"),
                                  QObject::tr("Choose the printer to calibrate first."));
         return;
     }
-    QPrinter& device = printer.device();
-    const QPrinter::OutputFormat format = device.outputFormat();
-    const QString name = device.printerName();
-    device.setOutputFormat(QPrinter::NativeFormat);
-    device.setPrinterName(queue);
     try {
-        printer.printCalibrationPage(*choice.product, QObject::tr("Calibration page"));
+        stock.printCalibrationPage(*choice.product, queue.toLocal8Bit());
     } catch (const ui::Error& error) {
         QMessageBox::warning(&dialog, QObject::tr("Print calibration page"), error.description);
     }
-    device.setPrinterName(name);
-    device.setOutputFormat(format);
 }
 
 }  // namespace
 
-stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, Printer& printer, const StockSetup& stock)
+stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, const StockSetup& stock)
 {
     auto* tab = new stockui::StockTab(*stock.settings, stock.sources);
     tab->setWindowTitle(QObject::tr("Label stock"));
@@ -154,7 +147,7 @@ stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, Printer& printer
                 makeRoom(dialog);
         });
     QObject::connect(tab, &stockui::StockTab::calibrationPageRequested, &dialog,
-                     [&dialog, &printer, tab] { printCalibrationPage(dialog, printer, *tab); });
+                     [&dialog, &stock, tab] { printCalibrationPage(dialog, stock, *tab); });
     tab->load();
     return tab;
 }
@@ -166,7 +159,7 @@ bool QtDialogs::printSetup(QWidget* owner, Printer& printer, StockSetup* stock)
     printer.device().setCopyCount(1);
     QPrintDialog dialog(&printer.device(), owner);
     preparePrintSetup(dialog);
-    stockui::StockTab* tab = stock && stock->settings ? addStockTab(dialog, printer, *stock) : nullptr;
+    stockui::StockTab* tab = stock && stock->settings ? addStockTab(dialog, *stock) : nullptr;
     if (dialog.exec() != QDialog::Accepted)
         return false;
     if (tab) {

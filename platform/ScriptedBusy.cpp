@@ -1,4 +1,4 @@
-#include "platform/Busy.h"
+#include "platform/ScriptedBusy.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "platform/Dialogs.h"
+#include "platform/ScriptedDialogs.h"
 
-#include "platform/Printer.h"
+#include "platform/ScriptedPrinter.h"
 
 #include <QPrinter>
 
@@ -54,6 +54,9 @@ std::function<bool(Printer&)> ScriptedDialogs::chooseQueue(const QString& queue)
     return [queue](Printer& printer) {
         printer.device().setOutputFormat(QPrinter::NativeFormat);
         printer.device().setPrinterName(queue);
+        // The double has no queues of the system's to choose from.
+        if (auto* scripted = dynamic_cast<ScriptedPrinter*>(&printer))
+            scripted->choose(queue.toLocal8Bit());
         return true;
     };
 }

@@ -1,4 +1,4 @@
-#include "platform/FileSystem.h"
+#include "platform/ScriptedFileSystem.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/HelpViewer.h"
+#include "platform/ScriptedHelpViewer.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/Pictures.h"
+#include "platform/ScriptedPictures.h"
 
 #include "ui/Error.h"
 

@@ -1,12 +1,5 @@
-#include "platform/Printer.h"
+#include "platform/ScriptedPrinter.h"
 
-#include "platform/PdfDocument.h"
-
-#include "ui/Units.h"
-
-#include <QBuffer>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace platform {
@@ -21,67 +14,36 @@ QPrinter& ScriptedPrinter::device()
     return *device_;
 }
 
-void ScriptedPrinter::failIfScripted()
+Destination ScriptedPrinter::chosen()
+{
+    QPrinter& printer = device();
+    Destination destination;
+    destination.plainPaper = plainPaperOf(printer);
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        destination.pdfFile = printer.outputFileName();
+    else
+        destination.queue = chosenQueue_.isEmpty() ? defaultQueue() : chosenQueue_;
+    return destination;
+}
+
+QByteArray ScriptedPrinter::defaultQueue() { return queues.value(0); }
+
+void ScriptedPrinter::checkQueue(const QByteArray& queue)
+{
+    if (!queues.contains(queue))
+        throw ui::Error::of(ui::Error::PrinterError,
+                            QStringLiteral("Printer error: printer \"%1\" not found").arg(QString::fromLocal8Bit(queue)));
+}
+
+void ScriptedPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media,
+                             const QString& title)
 {
     if (failWith) {
         const ui::Error error = *failWith;
         failWith.reset();
         throw error;
     }
-}
-
-namespace {
-// A label as painted on plain paper.
-ScriptedPrinter::Page picture(const Printable& label, const QString& jobName)
-{
-    const QSizeF mm = label.sizeMm();
-    const QSize size(qRound(ui::mmToPx(mm.width())), qRound(ui::mmToPx(mm.height())));
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.scale(ui::mmToPx(1), ui::mmToPx(1));
-    label.paint(painter, QRectF(QPointF(), mm));
-    painter.end();
-    return {size, jobName, image, {}, {}};
-}
-
-// A whole print on the choice's paper as a PDF document.
-template <typename Paint>
-ScriptedPrinter::Page document(const stock::Choice& choice, const QString& jobName, const Paint& paint)
-{
-    const QPageLayout layout = *stock::pageLayoutFor(choice);
-    const QSizeF inches = layout.fullRect(QPageLayout::Inch).size();
-    ScriptedPrinter::Page page{
-        QSize(qRound(inches.width() * 96), qRound(inches.height() * 96)), jobName, {}, choice, {}};
-    QBuffer buffer(&page.pdf);
-    buffer.open(QIODevice::WriteOnly);
-    writePdfDocument(&buffer, layout, 1200, jobName, paint);
-    return page;
-}
-}  // namespace
-
-stock::PrintedCells ScriptedPrinter::print(const QList<const Printable*>& labels, const stock::Choice& choice,
-                                           const QString& jobName)
-{
-    failIfScripted();
-    if (choice.plainPaper()) {
-        for (const Printable* label : labels)
-            for (int i = 0; i < choice.copies; ++i)
-                pages.append(picture(*label, jobName));
-        return {};
-    }
-    stock::PrintedCells printed;
-    pages.append(
-        document(choice, jobName, [&](QPagedPaintDevice& pdf) { printed = stock::paintSheets(pdf, labels, choice); }));
-    return printed;
-}
-
-void ScriptedPrinter::printCalibrationPage(const stock::Product& product, const QString& jobName)
-{
-    failIfScripted();
-    stock::Choice choice;
-    choice.product = product;
-    pages.append(document(choice, jobName, [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product); }));
+    jobs.append(Job{queue, title, media, pdf});
 }
 
 }  // namespace platform

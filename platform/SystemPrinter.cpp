@@ -1,57 +1,30 @@
 #include "platform/Printer.h"
 
-#include "platform/PdfDocument.h"
-
-#include "ui/Error.h"
-
-#include <QDir>
-#include <QPagedPaintDevice>
-#include <QPdfWriter>
 #include <QPrinter>
-#include <QTemporaryFile>
 
 #include <cups/cups.h>
 
 namespace platform {
 
 namespace {
+
 ui::Error printerError(const QString& why)
 {
     return ui::Error::of(ui::Error::PrinterError,
                          ui::standardDescription(ui::Error::PrinterError) + QStringLiteral(": ") + why);
 }
 
-// The queue must exist, run and accept jobs, or the page would be lost.
-void checkQueue(const QByteArray& name)
-{
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-    if (!dest)
-        throw printerError(QStringLiteral("printer \"%1\" not found (%2)")
-                               .arg(QString::fromLocal8Bit(name), QString::fromUtf8(cupsLastErrorString())));
-    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
-    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
-    const bool stopped = state && qstrcmp(state, "5") == 0;
-    const bool rejecting = accepting && qstricmp(accepting, "false") == 0;
-    cupsFreeDests(1, dest);
-    if (stopped)
-        throw printerError(QStringLiteral("printer \"%1\" is stopped").arg(QString::fromLocal8Bit(name)));
-    if (rejecting)
-        throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
-}
+QString cupsProblem() { return QString::fromUtf8(cupsLastErrorString()); }
 
-// The layout a print is written with: the one it needs, or else the chosen
-// printer's.
-QPageLayout layoutFor(const QPrinter& printer, const std::optional<QPageLayout>& needed)
+}  // namespace
+
+QPageLayout plainPaperOf(const QPrinter& printer)
 {
-    if (needed)
-        return *needed;
     QPageLayout layout = printer.pageLayout();
     if (printer.fullPage())
         layout.setMode(QPageLayout::FullPageMode);
     return layout;
 }
-
-}  // namespace
 
 SystemPrinter::SystemPrinter() = default;
 SystemPrinter::~SystemPrinter() = default;
@@ -64,65 +37,21 @@ QPrinter& SystemPrinter::device()
     return *printer_;
 }
 
-stock::PrintedCells SystemPrinter::print(const QList<const Printable*>& labels, const stock::Choice& choice,
-                                         const QString& jobName)
-{
-    stock::PrintedCells printed;
-    printDocument(
-        stock::pageLayoutFor(choice),
-        [&](QPagedPaintDevice& pdf) { printed = stock::paintSheets(pdf, labels, choice); }, jobName);
-    return printed;
-}
-
-void SystemPrinter::printCalibrationPage(const stock::Product& product, const QString& jobName)
-{
-    stock::Choice choice;
-    choice.product = product;
-    printDocument(
-        stock::pageLayoutFor(choice), [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product); },
-        jobName);
-}
-
-// The pages are handed to the spooler by us rather than by Qt, so that a
-// queue that refuses them is reported, and so that the spooler is told not to
-// scale them.
-void SystemPrinter::printDocument(const std::optional<QPageLayout>& needed, const Paint& paint, const QString& jobName)
+Destination SystemPrinter::chosen()
 {
     QPrinter& printer = device();
-    const QPageLayout layout = layoutFor(printer, needed);
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        if (printer.outputFileName().isEmpty())
-            throw printerError(QStringLiteral("no output file is set"));
-        writePdfDocument(printer.outputFileName(), layout, printer.resolution(), jobName, paint);
-        return;
-    }
-    const QByteArray name = printer.printerName().toLocal8Bit();
-    if (name.isEmpty())
-        throw printerError(QStringLiteral("no printer is set up"));
-    checkQueue(name);
-
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessera-XXXXXX.pdf"));
-    if (!file.open())
-        throw printerError(QStringLiteral("no temporary file: %1").arg(file.errorString()));
-    file.close();
-
-    writePdfDocument(file.fileName(), layout, printer.resolution(), jobName, paint);
-
-    cups_option_t* options = nullptr;
-    int count = 0;
-    count = cupsAddOption("print-scaling", "none", count, &options);
-    count = cupsAddOption("fit-to-page", "false", count, &options);
-    const QByteArray media = layout.pageSize().key().toLatin1();
-    if (!media.isEmpty())
-        count = cupsAddOption("media", media.constData(), count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(file.fileName()).constData(),
-                                   jobName.toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
-    if (job == 0)
-        throw printerError(QString::fromUtf8(cupsLastErrorString()));
+    Destination destination;
+    destination.plainPaper = plainPaperOf(printer);
+    // Without any printer Qt falls back to a PDF file with no name: then no
+    // printer is set up.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        destination.pdfFile = printer.outputFileName();
+    else
+        destination.queue = printer.printerName().toLocal8Bit();
+    return destination;
 }
 
-QByteArray defaultQueue()
+QByteArray SystemPrinter::defaultQueue()
 {
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest)
@@ -130,6 +59,54 @@ QByteArray defaultQueue()
     const QByteArray name = dest->name;
     cupsFreeDests(1, dest);
     return name;
+}
+
+// The queue must exist, run and accept jobs, or the page would be lost.
+void SystemPrinter::checkQueue(const QByteArray& name)
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    if (!dest)
+        throw printerError(
+            QStringLiteral("printer \"%1\" not found (%2)").arg(QString::fromLocal8Bit(name), cupsProblem()));
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool stopped = state && qstrcmp(state, "5") == 0;
+    const bool rejecting = accepting && qstricmp(accepting, "false") == 0;
+    cupsFreeDests(1, dest);
+    if (stopped)
+        throw printerError(QStringLiteral("printer \"%1\" is stopped").arg(QString::fromLocal8Bit(name)));
+    if (rejecting)
+        throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
+}
+
+// The document is streamed to the spooler as one job, which is told not to
+// scale it: a queue that refuses it is reported.
+void SystemPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title)
+{
+    cups_option_t* options = nullptr;
+    int count = 0;
+    count = cupsAddOption("print-scaling", "none", count, &options);
+    count = cupsAddOption("fit-to-page", "false", count, &options);
+    const QByteArray paper = media.toLatin1();
+    if (!paper.isEmpty())
+        count = cupsAddOption("media", paper.constData(), count, &options);
+    const QByteArray name = title.toUtf8();
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), name.constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job == 0)
+        throw printerError(cupsProblem());
+    const auto cancel = [&] {
+        const QString why = cupsProblem();
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
+        return printerError(why);
+    };
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), job, name.constData(), CUPS_FORMAT_PDF, 1) !=
+        HTTP_STATUS_CONTINUE)
+        throw cancel();
+    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), size_t(pdf.size())) != HTTP_STATUS_CONTINUE)
+        throw cancel();
+    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) != IPP_STATUS_OK)
+        throw cancel();
 }
 
 }  // namespace platform

@@ -21,6 +21,10 @@ struct Choice {
     Fit fit = Fit::ActualSize;
     bool outline = false;
     Calibration calibration;
+    // The labels of the sheet that were used when the user chose, where the
+    // user chose from a picture of the sheet: a print refuses labels used by
+    // another print since. None: the caller said where to start.
+    std::optional<QList<int>> usedWhenChosen;
 
     bool plainPaper() const { return !product; }
     // The cells this choice fills; nothing on plain paper.

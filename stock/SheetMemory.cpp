@@ -80,17 +80,17 @@ int SheetMemory::firstFreeCell(const Product& product) const
     return cell > product.cellCount() ? 1 : cell;
 }
 
-QList<int> SheetMemory::alreadyUsed(const Product& product, const PrintRun& run) const
+QList<int> SheetMemory::usedSince(const Product& product, const PrintRun& run, const QList<int>& usedBefore) const
 {
     if (run.pages.isEmpty())
         return {};
     const QList<int> used = usedCells(product);
-    QList<int> both;
+    QList<int> gone;
     for (int cell : run.pages.first()) {
-        if (used.contains(cell))
-            both.append(cell);
+        if (used.contains(cell) && !usedBefore.contains(cell))
+            gone.append(cell);
     }
-    return both;
+    return gone;
 }
 
 bool SheetMemory::recordPrint(const Product& product, const PrintRun& run)

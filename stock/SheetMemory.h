@@ -33,9 +33,9 @@ public:
     QList<int> usedCells(const Product& product) const;
     // Where the next print starts: the first free label; 1 on a new sheet.
     int firstFreeCell(const Product& product) const;
-    // The labels of the sheet in the printer that `run` would print on but
-    // that are used already (by a print since the run was planned).
-    QList<int> alreadyUsed(const Product& product, const PrintRun& run) const;
+    // The labels of the sheet in the printer that `run` would print on and
+    // that were used since `usedBefore` was read (by another print).
+    QList<int> usedSince(const Product& product, const PrintRun& run, const QList<int>& usedBefore) const;
 
     // A print succeeded. A run on one sheet adds its labels to what that
     // sheet has used, also in another process meanwhile; a longer run ends

@@ -1,6 +1,6 @@
 #include "stock/SheetPrinting.h"
 
-#include "platform/Printer.h"
+#include "platform/Printable.h"
 #include "stock/CalibrationPage.h"
 #include "stock/SheetGeometry.h"
 #include "ui/Error.h"

@@ -305,7 +305,8 @@ void StockTab::fitToDesign()
 void StockTab::showSheet()
 {
     const int copies = copies_->value();
-    sheet_->setSheet(product_, product_ ? memory_.usedCells(*product_) : QList<int>(), first_, copies);
+    shownUsed_ = product_ ? memory_.usedCells(*product_) : QList<int>();
+    sheet_->setSheet(product_, shownUsed_, first_, copies);
     if (!product_) {
         firstLabel_->setText(QString());
         return;
@@ -439,6 +440,7 @@ stock::Choice StockTab::choice() const
     c.copies = copies_->value();
     c.fit = stock::Fit(fit_->currentData().toInt());
     c.outline = outline_->isChecked();
+    c.usedWhenChosen = shownUsed_;
     return c;
 }
 

@@ -101,6 +101,7 @@ private:
     QList<const stock::Product*> listed_;  // the list's rows; null is plain paper
     const stock::Product* product_ = nullptr;
     int first_ = 1;
+    QList<int> shownUsed_;  // the used labels the sheet picture shows
 
     QLineEdit* search_ = nullptr;
     QListWidget* list_ = nullptr;

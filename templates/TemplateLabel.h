@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Printer.h"
+#include "platform/Printable.h"
 #include "templates/TemplateDesign.h"
 
 #include <QFont>

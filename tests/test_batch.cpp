@@ -7,8 +7,12 @@
 
 #include "designer/Design.h"
 #include "platform/Pictures.h"
+#include "output/Pipeline.h"
 #include "platform/Printer.h"
+#include "platform/Settings.h"
+#include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
+#include "stock/SheetMemory.h"
 #include "stock/SheetGeometry.h"
 #include "templates/TemplateDesign.h"
 #include "templates/TemplateLabel.h"
@@ -170,8 +174,87 @@ class BatchTest : public QObject {
         QVERIFY(labels[33].diskName.isEmpty() && labels[35].contents.join(QString()).isEmpty());
     }
 
+    QTemporaryDir config_;
+
 private Q_SLOTS:
-    void initTestCase() { configureTestApplication(); }
+    void initTestCase()
+    {
+        configureTestApplication();
+        // What the runs remember (used labels, calibrations) goes to a
+        // configuration folder of the test's own.
+        QVERIFY(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
+    }
+
+    // A print queue is named or there is none: an unknown queue prints
+    // nothing anywhere; a queue on label stock is printed with the
+    // calibration the label stock tab keeps for it, and its used labels
+    // are remembered for the next print from the window.
+    void theQueueItsCalibrationAndTheUsedLabels()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the fixture starts the spooler");
+        QTemporaryDir dir;
+        const QDir out(qEnvironmentVariable("TESSERA_CUPS_OUT"));
+        const QStringList before = out.entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+        const QString label = QStringLiteral("--floppy --name Calibrated --stock 'Avery 5196' --outline ");
+        const Outcome unknown = tessera(dir.path(), label + QStringLiteral("--printer NoSuchQueue"));
+        QCOMPARE(unknown.status, 1);
+        QVERIFY2(unknown.errors.contains(QStringLiteral("\"NoSuchQueue\" not found")), qPrintable(unknown.errors));
+
+        const QString conf = config_.filePath(QStringLiteral("Tessera/Tessera.conf"));
+        QFile::remove(conf);
+        const auto forget = qScopeGuard([&conf] { QFile::remove(conf); });
+        platform::Settings settings(conf);
+        const stock::Calibration calibration{2, -1.5, 100, 100};
+        QVERIFY(stock::saveCalibration(settings, QStringLiteral("TesseraPDF"), calibration));
+        const Outcome printed = tessera(dir.path(), label + QStringLiteral("--printer TesseraPDF --start-cell 2"));
+        QVERIFY2(printed.status == 0 && printed.errors.isEmpty(), qPrintable(printed.errors));
+        const QString job = waitForNewJob(before);
+        QVERIFY2(!job.isEmpty(), "no job arrived");
+        QCOMPARE(out.entryList({QStringLiteral("job-*.pdf")}, QDir::Files).size(), before.size() + 1);
+
+        // Cell 2's outline, moved as calibrated.
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(product);
+        const QRectF cell = stock::cells(*product)[1].rect;
+        const QRectF expected(cell.topLeft() / stock::kPointsPerMm + QPointF(2, -1.5), cell.size() / stock::kPointsPerMm);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job), expected.adjusted(-3, -3, 3, 3));
+        QVERIFY2(qAbs(ink.left() - expected.left()) < 0.15 && qAbs(ink.top() - expected.top()) < 0.15,
+                 qPrintable(QStringLiteral("ink at %1, %2 mm, the calibrated cell at %3, %4 mm")
+                                .arg(ink.left())
+                                .arg(ink.top())
+                                .arg(expected.left())
+                                .arg(expected.top())));
+        QCOMPARE(stock::SheetMemory(settings).usedCells(*product), (QList<int>{1, 2}));
+    }
+
+    // The PDF file is never one of the inputs, nor a file that is no PDF:
+    // a forgotten output name is a mistake on the command line.
+    void thePdfFileIsNeverAnInputNorAnotherFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(sh(dir.path(), QStringLiteral("mkfs.fat -C same.img 1440 >/dev/null && cp same.img other.img && "
+                                              "ln -s same.img link.img && echo notes > notes.txt"))
+                    .isEmpty());
+        const QByteArray image = [&] {
+            QFile f(dir.filePath(QStringLiteral("same.img")));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        for (const char* words : {"--pdf same.img same.img", "--pdf link.img same.img other.img",
+                                  "--pdf other.img same.img", "--pdf notes.txt same.img"}) {
+            const Outcome run = tessera(dir.path(), QStringLiteral("--floppy --contents ") + QLatin1String(words));
+            QCOMPARE(run.status, 2);
+            QVERIFY2(!run.errors.isEmpty() && run.errors.count(QLatin1Char('\n')) == 1, qPrintable(run.errors));
+        }
+        for (const char* name : {"same.img", "other.img"}) {
+            QFile f(dir.filePath(QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), image);
+        }
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("link.img"))).isSymLink());
+    }
 
     // 30 floppies (half with a volume label, one with a name that is no
     // UTF-8), two CDs and a damaged one, a missing path and a folder of
@@ -256,7 +339,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(
-            sh(dir.path(), QStringLiteral("echo before > out.pdf && echo junk > junk.img && mkdir folder")).isEmpty());
+            sh(dir.path(), QStringLiteral("echo %PDF-before > out.pdf && echo junk > junk.img && mkdir folder")).isEmpty());
         const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
@@ -267,7 +350,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"junk.img", "out.pdf"}));
         QFile out(dir.filePath(QStringLiteral("out.pdf")));
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), QByteArray("before\n"));
+        QCOMPARE(out.readAll(), QByteArray("%PDF-before\n"));
     }
 
     // A saved card prints at the size the designer prints it.
@@ -290,7 +373,8 @@ private Q_SLOTS:
         platform::SystemPrinter printer;
         printer.device().setOutputFormat(QPrinter::PdfFormat);
         printer.device().setOutputFileName(dir.filePath(QStringLiteral("designer.pdf")));
-        printer.printPage(design, QStringLiteral("Custom Label"));
+        platform::Settings settings(dir.filePath(QStringLiteral("settings.conf")));
+        output::print({&design}, stock::Choice(), printer.chosen(), QStringLiteral("Custom Label"), {printer, settings});
 
         const QRectF batch = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("card.pdf"))));
         const QRectF designer = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("designer.pdf"))));

@@ -3,6 +3,7 @@
 // technology sees of the card.
 
 #include "support/Harness.h"
+#include "support/PdfProbe.h"
 
 #include "designer/CardSurface.h"
 #include "ui/SystemColors.h"
@@ -564,8 +565,11 @@ private Q_SLOTS:
         h.forms->CustomOp.Command1_Click();
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
-        QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].size, QSize(259, 169));
+        QCOMPARE(h.printer->jobs.size(), 1);
+        // The card, 259 x 169 pixels, in its grey.
+        const QRectF printed = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdfprobe::saved(h.printer->jobs[0].pdf)), 250);
+        QVERIFY2(qAbs(printed.width() - ui::pxToMm(259)) < 0.15 && qAbs(printed.height() - ui::pxToMm(169)) < 0.15,
+                 qPrintable(QStringLiteral("%1 x %2 mm").arg(printed.width()).arg(printed.height())));
         QVERIFY(!h.forms->CustomPre.moving);
         open(h);
         QCOMPARE(card(h).line(1).Caption, QStringLiteral("Line 2 Text"));

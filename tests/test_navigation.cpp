@@ -232,7 +232,7 @@ private Q_SLOTS:
                                  "frmchangecap", "readytoprint", "CustomPre", "CustomOp"})
             unloads << QStringLiteral("unload ") + form;
         QCOMPARE(h.take(), cat({{"show ZipLabel"}, unloads, {"show Tessera"}}));
-        QCOMPARE(h.printer->pages.size(), 1);
+        QCOMPARE(h.printer->jobs.size(), 1);
     }
 
     void customPanelButtons()
@@ -307,8 +307,8 @@ private Q_SLOTS:
         QCOMPARE(h.visible(), (QStringList{"readytoprint", "CustomOp", "CustomPre"}));
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
-        QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Custom Label Preview"));
+        QCOMPARE(h.printer->jobs.size(), 1);
+        QCOMPARE(h.printer->jobs[0].title, QStringLiteral("Custom Label Preview"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
         QCOMPARE(h.forms->CustomOp.txtamt, qint16(0));
         QCOMPARE(h.forms->CustomOp.cardpc, QString());

@@ -6,6 +6,7 @@
 #include "support/PdfProbe.h"
 
 #include "platform/Dialogs.h"
+#include "output/Pipeline.h"
 #include "platform/Printer.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetPrinting.h"
@@ -24,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace {
@@ -131,7 +133,7 @@ private Q_SLOTS:
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::cancel());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.dialogs->printSetups, 1);
-        QVERIFY(h.printer->pages.isEmpty());
+        QVERIFY(h.printer->jobs.isEmpty());
         QVERIFY(h.messages->calls.isEmpty());
         QCOMPARE(h.take(), QStringList());
         QCOMPARE(h.visible(), QStringList{"readytoprint"});
@@ -158,8 +160,8 @@ private Q_SLOTS:
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
-        QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("Zip Disk Label"));
+        QCOMPARE(h.printer->jobs.size(), 1);
+        QCOMPARE(h.printer->jobs[0].title, QStringLiteral("Zip Disk Label"));
         QCOMPARE(h.visible(), QStringList{"Tessera"});
     }
 
@@ -186,8 +188,10 @@ private Q_SLOTS:
         h.dialogs->stockAnswers.push_back(choice);
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
-        QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].size, QSize(816, 1056));
+        QCOMPARE(h.printer->jobs.size(), 1);
+        // On the product's Letter paper.
+        QCOMPARE(pdfprobe::firstPage(pdfprobe::saved(h.printer->jobs[0].pdf)).size(),
+                 QSize(17 * pdfprobe::kDpi / 2, 11 * pdfprobe::kDpi));
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*choice.product), 6);
     }
@@ -211,7 +215,7 @@ private Q_SLOTS:
             h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
             h.dialogs->stockAnswers.push_back(choice);
             h.forms->readytoprint.Command1_Click();
-            QCOMPARE(h.printer->pages.size(), print + 1);
+            QCOMPARE(h.printer->jobs.size(), print + 1);
             QCOMPARE(h.visible(), QStringList{"Tessera"});
         }
         QCOMPARE(h.messages->calls.size(), 1);
@@ -292,7 +296,7 @@ private Q_SLOTS:
             }
             QPrintDialog dialog(&printer.device());
             platform::QtDialogs::preparePrintSetup(dialog);
-            stockui::StockTab* tab = platform::QtDialogs::addStockTab(dialog, printer, setup);
+            stockui::StockTab* tab = platform::QtDialogs::addStockTab(dialog, setup);
             dialog.show();
             auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"));
             QVERIFY(tabs);
@@ -315,11 +319,16 @@ private Q_SLOTS:
         h.forms->CDSleve.window()->resize(120, 90);  // the user shrank the window
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
         h.forms->readytoprint.Command1_Click();
-        QCOMPARE(h.printer->pages.size(), 1);
-        QCOMPARE(h.printer->pages[0].size, QSize(8745 / 15, 6840 / 15));
-        QCOMPARE(h.printer->pages[0].jobName, QStringLiteral("CD Rom Sleeve"));
-        // The outline's far corner is on the page.
-        QCOMPARE(h.printer->pages[0].image.pixelColor(8640 / 15, 6720 / 15), QColor(Qt::black));
+        QCOMPARE(h.printer->jobs.size(), 1);
+        QCOMPARE(h.printer->jobs[0].title, QStringLiteral("CD Rom Sleeve"));
+        // The whole outline is on the page, far corner too.
+        QList<QLine> outline;
+        for (const templates::LineDesign& line : templates::cdSleeve().outline)
+            outline.append(line.line);
+        const QSizeF expected = pdfprobe::outlineSizeMm(outline, 2);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdfprobe::saved(h.printer->jobs[0].pdf)));
+        QVERIFY2(qAbs(ink.width() - expected.width()) < 0.2 && qAbs(ink.height() - expected.height()) < 0.2,
+                 qPrintable(QStringLiteral("%1 x %2 mm").arg(ink.width()).arg(ink.height())));
     }
 
     void printingToAPdfFileGivesOnePageOfVectorTextAtPhysicalSize()
@@ -386,7 +395,8 @@ private Q_SLOTS:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printed);
         const PrintManager::Printed page = h.forms->readytoprint.printed();
-        h.context->printer().printPage(*page.label, page.jobName);
+        output::print({page.label}, stock::Choice(), h.context->printer().chosen(), page.jobName,
+                      {h.context->printer(), h.context->settings()});
         renderWindow(client, printer, window);
 
         const double pixelMm = 25.4 / pdfprobe::kDpi;
@@ -501,7 +511,58 @@ private Q_SLOTS:
         }
     }
 
-    void aPdfFileThatCannotBeWrittenIsAPrinterError()
+    // A PDF file from the print dialog is written whole or not at all: on a
+    // device or a full disk nothing is reported as printed, an earlier PDF
+    // keeps every byte, and the unsaved card is still there to print again.
+    void thePrintDialogsPdfIsWrittenWholeOrNotAtAll()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+        const QByteArray point = QFile::encodeName(dir.path());
+        const bool mounted = ::mount("tmpfs", point.constData(), "tmpfs", 0, "size=64k,mode=0755") == 0;
+        const auto unmount = qScopeGuard([&] {
+            if (mounted)
+                ::umount2(point.constData(), MNT_DETACH);
+        });
+        const QString old = dir.filePath(QStringLiteral("card.pdf"));
+        const QByteArray earlier = "%PDF-1.4 an earlier print\n";
+        {
+            QFile f(old);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(earlier);
+        }
+        if (mounted) {
+            QFile fill(dir.filePath(QStringLiteral("fill")));
+            QVERIFY(fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (fill.write(QByteArray(4096, 'f')) == 4096) {
+            }
+        }
+        Harness h;
+        h.forms->start();
+        makeBusyCard(h, false);
+        h.forms->CustomOp.Command1_Click();
+        QStringList targets{QStringLiteral("/dev/full")};
+        if (mounted)
+            targets.append(old);
+        for (const QString& target : targets) {
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(target));
+            h.forms->readytoprint.Command1_Click();
+            QCOMPARE(h.messages->calls.size(), 1);
+            QCOMPARE(h.messages->calls.takeLast().text,
+                     target + (target == old ? QStringLiteral(" could not be written: No space left on device.")
+                                             : QStringLiteral(" could not be written: that is not a regular file.")));
+            QVERIFY(h.forms->CustomOp.exists() && h.forms->CustomPre.exists());
+            QCOMPARE(h.forms->CustomPre.card().line(0).Caption, QStringLiteral("Holiday photos"));
+        }
+        QFile f(old);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), earlier);
+        if (!mounted)
+            QSKIP("the full disk needs a file system this process may mount");
+    }
+
+    // A PDF file that cannot be written is not a printer's fault: the
+    // message names the file and why, and the job stays as it was.
+    void aPdfFileThatCannotBeWrittenSaysWhy()
     {
         Harness h(Harness::PrinterKind::System);
         finishDiskLabel(h, LabelKind::ZipSleeve);
@@ -510,7 +571,8 @@ private Q_SLOTS:
             platform::ScriptedDialogs::chooseFile(QStringLiteral("/nonexistent-folder/label.pdf")));
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(h.messages->calls.size(), 1);
-        QCOMPARE(h.messages->calls[0].text, PrintManager::kPrinterErrorText);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("/nonexistent-folder/label.pdf could not be written: No such file or directory."));
         QCOMPARE(h.take(), QStringList{"show ZipSleve"});
     }
 };

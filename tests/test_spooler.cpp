@@ -5,6 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetMemory.h"
 #include "ui/SystemColors.h"
@@ -263,7 +264,8 @@ private Q_SLOTS:
         choice.firstCell = first;
         choice.copies = copies;
         choice.fit = stock::Fit::ActualSize;
-        choice.calibration = calibration;
+        // The printer's calibration, as the label stock tab keeps it.
+        QVERIFY(stock::saveCalibration(h.context->settings(), QStringLiteral("TesseraPDF"), calibration));
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
         h.dialogs->stockAnswers.push_back(choice);
         h.forms->readytoprint.Command1_Click();

@@ -666,7 +666,7 @@ private Q_SLOTS:
         QCOMPARE(planned.pages.first(), QList<int>{3});
         // Meanwhile the other prints cells 3 and 4.
         QVERIFY(SheetMemory(b).recordPrint(sheet, *planPrint(9, 3, 2)));
-        QCOMPARE(SheetMemory(a).alreadyUsed(sheet, planned), QList<int>{3});
+        QCOMPARE(SheetMemory(a).usedSince(sheet, planned, {1, 2}), QList<int>{3});
         QVERIFY(SheetMemory(a).recordPrint(sheet, planned));
         QCOMPARE(SheetMemory(b).usedCells(sheet), (QList<int>{1, 2, 3, 4}));
         QCOMPARE(SheetMemory(b).firstFreeCell(sheet), 5);

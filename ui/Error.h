@@ -15,6 +15,7 @@ struct Error {
         PathNotFound = 76,
         InvalidPicture = 481,
         PrinterError = 482,
+        ApplicationDefined = 1004,
         CancelSelected = 32755,
     };
 

@@ -2,8 +2,9 @@
 
 #include "app/Forms.h"
 #include "platform/MessageBox.h"
-#include "platform/Printer.h"
-#include "stock/SheetMemory.h"
+#include "output/Pipeline.h"
+#include "platform/Printable.h"
+#include "platform/Settings.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
 #include "ui/SystemColors.h"
@@ -51,29 +52,28 @@ PrintManager::Printed PrintManager::printed()
 void PrintManager::Command1_Click()
 {
     ui::CommonDialog& dialog = *controls().CommonDialog1;
+    const output::Services services{forms_.context.printer(), forms_.context.settings()};
     try {
         // The label stock tab keeps its settings here, written only when the
         // user changes something on it or a print on label stock succeeds.
-        platform::Settings& settings = forms_.context.settings();
         platform::StockSetup stock;
-        stock.settings = &settings;
+        stock.settings = &services.settings;
         if (const Printed page = printed(); page.label)
             stock.designMm = page.label->sizeMm();
-        stock.roundLabelsAllowed =
-            forms_.Tessera.disktype == LabelKind::Cd || forms_.Tessera.disktype == LabelKind::Custom;
+        stock.roundLabelsAllowed = labelKind(forms_.Tessera.disktype).roundLabelsAllowed;
+        stock.printCalibrationPage = [services](const stock::Product& product, const QByteArray& queue) {
+            output::printCalibrationPage(product, queue, QStringLiteral("Calibration page"), services);
+        };
         dialog.Flags = ui::CommonDialog::PrintSetup;
         dialog.CancelError = true;
         dialog.ShowPrinter(&stock);
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
-        if (const Printed page = printed(); page.label) {
-            const stock::PrintedCells cells = forms_.context.printer().print({page.label}, stock.choice, page.jobName);
-            if (cells.product && cells.run)
-                stock::SheetMemory(settings).recordPrint(*cells.product, *cells.run);
-        }
+        if (const Printed page = printed(); page.label)
+            output::print({page.label}, stock.choice, services.printer.chosen(), page.jobName, services);
         // The print counts whatever the settings say; a sheet memory that
         // could not be written is told once.
-        if (const QString problem = settings.takeProblem(); !problem.isEmpty())
+        if (const QString problem = services.settings.takeProblem(); !problem.isEmpty())
             forms_.context.messages().show(window(), problem, platform::MessageBox::OkOnly);
         for (ui::Form* form : forms_.wizard())
             form->unload();
@@ -82,10 +82,13 @@ void PrintManager::Command1_Click()
         forms_.design.reset();
         forms_.Tessera.show();
     } catch (const ui::Error& error) {
-        // A cancelled dialog is silent; any failure to print is reported, so
-        // that a page that never came out is not taken for success.
-        if (error.number != ui::Error::CancelSelected)
+        // A cancelled dialog is silent; a printer that failed gets the
+        // printer message; a PDF file that could not be written, or a sheet
+        // whose labels went meanwhile, says what happened.
+        if (error.number == ui::Error::PrinterError)
             forms_.context.messages().show(window(), kPrinterErrorText, platform::MessageBox::OkOnly);
+        else if (error.number != ui::Error::CancelSelected)
+            forms_.context.messages().show(window(), error.description, platform::MessageBox::OkOnly);
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/Forms.h"
-#include "platform/Busy.h"
-#include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
-#include "platform/HelpViewer.h"
-#include "platform/MessageBox.h"
-#include "platform/Pictures.h"
-#include "platform/Printer.h"
+#include "platform/ScriptedBusy.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/ScriptedFileSystem.h"
+#include "platform/ScriptedHelpViewer.h"
+#include "platform/ScriptedMessageBox.h"
+#include "platform/ScriptedPictures.h"
+#include "platform/ScriptedPrinter.h"
 
 #include <QStringList>
 #include <memory>

@@ -22,6 +22,17 @@ QByteArray run(const QString& program, const QStringList& args)
 }
 }  // namespace
 
+QString saved(const QByteArray& pdf)
+{
+    static QTemporaryDir folder;
+    static int count = 0;
+    const QString path = folder.filePath(QStringLiteral("job-%1.pdf").arg(++count));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(pdf);
+    return path;
+}
+
 int pageCount(const QString& pdf)
 {
     const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {pdf}));

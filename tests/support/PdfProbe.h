@@ -27,6 +27,9 @@ inline QImage firstPage(const QString& pdf) { return page(pdf, 1); }
 QRectF inkBoxMm(const QImage& page, int threshold = 96);
 // The same within `areaMm` of the page only.
 QRectF inkBoxMm(const QImage& page, const QRectF& areaMm, int threshold = 96);
+// A PDF document made in memory (a scripted printer's job), as a file the
+// tools can read; it lasts as long as the test program.
+QString saved(const QByteArray& pdf);
 // Waits (at most `seconds`) until `path` exists with a complete PDF in it.
 bool waitForFile(const QString& path, int seconds);
 // The expected outer size of a template's outline with its 2-pixel pen, in mm.

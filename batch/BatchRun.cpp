@@ -1,27 +1,22 @@
-#include "app/BatchRun.h"
+#include "batch/BatchRun.h"
 
 #include "designer/Design.h"
 #include "designer/LabelFile.h"
 #include "media/DiskImage.h"
+#include "output/Pipeline.h"
 #include "platform/FileSystem.h"
-#include "platform/PdfDocument.h"
 #include "platform/Pictures.h"
-#include "platform/Printer.h"
-#include "platform/ReplaceFile.h"
-#include "platform/Settings.h"
-#include "stock/Calibration.h"
-#include "stock/ProductDatabase.h"
-#include "stock/SheetPrinting.h"
+#include "platform/Printable.h"
+#include "stock/ProductChoice.h"
+#include "ui/Context.h"
 #include "templates/AutomaticContents.h"
 #include "templates/TemplateDesign.h"
 #include "templates/TemplateLabel.h"
 #include "templates/TemplateText.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QLocale>
-#include <QPrinter>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <deque>
@@ -179,81 +174,16 @@ QString roundKinds()
     return options.join(QStringLiteral(" and "));
 }
 
-// The one label product `typed` names: an exact brand and part first, else
-// the only product the label stock tab's search finds for it; round labels
-// only for a kind that may lose its corners, as the tab offers them.
-ui::Result<stock::Product, QString> findProduct(const QString& typed, const LabelKindRow& kind)
+// Whether `output` is one of the inputs (the same file, through links too).
+bool isAnInput(const QByteArray& output, const QList<QByteArray>& inputs)
 {
-    const stock::ProductDatabase database = stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
-    if (!database.installed() && database.products().isEmpty())
-        return ui::failed(QStringLiteral("no label products are installed: ") + stock::missingDatabaseHint());
-    const auto offered = [&kind](const stock::Product& product) {
-        return kind.roundLabelsAllowed || product.shape.kind == stock::LabelShape::Rectangle;
-    };
-    const QString wanted = typed.simplified();
-    for (const stock::Product& product : database.products()) {
-        if (product.name().compare(wanted, Qt::CaseInsensitive) != 0)
-            continue;
-        if (!offered(product))
-            return ui::failed(
-                QStringLiteral("%1 has round labels: only %2 may go on them").arg(product.name(), roundKinds()));
-        return product;
-    }
-    QList<const stock::Product*> found;
-    for (const stock::Product* product : database.search(wanted)) {
-        if (product && offered(*product))  // none: plain paper
-            found.append(product);
-    }
-    if (found.size() == 1)
-        return *found.first();
-    if (found.isEmpty())
-        return ui::failed(QStringLiteral("no label product matches '%1'").arg(typed));
-    constexpr qsizetype kListed = 20;
-    QStringList names;
-    for (const stock::Product* product : found.first(std::min(found.size(), kListed)))
-        names << QStringLiteral("  ") + product->name() + QStringLiteral(" - ") + product->description;
-    if (found.size() > kListed)
-        names << QStringLiteral("  and %1 more").arg(found.size() - kListed);
-    return ui::failed(QStringLiteral("'%1' matches %2 label products; name one of them:\n%3")
-                          .arg(typed)
-                          .arg(found.size())
-                          .arg(names.join(QLatin1Char('\n'))));
-}
-
-// Paper for a PDF on plain paper: the locale's, as a printer set up here
-// would have it.
-QPageLayout plainPdfLayout()
-{
-    const QPageSize size(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
-                                                                                    : QPageSize::A4);
-    return QPageLayout(size, QPageLayout::Portrait, QMarginsF());
-}
-
-// As a printer's high resolution.
-constexpr int kPdfResolution = 1200;
-
-// The labels as one PDF document, laid out as `choice` asks.
-QByteArray renderPdf(const QList<const platform::Printable*>& labels, const stock::Choice& choice, const QString& title)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    platform::writePdfDocument(&buffer, stock::pageLayoutFor(choice).value_or(plainPdfLayout()), kPdfResolution, title,
-                               [&](QPagedPaintDevice& pdf) { (void)stock::paintSheets(pdf, labels, choice); });
-    return buffer.data();
-}
-
-// Writes the PDF file safely: an earlier file of that name is replaced
-// whole or not at all. Says why it could not be written, or nothing.
-QString writePdf(const QByteArray& path, const QByteArray& bytes)
-{
-    const QString name = QFile::decodeName(path);
-    if (QFile::encodeName(name) != path)
-        return QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding")
-            .arg(platform::displayName(path));
-    const ui::Result<void, QString> saved = platform::replaceFile(name, bytes);
-    if (!saved)
-        return QStringLiteral("%1 could not be written: %2").arg(platform::displayName(path), saved.error());
-    return {};
+    struct stat out {};
+    if (::stat(output.constData(), &out) != 0)
+        return false;
+    return std::any_of(inputs.begin(), inputs.end(), [&out](const QByteArray& input) {
+        struct stat in {};
+        return ::stat(input.constData(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+    });
 }
 
 }  // namespace
@@ -261,8 +191,9 @@ QString writePdf(const QByteArray& path, const QByteArray& bytes)
 void prepareBatchRun()
 {
     // A file size limit then fails the write, which is reported, instead of
-    // ending the run half-way.
+    // ending the run half-way; so does a closed pipe for progress.
     ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
     // No window is ever shown: no display is needed, over ssh or in cron.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt's own warnings (fonts, platform, printing) are no business of the
@@ -273,11 +204,12 @@ void prepareBatchRun()
     });
 }
 
-int runBatch(const BatchRequest& request, std::FILE* out)
+int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
 {
     const LabelKindRow& kind = labelKind(request.labels);
     const QList<QByteArray> inputs = request.inputs.isEmpty() ? QList<QByteArray>{QByteArray()} : request.inputs;
     Messages messages(out, inputs.size());
+    const output::Services services{context.printer(), context.settings()};
 
     stock::Choice choice;
     choice.firstCell = request.startCell;
@@ -287,7 +219,10 @@ int runBatch(const BatchRequest& request, std::FILE* out)
     choice.fit = request.fit.value_or(stock::Fit::ShrinkToFit);
     choice.outline = request.outline;
     if (!request.stock.isEmpty()) {
-        ui::Result<stock::Product, QString> product = findProduct(request.stock, kind);
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        ui::Result<stock::Product, QString> product =
+            stock::chooseProduct(database, request.stock, kind.roundLabelsAllowed, roundKinds());
         if (!product) {
             messages.error(product.error());
             return kBatchUsageError;
@@ -305,25 +240,43 @@ int runBatch(const BatchRequest& request, std::FILE* out)
         return kBatchUsageError;
     }
 
-    // Where the labels go is known before any input is read.
-    QByteArray queue;
-    if (!request.pdf) {
-        queue = request.printer.isEmpty() ? platform::defaultQueue() : local(request.printer);
-        if (queue.isEmpty()) {
+    // Where the labels go is known, and checked, before any input is read.
+    platform::Destination destination;
+    destination.plainPaper = output::defaultPlainPaper();
+    if (request.pdf) {
+        const QString shown = platform::displayName(*request.pdf);
+        destination.pdfFile = QFile::decodeName(*request.pdf);
+        if (QFile::encodeName(destination.pdfFile) != *request.pdf) {
+            messages.error(QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding")
+                               .arg(shown));
+            return kBatchSomeFailed;
+        }
+        if (isAnInput(*request.pdf, request.inputs)) {
+            messages.error(QStringLiteral("--pdf %1 is one of the inputs: name the PDF file to write").arg(shown));
+            return kBatchUsageError;
+        }
+        if (const QString problem = output::pdfTargetProblem(destination.pdfFile); !problem.isEmpty()) {
+            messages.error(QStringLiteral("--pdf %1: %2").arg(shown, problem));
+            return kBatchUsageError;
+        }
+    } else {
+        destination.queue = request.printer.isEmpty() ? context.printer().defaultQueue() : local(request.printer);
+        if (destination.queue.isEmpty()) {
             messages.error(
                 QStringLiteral("no default printer is set up: name one with --printer QUEUE, "
                                "or write a PDF file with --pdf OUT.pdf"));
             return kBatchSomeFailed;
         }
-        // The printer's correction for label sheets, as the label stock tab
-        // keeps it.
-        const platform::Settings settings(platform::Settings::userFile());
-        choice.calibration = stock::loadCalibration(settings, QString::fromLocal8Bit(queue));
+        try {
+            context.printer().checkQueue(destination.queue);
+        } catch (const ui::Error& error) {
+            messages.error(error.description);
+            return kBatchSomeFailed;
+        }
     }
 
     std::deque<Made> made;
     int failed = 0;
-    platform::FilePictures pictures;
     // Folders and images are read a few at a time (an image's lister is a
     // process of its own), and taken in the order given.
     std::deque<std::future<ui::Result<Input, QString>>> reading;
@@ -356,7 +309,7 @@ int runBatch(const BatchRequest& request, std::FILE* out)
                                    .arg(input->entries.size()));
         } else {
             auto card = std::make_unique<designer::Design>();
-            const ui::Result<QStringList, QString> loaded = card->load(path, pictures);
+            const ui::Result<QStringList, QString> loaded = card->load(path, context.pictures());
             if (!loaded) {
                 ++failed;
                 messages.error(QStringLiteral("%1: %2").arg(shown, loaded.error()));
@@ -373,16 +326,11 @@ int runBatch(const BatchRequest& request, std::FILE* out)
     QList<const platform::Printable*> labels;
     for (const Made& label : made)
         labels.append(label.label());
-    const QString title = kind.caption;
     if (!labels.isEmpty()) {
         try {
-            if (request.pdf) {
-                outcome = writePdf(*request.pdf, renderPdf(labels, choice, title));
-            } else {
-                platform::SystemPrinter printer;
-                printer.device().setPrinterName(QString::fromLocal8Bit(queue));
-                (void)printer.print(labels, choice, title);
-            }
+            const output::Printed printed = output::print(labels, choice, destination, kind.caption, services);
+            if (!printed.settingsProblem.isEmpty())
+                messages.error(printed.settingsProblem);
         } catch (const ui::Error& error) {
             outcome = error.description;
         }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "app/BatchRequest.h"
+#include "batch/BatchRequest.h"
 
 #include <cstdio>
+
+namespace ui {
+class Context;
+}
 
 // Exit statuses of a run without a window.
 enum BatchStatus { kBatchAllMade = 0, kBatchSomeFailed = 1, kBatchUsageError = 2 };
@@ -14,9 +18,9 @@ void prepareBatchRun();
 
 // Makes the labels `request` asks for without a window: one per input (or
 // one by hand), written to one PDF file or sent to a print queue as one
-// job. Tells progress (for more than one label) and every input that failed
+// job, through the services of `context` as the windows use them. Tells progress (for more than one label) and every input that failed
 // on `messages`, and goes on with the rest. Needs the application object.
 // Returns kBatchAllMade, kBatchSomeFailed (also when nothing could be
 // printed), or kBatchUsageError for a label product that names none or
 // several.
-int runBatch(const BatchRequest& request, std::FILE* messages);
+int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* messages);

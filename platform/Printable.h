@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QRectF>
+#include <QSizeF>
+
+class QPainter;
+
+namespace platform {
+
+// A thing printed: a label of a given size that paints itself.
+class Printable {
+public:
+    virtual ~Printable() = default;
+    virtual QSizeF sizeMm() const = 0;
+    // Paints into `mm`, a rectangle in the painter's millimetres.
+    virtual void paint(QPainter& painter, const QRectF& mm) const = 0;
+};
+
+}  // namespace platform
