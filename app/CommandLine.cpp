@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
 #include "stock/PrintRun.h"
-#include "app/LabelKind.h"
-#include "templates/TemplateDesign.h"
+#include "document/LabelKind.h"
+#include "document/TemplateDesign.h"
 #include "ui/AppInfo.h"
 #include "platform/FileSystem.h"
 

@@ -2,15 +2,29 @@
 
 #include "platform/FileSystem.h"
 
+namespace {
+std::vector<document::Job> jobsOfEveryKind()
+{
+    std::vector<document::Job> jobs;
+    for (const LabelKindRow& row : labelKinds()) {
+        jobs.emplace_back(row.kind);
+        if (row.make)
+            jobs.back().add();
+    }
+    return jobs;
+}
+}  // namespace
+
 Forms::Forms(ui::Context& ctx)
     : context(ctx),
+      jobs_(jobsOfEveryKind()),
       Tessera(*this),
       diskop(*this),
       opncontents(*this),
-      DiskLabel(*this, templates::floppyLabel()),
-      ZipLabel(*this, templates::zipLabel()),
-      ZipSleve(*this, templates::zipSleeve()),
-      CDSleve(*this, templates::cdSleeve()),
+      DiskLabel(*this, LabelKind::Floppy),
+      ZipLabel(*this, LabelKind::ZipLabel),
+      ZipSleve(*this, LabelKind::ZipSleeve),
+      CDSleve(*this, LabelKind::Cd),
       frmchangecap(*this),
       readytoprint(*this),
       CustomOp(*this),
@@ -40,10 +54,15 @@ void Forms::hideWizardButPrintManager()
     }
 }
 
-templates::LabelTemplate* Forms::templateOfJob()
+document::CardDocument& Forms::card() { return static_cast<document::CardDocument&>(job(LabelKind::Custom).document()); }
+
+templates::LabelTemplate* Forms::templateForm(LabelKind kind)
 {
-    const auto form = labelKind(Tessera.disktype).form;
-    return form ? &(this->*form) : nullptr;
+    for (templates::LabelTemplate* form : {&DiskLabel, &ZipLabel, &ZipSleve, &CDSleve}) {
+        if (form->kind() == kind)
+            return form;
+    }
+    return nullptr;
 }
 
 void Forms::start() { Tessera.show(); }

@@ -5,7 +5,9 @@
 #include "designer/ColorPicker.h"
 #include "designer/CustomControl.h"
 #include "designer/CustomPreview.h"
-#include "designer/Design.h"
+#include "designer/Selection.h"
+#include "document/CardDocument.h"
+#include "document/Job.h"
 #include "templates/ContentSelection.h"
 #include "templates/LabelTemplate.h"
 #include "ui/Context.h"
@@ -24,9 +26,18 @@ public:
 
     ui::Context& context;
     ui::Registry registry;
-    // The custom designer's document, for the whole run; only a
-    // successful print starts it afresh.
-    designer::Design design;
+
+private:
+    std::vector<document::Job> jobs_;  // one of each kind, in the order of LabelKind
+
+public:
+    // The job of each kind for the whole run, with the document its form
+    // shows; only a successful print starts it afresh.
+    document::Job& job(LabelKind kind) { return jobs_.at(size_t(kind)); }
+    // The custom designer's document.
+    document::CardDocument& card();
+    // What the designer's views select, frame and move on the card.
+    designer::Selection selection;
 
     MainMenu Tessera;
     DiskOptions diskop;
@@ -48,8 +59,10 @@ public:
     void hideWizard();
     void hideWizardButPrintManager();
 
+    // The template form of a kind, or none.
+    templates::LabelTemplate* templateForm(LabelKind kind);
     // The template that `disktype` selects, or none.
-    templates::LabelTemplate* templateOfJob();
+    templates::LabelTemplate* templateOfJob() { return templateForm(Tessera.disktype); }
 
     // Shows the main menu: the program's start.
     void start();

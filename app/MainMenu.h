@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LabelKind.h"
+#include "document/LabelKind.h"
 #include "ui/FormWith.h"
 
 class Forms;

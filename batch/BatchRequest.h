@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LabelKind.h"
+#include "document/LabelKind.h"
 #include "stock/SheetGeometry.h"
 
 #include <QByteArray>

@@ -1,18 +1,15 @@
 #include "batch/BatchRun.h"
 
-#include "designer/Design.h"
-#include "designer/LabelFile.h"
+#include "document/CardDocument.h"
+#include "document/Job.h"
+#include "document/TemplateDocument.h"
 #include "media/DiskImage.h"
 #include "output/Pipeline.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
-#include "platform/Printable.h"
 #include "stock/ProductChoice.h"
-#include "ui/Context.h"
 #include "templates/AutomaticContents.h"
-#include "templates/TemplateDesign.h"
-#include "templates/TemplateLabel.h"
-#include "templates/TemplateText.h"
+#include "ui/Context.h"
 
 #include <QFile>
 
@@ -75,28 +72,15 @@ private:
     bool pending_ = false;
 };
 
-// A label made, with what it paints.
-struct Made {
-    std::unique_ptr<templates::TemplateText> text;
-    std::unique_ptr<templates::TemplateLabel> templateLabel;
-    std::unique_ptr<designer::Design> card;
-    const platform::Printable* label() const
-    {
-        return templateLabel ? static_cast<const platform::Printable*>(templateLabel.get()) : card.get();
-    }
-};
-
-Made templateLabel(const templates::TemplateDesign& design, const QStringList& entries, const QString& diskName)
+// A template's label, filled by hand or from a folder or disk image.
+void addTemplate(document::Job& job, const QStringList& entries, const QString& diskName)
 {
-    Made made;
-    made.text = std::make_unique<templates::TemplateText>(design.fieldCount());
-    made.text->fill(entries);
+    auto& label = static_cast<document::TemplateDocument&>(job.add());
+    label.fill(entries);
     // Every disk-name field the template has (the second one only the Zip
     // sleeve paints).
-    made.text->setDiskName(0, diskName);
-    made.text->setDiskName(1, diskName);
-    made.templateLabel = std::make_unique<templates::TemplateLabel>(*made.text, design);
-    return made;
+    label.setDiskName(0, diskName);
+    label.setDiskName(1, diskName);
 }
 
 // A file or folder name without its extension: "disk12.img" is "disk12".
@@ -275,7 +259,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         }
     }
 
-    std::deque<Made> made;
+    document::Job job(kind.kind);
     int failed = 0;
     // Folders and images are read a few at a time (an image's lister is a
     // process of its own), and taken in the order given.
@@ -291,7 +275,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         const QString shown = platform::displayName(path);
         const QString shortName = platform::displayName(platform::lastComponent(withoutTrailingSlashes(path)));
         if (kind.design && !request.contents) {
-            made.push_back(templateLabel(*kind.design, request.lines, request.name));
+            addTemplate(job, request.lines, request.name);
         } else if (kind.design) {
             ui::Result<Input, QString> input = reading.front().get();
             reading.pop_front();
@@ -300,7 +284,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
                 messages.error(QStringLiteral("%1: %2").arg(shown, input.error()));
                 continue;
             }
-            made.push_back(templateLabel(*kind.design, input->entries, input->diskName));
+            addTemplate(job, input->entries, input->diskName);
             messages.progress(i, shortName,
                               count(input->entries.size(), QStringLiteral("entry"), QStringLiteral("entries")));
             if (!input->overflow.isEmpty())
@@ -308,7 +292,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
                                    .arg(shown, input->overflow)
                                    .arg(input->entries.size()));
         } else {
-            auto card = std::make_unique<designer::Design>();
+            auto card = std::make_unique<document::CardDocument>();
             const ui::Result<QStringList, QString> loaded = card->load(path, context.pictures());
             if (!loaded) {
                 ++failed;
@@ -318,17 +302,14 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
             messages.progress(i, shortName, count(card->txtamt, QStringLiteral("line"), QStringLiteral("lines")));
             for (const QString& note : loaded.value())
                 messages.error(QStringLiteral("%1: %2").arg(shown, note));
-            made.push_back(Made{nullptr, nullptr, std::move(card)});
+            job.add(std::move(card));
         }
     }
 
     QString outcome;
-    QList<const platform::Printable*> labels;
-    for (const Made& label : made)
-        labels.append(label.label());
-    if (!labels.isEmpty()) {
+    if (job.size() > 0) {
         try {
-            const output::Printed printed = output::print(labels, choice, destination, kind.caption, services);
+            const output::Printed printed = output::print(job.labels(), choice, destination, kind.caption, services);
             if (!printed.settingsProblem.isEmpty())
                 messages.error(printed.settingsProblem);
         } catch (const ui::Error& error) {
@@ -339,5 +320,5 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         messages.error(outcome);
     if (failed > 0)
         messages.error(QStringLiteral("%1 of %2 inputs failed").arg(failed).arg(inputs.size()));
-    return failed > 0 || labels.isEmpty() || !outcome.isEmpty() ? kBatchSomeFailed : kBatchAllMade;
+    return failed > 0 || job.size() == 0 || !outcome.isEmpty() ? kBatchSomeFailed : kBatchAllMade;
 }

@@ -8,9 +8,7 @@
 #include "output/Pipeline.h"
 #include "platform/Settings.h"
 #include "ui/Context.h"
-#include "templates/TemplateDesign.h"
-#include "templates/TemplateLabel.h"
-#include "templates/TemplateText.h"
+#include "document/TemplateDocument.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,11 +46,10 @@ int main(int argc, char** argv)
             QFile::encodeName(dir.filePath(QStringLiteral("disk%1.img").arg(i, 3, 10, QLatin1Char('0')))));
     std::FILE* quiet = std::fopen("/dev/null", "w");
 
-    // One label printed to a PDF file through the system printer.
-    templates::TemplateText text(templates::floppyLabel().fieldCount());
-    text.fill({QStringLiteral("[SUB]"), QStringLiteral("FILE001.TXT")});
-    text.setDiskName(1, QStringLiteral("DISK001"));
-    const templates::TemplateLabel label(text, templates::floppyLabel());
+    // One label printed to a PDF file as "Print" prints it.
+    document::TemplateDocument label(LabelKind::Floppy);
+    label.fill({QStringLiteral("[SUB]"), QStringLiteral("FILE001.TXT")});
+    label.setDiskName(1, QStringLiteral("DISK001"));
     ui::Context context(ui::Context::systemServices(),
                         std::make_unique<platform::Settings>(dir.filePath(QStringLiteral("settings.conf"))));
     const platform::Destination one{dir.filePath(QStringLiteral("one.pdf")), {}, output::defaultPlainPaper()};

@@ -6,7 +6,7 @@
 
 #include "BenchUtil.h"
 
-#include "designer/Card.h"
+#include "document/Card.h"
 #include "support/Harness.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ void open(Harness& h)
 double selectDrawFit(Harness& h, const QString& caption)
 {
     auto& preview = h.forms->CustomPre;
-    designer::Card& card = preview.card();
+    document::Card& card = preview.card();
     // Another line selected first, and a caption that differs from the last.
     preview.Label1_Click(1);
     const QString changed = card.line(0).Caption == caption ? caption.chopped(1) + QLatin1Char('#') : caption;
@@ -49,11 +49,11 @@ int main(int argc, char** argv)
     Harness h;
     open(h);
     const QString ordinary = QStringLiteral("Line 1 text.");
-    const QString longest(designer::kMaxCaptionLength, QLatin1Char('W'));
+    const QString longest(document::kMaxCaptionLength, QLatin1Char('W'));
     const auto result = bench::alternate(
         15, [&] { return selectDrawFit(h, ordinary); }, [&] { return selectDrawFit(h, longest); });
     std::printf("caption: a line of %d characters takes %.2f ms to select, draw and fit (a frame is 16.7 ms)\n",
-                designer::kMaxCaptionLength, result.subjectMs);
+                document::kMaxCaptionLength, result.subjectMs);
     bench::report("caption", result, 5);
     return 0;
 }

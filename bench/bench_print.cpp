@@ -6,8 +6,8 @@
 #include "app/Forms.h"
 #include "app/Startup.h"
 #include "output/Pipeline.h"
-#include "templates/TemplateLabel.h"
-#include "templates/TemplateDesign.h"
+#include "document/TemplateDocument.h"
+#include "document/TemplateDesign.h"
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
+void paintDirect(QPrinter& printer, const document::TemplateDesign& d)
 {
     QPainter p(&printer);
     const double s = printer.resolution() / 96.0;
@@ -31,7 +31,7 @@ void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
     for (const QRect& f : d.contentFields)
         p.drawText(ui::pxRect(f.x(), f.y(), f.width(), f.height()), Qt::AlignLeft | Qt::TextWordWrap,
                    QStringLiteral("Label1"));
-    p.setFont(templates::diskNameFont());
+    p.setFont(document::diskNameFont());
     p.drawText(ui::pxRect(d.diskName1.x(), d.diskName1.y(), d.diskName1.width(), d.diskName1.height()),
                Qt::AlignHCenter, QStringLiteral("Label2"));
     if (d.diskName0)
@@ -42,7 +42,7 @@ void paintDirect(QPrinter& printer, const templates::TemplateDesign& d)
     if (d.credit) {
         p.setFont(ui::defaultFont());
         p.drawText(ui::pxRect(d.credit->x(), d.credit->y(), d.credit->width(), d.credit->height()), Qt::AlignHCenter,
-                   templates::kCreditText);
+                   document::kCreditText);
     }
     for (const auto* lines : {&d.rules, &d.outline}) {
         for (const auto& l : *lines) {
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
             25, [&] { return bench::timeMs([&] { paintDirect(printer, t->labelDesign()); }); },
             [&] {
                 return bench::timeMs([&] {
-                    output::print({&t->label()}, stock::Choice(), context.printer().chosen(), t->design().caption,
+                    output::print({&t->text()}, stock::Choice(), context.printer().chosen(), t->design().caption,
                                   {context.printer(), context.settings()});
                 });
             });

@@ -1,6 +1,7 @@
 #include "designer/CardSurface.h"
 
-#include "designer/Design.h"
+#include "designer/Selection.h"
+#include "document/CardDocument.h"
 #include "ui/Units.h"
 
 #include <QMouseEvent>
@@ -8,17 +9,18 @@
 
 namespace designer {
 
-CardSurface::CardSurface(const Design& design, QWidget* parent) : QWidget(parent), design_(&design)
+CardSurface::CardSurface(const document::CardDocument& design, const Selection& selection, QWidget* parent)
+    : QWidget(parent), design_(&design), selection_(&selection)
 {
     setObjectName(QStringLiteral("card"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    const Card& card = design.card;
-    for (int i = 0; i < kLineCount; ++i)
+    const document::Card& card = design.card;
+    for (int i = 0; i < document::kLineCount; ++i)
         shown_.set(size_t(i), card.line(i).Visible);
-    connect(&card, &Card::lineChanged, this, &CardSurface::lineChanged);
-    connect(&card, &Card::backgroundChanged, this, qOverload<>(&QWidget::update));
-    connect(&design, &Design::framedChanged, this, &CardSurface::repaintLine);
+    connect(&card, &document::Card::lineChanged, this, &CardSurface::lineChanged);
+    connect(&card, &document::Card::backgroundChanged, this, qOverload<>(&QWidget::update));
+    connect(&selection, &Selection::framedChanged, this, &CardSurface::repaintLine);
 }
 
 QRect CardSurface::dirty(const QRectF& box)
@@ -48,7 +50,7 @@ void CardSurface::lineChanged(int index, const QRectF& before)
     }
 }
 
-int CardSurface::movingLine() const { return design_ && design_->moving ? design_->ind : -1; }
+int CardSurface::movingLine() const { return selection_ && selection_->moving ? selection_->ind : -1; }
 
 int CardSurface::lineAt(const QPointF& px) const
 {
@@ -65,7 +67,7 @@ void CardSurface::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRect(event->rect());
     painter.scale(ui::mmToPx(1), ui::mmToPx(1));
-    paint(*design_, painter, QRectF(QPointF(), design_->sizeMm()));
+    document::paint(*design_, painter, QRectF(QPointF(), design_->sizeMm()), selection_ ? selection_->framed() : -1);
 }
 
 void CardSurface::mousePressEvent(QMouseEvent* event)
@@ -108,7 +110,7 @@ void CardSurface::mouseMoveEvent(QMouseEvent* event)
     Q_EMIT mouseMoved(float(ui::pxToMm(event->position().x())), float(ui::pxToMm(event->position().y())));
 }
 
-int CardSurface::itemCount() const { return kLineCount; }
+int CardSurface::itemCount() const { return document::kLineCount; }
 bool CardSurface::itemShown(int item) const { return design_ && design_->card.line(item).Visible; }
 QString CardSurface::itemText(int item) const { return design_ ? design_->card.line(item).Caption : QString(); }
 QRect CardSurface::itemRect(int item) const { return design_ ? design_->card.boxPx(item).toAlignedRect() : QRect(); }

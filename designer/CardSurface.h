@@ -1,19 +1,22 @@
 #pragma once
 
-#include "designer/TextLine.h"
+#include "document/TextLine.h"
 #include "ui/PaintedItems.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <bitset>
 
+namespace document {
+class CardDocument;
+}
+
 namespace designer {
 
-class Card;
-class Design;
+class Selection;
 
-// The card of the designer's document on the screen, repainted where it
-// changes. Reports clicks, double-clicks and pointer movement in card
+// The card's document on the screen as the designer shows it (with the
+// selection's frame), repainted where it changes. Reports clicks, double-clicks and pointer movement in card
 // millimetres: on a line, the line's; elsewhere, the card's. A line that
 // follows the pointer lies beneath every other line, and pointer movement
 // over its own box is the card's, so that it follows in every direction
@@ -21,7 +24,7 @@ class Design;
 class CardSurface final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
-    CardSurface(const Design& design, QWidget* parent);
+    CardSurface(const document::CardDocument& design, const Selection& selection, QWidget* parent);
 
     int itemCount() const override;
     bool itemShown(int item) const override;
@@ -53,12 +56,13 @@ private:
     // The line following the pointer, or -1.
     int movingLine() const;
 
-    // The document lives for the whole run; a window released later than
-    // the forms forgets it.
-    QPointer<const Design> design_;
+    // The document and the selection live for the whole run; a window
+    // released later than the forms forgets them.
+    QPointer<const document::CardDocument> design_;
+    QPointer<const Selection> selection_;
     int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
     int clicked_ = -2;               // what the last click went to, the same way
-    std::bitset<kLineCount> shown_;  // as assistive technology was last told
+    std::bitset<document::kLineCount> shown_;  // as assistive technology was last told
 };
 
 }  // namespace designer

@@ -1,9 +1,10 @@
 #include "designer/CustomControl.h"
 
 #include "app/Forms.h"
-#include "designer/Card.h"
-#include "designer/Design.h"
-#include "designer/LabelFile.h"
+#include "document/Card.h"
+#include "designer/Selection.h"
+#include "document/CardDocument.h"
+#include "document/LabelFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Pictures.h"
 #include "ui/Controls.h"
@@ -75,7 +76,7 @@ QLineEdit* makeSizeBox(QWidget* parent, int top, const QString& name)
 
 void showSize(QLineEdit* edit, float mm)
 {
-    ui::TypingLimit::setWholeText(edit, designer::labelfile::formatSingle(mm));
+    ui::TypingLimit::setWholeText(edit, document::labelfile::formatSingle(mm));
     edit->setCursorPosition(0);
 }
 
@@ -94,12 +95,13 @@ CustomControl::CustomControl(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("CustomOp"),
                ui::WindowDesign{QStringLiteral("Custom Label Control"), 2985, 7650, false, 2805, 1740,
                                 ui::Frame::SizableNoControls}),
-      txtamt(forms.design.txtamt),
-      cardpc(forms.design.cardpc),
-      typ(forms.design.typ),
-      ind(forms.design.ind),
+      txtamt(forms.card().txtamt),
+      cardpc(forms.card().cardpc),
+      typ(forms.selection.typ),
+      ind(forms.selection.ind),
       forms_(forms),
-      design_(forms.design)
+      design_(forms.card()),
+      selection_(forms.selection)
 {
 }
 
@@ -159,7 +161,7 @@ void CustomControl::build(QWidget* client)
     c.Text4->setGeometry(ui::pxRect(120, 600, 2535, 525));
     c.Text4->setTabChangesFocus(true);
     c.Text4->setAccessibleName(QStringLiteral("Text"));
-    new ui::PlainTextLimit(c.Text4, kMaxCaptionLength);
+    new ui::PlainTextLimit(c.Text4, document::kMaxCaptionLength);
     QObject::connect(c.Text4, &QPlainTextEdit::textChanged, c.Text4, [this] { Text4_Change(); });
     c.Command2 = button(c.Frame2, QStringLiteral("Font Type:"), 120, 1320, 1095, 255, &CustomControl::Command2_Click);
     c.Text5 = makeEdit(c.Frame2, 1320, 1320, 1335, 285, QStringLiteral("Font Type"));
@@ -172,21 +174,21 @@ void CustomControl::build(QWidget* client)
     c.Command1 = button(client, QStringLiteral("Print Card"), 1560, 7320, 1335, 255, &CustomControl::Command1_Click);
     c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
 
-    QObject::connect(&design_, &Design::lineSelected, windowScope(), [this] { showSelection(); });
-    QObject::connect(&design_.card, &Card::sizeChanged, windowScope(), [this] { showCardSize(); });
+    QObject::connect(&selection_, &Selection::lineSelected, windowScope(), [this] { showSelection(); });
+    QObject::connect(&design_.card, &document::Card::sizeChanged, windowScope(), [this] { showCardSize(); });
     // Typing goes to line ind, so the box shows what it will change.
-    QObject::connect(&design_, &Design::loaded, windowScope(), [this] {
-        if (ind >= 0 && ind < kLineCount)
+    QObject::connect(&design_, &document::CardDocument::loaded, windowScope(), [this] {
+        if (ind >= 0 && ind < document::kLineCount)
             setText4(design_.card.line(ind).Caption);
     });
 }
 
-Card& CustomControl::card() { return forms_.CustomPre.card(); }
+document::Card& CustomControl::card() { return forms_.CustomPre.card(); }
 
 void CustomControl::Form_Load()
 {
     forms_.CustomPre.show();
-    for (int i = 0; i < kLineCount; ++i)
+    for (int i = 0; i < document::kLineCount; ++i)
         card().setVisible(i, false);
     showCardSize();
 }
@@ -196,7 +198,7 @@ void CustomControl::showSelection()
     auto& c = controls();
     setText4(card().line(ind).Caption);
     c.Frame3->setTitle(typ + QString::number(ind + 1) + QStringLiteral(" Navigation"));
-    c.Label4->setText(Design::kSelectedLine + QString::number(ind + 1));
+    c.Label4->setText(Selection::kSelectedLine + QString::number(ind + 1));
 }
 
 void CustomControl::showCardSize()
@@ -218,7 +220,7 @@ void CustomControl::Text4_Change()
     QString text = controls().Text4->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    if (ind < 0 || ind >= kLineCount)
+    if (ind < 0 || ind >= document::kLineCount)
         return;
     // The same text written back leaves the caption as it is, a lone CR too.
     if (text == captionToText4(card().line(ind).Caption))
@@ -246,7 +248,7 @@ void CustomControl::Command2_Click()
         return;
     }
     const platform::FontChoice& font = dialog.Font;
-    if (ind >= 0 && ind < kLineCount) {
+    if (ind >= 0 && ind < document::kLineCount) {
         card().setFontName(ind, font.name);
         card().setFontSize(ind, float(font.size));
         card().setFontBold(ind, font.bold);
@@ -257,7 +259,7 @@ void CustomControl::Command2_Click()
     }
     auto& c = controls();
     c.Text5->setText(font.name);
-    c.Text6->setText(designer::labelfile::formatSingle(float(font.size)));
+    c.Text6->setText(document::labelfile::formatSingle(float(font.size)));
     ui::setBaseColor(c.Text3, font.color);
 }
 
@@ -269,10 +271,10 @@ void CustomControl::Command3_Click()
     forms_.Tessera.show();
 }
 
-void CustomControl::Command5_Click() { design_.nudge(false, -1); }
-void CustomControl::Command6_Click() { design_.nudge(false, 1); }
-void CustomControl::Command7_Click() { design_.nudge(true, -1); }
-void CustomControl::Command8_Click() { design_.nudge(true, 1); }
+void CustomControl::Command5_Click() { selection_.nudge(design_.card, false, -1); }
+void CustomControl::Command6_Click() { selection_.nudge(design_.card, false, 1); }
+void CustomControl::Command7_Click() { selection_.nudge(design_.card, true, -1); }
+void CustomControl::Command8_Click() { selection_.nudge(design_.card, true, 1); }
 
 void CustomControl::Command9_Click()
 {

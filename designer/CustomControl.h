@@ -12,10 +12,14 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace document {
+class Card;
+class CardDocument;
+}  // namespace document
+
 namespace designer {
 
-class Card;
-class Design;
+class Selection;
 
 struct CustomControlControls {
     QGroupBox* Frame1 = nullptr;  // "Label Properties"
@@ -50,8 +54,8 @@ struct CustomControlControls {
     std::optional<ui::CommonDialog> CommonDialog1;
 };
 
-// The custom card designer's control panel: a view of the designer's
-// document, whose state it edits.
+// The custom card designer's control panel: a view of the card's document,
+// which it edits, and of what the preview selected.
 class CustomControl final : public ui::FormWith<CustomControlControls> {
 public:
     explicit CustomControl(Forms& forms);
@@ -60,7 +64,7 @@ public:
         QStringLiteral("Bitmap Files (*.bmp)|*.bmp|Jpeg Files(*.jpg)|*.jpg|Gif Files (*.gif)|*.gif");
     inline static const QString kLabelFilter = QStringLiteral("Tessera Files (*.lab)|*.lab");
 
-    // The document's state under the panel's names.
+    // The document's and the selection's state under the panel's names.
     qint16& txtamt;   // lines in use
     QString& cardpc;  // background picture path
     QString& typ;     // kind of the selected object
@@ -93,7 +97,7 @@ protected:
     void Form_Load() override;
 
 private:
-    Card& card();
+    document::Card& card();
     // The views of the document: the selected line, the card's size.
     void showSelection();
     void showCardSize();
@@ -102,7 +106,8 @@ private:
     bool chooseFile(bool (ui::CommonDialog::*show)(), const QString& filter);
 
     Forms& forms_;
-    Design& design_;
+    document::CardDocument& design_;
+    Selection& selection_;
 };
 
 }  // namespace designer

@@ -2,22 +2,32 @@
 
 #include "app/Forms.h"
 #include "designer/CardSurface.h"
-#include "designer/Design.h"
+#include "designer/Selection.h"
+#include "document/CardDocument.h"
 #include "ui/FormWindow.h"
 
 namespace designer {
+
+QSizeF PreviewImage::sizeMm() const { return card_.sizeMm(); }
+
+void PreviewImage::paint(QPainter& painter, const QRectF& mm) const
+{
+    document::paint(card_, painter, mm, selection_.framed());
+}
 
 CustomPreview::CustomPreview(Forms& forms)
     : FormWith(forms.registry, QStringLiteral("CustomPre"),
                ui::WindowDesign{QStringLiteral("Custom Label Preview"), 3885, 2535, false, 6090, 1770,
                                 ui::Frame::ToolNoControls}),
-      moving(forms.design.moving),
+      moving(forms.selection.moving),
       forms_(forms),
-      design_(forms.design)
+      design_(forms.card()),
+      selection_(forms.selection),
+      image_(design_, selection_)
 {
 }
 
-Card& CustomPreview::card()
+document::Card& CustomPreview::card()
 {
     use();
     return design_.card;
@@ -26,13 +36,13 @@ Card& CustomPreview::card()
 void CustomPreview::build(QWidget* client)
 {
     auto& c = makeControls();
-    c.surface = new CardSurface(design_, client);
+    c.surface = new CardSurface(design_, selection_, client);
     QObject::connect(c.surface, &CardSurface::lineClicked, c.surface, [this](int i) { Label1_Click(i); });
     QObject::connect(c.surface, &CardSurface::lineDoubleClicked, c.surface, [this](int i) { Label1_DblClick(i); });
     QObject::connect(c.surface, &CardSurface::cardClicked, c.surface, [this] { Form_Click(); });
     QObject::connect(c.surface, &CardSurface::mouseMoved, c.surface,
                      [this](float x, float y) { Form_MouseMove(x, y); });
-    QObject::connect(&design_.card, &Card::sizeChanged, windowScope(), [this] { applyCardSize(); });
+    QObject::connect(&design_.card, &document::Card::sizeChanged, windowScope(), [this] { applyCardSize(); });
     QObject::connect(frame(), &ui::FormWindow::resized, windowScope(), [this] { Form_Resize(); });
     applyCardSize();
 }
@@ -48,7 +58,7 @@ void CustomPreview::applyCardSize()
 void CustomPreview::Label1_Click(int Index)
 {
     forms_.CustomOp.use();
-    design_.selectLine(Index);
+    selection_.selectLine(Index);
 }
 
 void CustomPreview::Label1_DblClick(int)
@@ -61,12 +71,12 @@ void CustomPreview::Form_MouseMove(float X, float Y)
 {
     if (!moving)
         return;
-    const int i = design_.ind;
+    const int i = selection_.ind;
     design_.card.setTop(i, Y);
     design_.card.setLeft(i, X);
 }
 
-void CustomPreview::Form_Click() { design_.setFramed(-1); }
+void CustomPreview::Form_Click() { selection_.setFramed(-1); }
 
 void CustomPreview::Form_Resize()
 {

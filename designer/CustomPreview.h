@@ -1,20 +1,38 @@
 #pragma once
 
+#include "platform/Printable.h"
 #include "ui/FormWith.h"
 
 class Forms;
 
+namespace document {
+class Card;
+class CardDocument;
+}  // namespace document
+
 namespace designer {
 
-class Card;
 class CardSurface;
-class Design;
+class Selection;
+
+// The card as the preview shows it, the selected line's frame and all: what
+// "Print Card" prints.
+class PreviewImage final : public platform::Printable {
+public:
+    PreviewImage(const document::CardDocument& card, const Selection& selection) : card_(card), selection_(selection) {}
+    QSizeF sizeMm() const override;
+    void paint(QPainter& painter, const QRectF& mm) const override;
+
+private:
+    const document::CardDocument& card_;
+    const Selection& selection_;
+};
 
 struct CustomPreviewControls {
     CardSurface* surface = nullptr;
 };
 
-// The custom card at its real size: a view of the designer's document. The
+// The custom card at its real size: a view of the card's document. The
 // window's client area is the card; the window follows the card's size and
 // the card follows a window the user resized.
 class CustomPreview final : public ui::FormWith<CustomPreviewControls> {
@@ -22,11 +40,13 @@ public:
     explicit CustomPreview(Forms& forms);
 
     // While true, pointer movement over the card moves the selected line
-    // (the document's flag).
+    // (the selection's flag).
     bool& moving;
 
     // The card; using it creates the form (invisible) if needed.
-    Card& card();
+    document::Card& card();
+    // The card as this window shows it, whether or not the window exists.
+    const PreviewImage& image() const { return image_; }
 
     void Label1_Click(int Index);
     void Label1_DblClick(int Index);
@@ -43,7 +63,9 @@ private:
     void applyCardSize();
 
     Forms& forms_;
-    Design& design_;
+    document::CardDocument& design_;
+    Selection& selection_;
+    PreviewImage image_;
 };
 
 }  // namespace designer

@@ -2,7 +2,7 @@
 // failure, never crash, hang or leak; and a card it returns must write out
 // and read back.
 
-#include "designer/LabelFile.h"
+#include "document/LabelFile.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,16 +10,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    const auto result = designer::labelfile::read(bytes);
+    const auto result = document::labelfile::read(bytes);
     if (!result) {
-        const designer::labelfile::Failure& failure = result.error();
+        const document::labelfile::Failure& failure = result.error();
         if (failure.line < 1 || failure.value < 1 || failure.why.isEmpty())
             std::abort();
         return 0;
     }
-    const QByteArray written = designer::labelfile::write(result->card);
-    (void)designer::labelfile::problems(result->card);
-    if (!designer::labelfile::read(written))
+    const QByteArray written = document::labelfile::write(result->card);
+    (void)document::labelfile::problems(result->card);
+    if (!document::labelfile::read(written))
         std::abort();
     return 0;
 }

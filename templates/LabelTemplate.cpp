@@ -18,13 +18,18 @@ void TemplateField::setCaption(const QString& text) const
         text_.setDiskName(index_, text);
 }
 
-LabelTemplate::LabelTemplate(Forms& forms, const TemplateDesign& design)
-    : FormWith(forms.registry, design.formName,
-               ui::WindowDesign{design.caption, design.width, design.height, false, design.left, design.top,
-                                ui::Frame::Sizable}),
+namespace {
+ui::WindowDesign windowOf(const document::TemplateDesign& design)
+{
+    return ui::WindowDesign{design.caption, design.width,      design.height,     false,
+                            design.left,    design.top,        ui::Frame::Sizable};
+}
+}  // namespace
+
+LabelTemplate::LabelTemplate(Forms& forms, LabelKind kind)
+    : FormWith(forms.registry, labelKind(kind).design->formName, windowOf(*labelKind(kind).design)),
       forms_(forms),
-      design_(design),
-      text_(design.fieldCount())
+      text_(static_cast<document::TemplateDocument&>(forms.job(kind).document()))
 {
 }
 
@@ -35,7 +40,7 @@ void LabelTemplate::build(QWidget* client)
     palette.setColor(QPalette::Window, ui::color(ui::syscolor::Window));
     window()->setPalette(palette);
     client->setAutoFillBackground(true);
-    c.canvas = new TemplateCanvas(text_, design_, client);
+    c.canvas = new TemplateCanvas(text_, client);
     QObject::connect(c.canvas, &TemplateCanvas::contentClicked, c.canvas, [this](int index) { Label1_Click(index); });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "templates/TemplateDesign.h"
-#include "templates/TemplateLabel.h"
-#include "templates/TemplateText.h"
+#include "document/LabelKind.h"
+#include "document/TemplateDesign.h"
+#include "document/TemplateDocument.h"
 #include "ui/FormWith.h"
 
 class Forms;
@@ -18,32 +18,34 @@ struct TemplateControls {
 // A field of a template, addressed by its control array and index.
 class TemplateField {
 public:
-    TemplateField(TemplateText& text, bool content, int index) : text_(text), content_(content), index_(index) {}
+    TemplateField(document::TemplateDocument& text, bool content, int index)
+        : text_(text), content_(content), index_(index)
+    {
+    }
     QString caption() const;
     void setCaption(const QString& text) const;
 
 private:
-    TemplateText& text_;
+    document::TemplateDocument& text_;
     bool content_;
     int index_;
 };
 
-// One of the four label templates: the form whose client area is the label.
-// Its texts are a document it owns for the whole run; they go back to the
-// design texts when the window is unloaded.
+// One of the four label templates: the form whose client area is the label,
+// a view of its kind's document (the job's). The texts go back to the design
+// texts when the window is unloaded.
 class LabelTemplate final : public ui::FormWith<TemplateControls> {
 public:
-    LabelTemplate(Forms& forms, const TemplateDesign& design);
+    LabelTemplate(Forms& forms, LabelKind kind);
 
-    const TemplateDesign& labelDesign() const { return design_; }
-    // The texts, whether or not the window exists.
-    const TemplateText& text() const { return text_; }
-    TemplateText& text() { return text_; }
-    // The label the texts make on the design, as it prints.
-    const TemplateLabel& label() const { return label_; }
-    int fieldCount() const { return design_.fieldCount(); }
+    LabelKind kind() const { return text_.kind(); }
+    const document::TemplateDesign& labelDesign() const { return text_.design(); }
+    // The document, whether or not the window exists; it prints as it is.
+    const document::TemplateDocument& text() const { return text_; }
+    document::TemplateDocument& text() { return text_; }
+    int fieldCount() const { return labelDesign().fieldCount(); }
     bool hasContentField(int index) const { return index >= 0 && index < fieldCount(); }
-    bool hasDiskNameField(int index) const { return index == 1 || (index == 0 && design_.diskName0); }
+    bool hasDiskNameField(int index) const { return index == 1 || (index == 0 && labelDesign().diskName0); }
 
     // Content fields Label1(0..N) and disk-name fields Label2(0..1); the
     // index must exist on this template.
@@ -61,9 +63,7 @@ protected:
 
 private:
     Forms& forms_;
-    const TemplateDesign& design_;
-    TemplateText text_;
-    TemplateLabel label_{text_, design_};
+    document::TemplateDocument& text_;
 };
 
 }  // namespace templates

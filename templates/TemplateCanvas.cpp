@@ -1,7 +1,6 @@
 #include "templates/TemplateCanvas.h"
 
-#include "templates/TemplateLabel.h"
-#include "templates/TemplateText.h"
+#include "document/TemplateDocument.h"
 #include "ui/Units.h"
 
 #include <QMouseEvent>
@@ -15,16 +14,16 @@ QRect toPx(const QRect& twips) { return ui::pxRect(twips.x(), twips.y(), twips.w
 
 }  // namespace
 
-TemplateCanvas::TemplateCanvas(const TemplateText& text, const TemplateDesign& design, QWidget* parent)
-    : QWidget(parent), text_(&text), design_(design)
+TemplateCanvas::TemplateCanvas(const document::TemplateDocument& text, QWidget* parent)
+    : QWidget(parent), text_(&text), design_(text.design())
 {
     setObjectName(QStringLiteral("canvas"));
-    setGeometry(0, 0, ui::px(design.width), ui::px(design.height));
-    connect(&text, &TemplateText::contentChanged, this, [this](int index) {
+    setGeometry(0, 0, ui::px(design_.width), ui::px(design_.height));
+    connect(&text, &document::TemplateDocument::contentChanged, this, [this](int index) {
         update(toPx(design_.contentFields[index]));
         ui::notifyItemText(this, index);
     });
-    connect(&text, &TemplateText::diskNameChanged, this, [this](int index) {
+    connect(&text, &document::TemplateDocument::diskNameChanged, this, [this](int index) {
         update();
         ui::notifyItemText(this, design_.fieldCount() + (index == 1 ? 0 : 1));
     });
@@ -52,7 +51,7 @@ QString TemplateCanvas::itemText(int item) const { return text(itemKind(item), i
 QString TemplateCanvas::text(Item kind, int item) const
 {
     if (kind == Item::Credit)
-        return kCreditText;
+        return document::kCreditText;
     if (!text_)
         return {};
     switch (kind) {
@@ -96,7 +95,7 @@ void TemplateCanvas::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.scale(ui::mmToPx(1), ui::mmToPx(1));
-    paint(*text_, design_, painter, QRectF(QPointF(), sizeMm(design_)));
+    document::paint(*text_, painter, QRectF(QPointF(), document::sizeMm(design_)));
 }
 
 void TemplateCanvas::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "templates/TemplateDesign.h"
+#include "document/TemplateDesign.h"
+#include "document/TemplateDocument.h"
 #include "ui/PaintedItems.h"
 
 #include <QPointer>
@@ -8,7 +9,6 @@
 
 namespace templates {
 
-class TemplateText;
 
 // A template's label on the screen: its texts are the template's document,
 // which it follows. Only the content fields react to the mouse. Assistive
@@ -17,7 +17,7 @@ class TemplateText;
 class TemplateCanvas final : public QWidget, public ui::PaintedItems {
     Q_OBJECT
 public:
-    TemplateCanvas(const TemplateText& text, const TemplateDesign& design, QWidget* parent);
+    TemplateCanvas(const document::TemplateDocument& text, QWidget* parent);
 
     // The content field under a point in pixels, or -1.
     int contentFieldAt(const QPoint& point) const;
@@ -47,8 +47,8 @@ private:
 
     // The form's document, which lives for the whole run; a window released
     // later than the form forgets it.
-    QPointer<const TemplateText> text_;
-    const TemplateDesign& design_;
+    QPointer<const document::TemplateDocument> text_;
+    const document::TemplateDesign& design_;
     int pressed_ = -1;
 };
 

@@ -5,7 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
-#include "designer/Design.h"
+#include "document/CardDocument.h"
 #include "platform/Pictures.h"
 #include "output/Pipeline.h"
 #include "platform/Printer.h"
@@ -14,8 +14,8 @@
 #include "stock/ProductDatabase.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetGeometry.h"
-#include "templates/TemplateDesign.h"
-#include "templates/TemplateLabel.h"
+#include "document/TemplateDesign.h"
+#include "document/TemplateDocument.h"
 
 #include <QPrinter>
 #include <QScopeGuard>
@@ -83,7 +83,7 @@ struct Fields {
 };
 
 Fields printedFields(const QList<pdfprobe::Word>& words, const QRectF& box, double scale,
-                     const templates::TemplateDesign& design)
+                     const document::TemplateDesign& design)
 {
     Fields fields;
     fields.contents = QStringList(design.fieldCount(), QString());
@@ -145,8 +145,8 @@ class BatchTest : public QObject {
         QVERIFY(product);
         const QList<stock::Cell> cells = stock::cells(*product);
         QCOMPARE(cells.size(), 9);
-        const templates::TemplateDesign& design = templates::floppyLabel();
-        const QSizeF designMm = templates::sizeMm(design);
+        const document::TemplateDesign& design = document::floppyLabel();
+        const QSizeF designMm = document::sizeMm(design);
         QList<Fields> labels;
         for (int page = 1; page <= 4; ++page) {
             const QList<pdfprobe::Word> words = pdfprobe::words(pdf, page);
@@ -367,7 +367,7 @@ private Q_SLOTS:
         QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
                  qPrintable(nowhere.errors));
 
-        designer::Design design;
+        document::CardDocument design;
         platform::FilePictures pictures;
         QVERIFY(design.load(QFile::encodeName(card), pictures).ok());
         platform::SystemPrinter printer;

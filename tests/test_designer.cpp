@@ -20,7 +20,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-using designer::Card;
+using document::Card;
 using designer::CardSurface;
 
 namespace {
@@ -145,14 +145,14 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Line 1 Text"));
         QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #1"));
         QCOMPARE(panel(h).Frame3->title(), QStringLiteral("Text line #1 Navigation"));
-        QCOMPARE(h.forms->design.framed(), 0);
+        QCOMPARE(h.forms->selection.framed(), 0);
         QVERIFY(!h.forms->CustomPre.moving);
 
         // Line 2 lies at the corner; a double-click picks it up.
         doubleClick(h, inside(h, 1));
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(op.ind, qint16(1));
-        QCOMPARE(h.forms->design.framed(), 1);
+        QCOMPARE(h.forms->selection.framed(), 1);
 
         // It follows in every direction over the bare card and its own box.
         const QPoint path[] = {{40, 40}, {42, 40}, {42, 43}, {50, 48}, {38, 39}, {60, 70}};
@@ -171,7 +171,7 @@ private Q_SLOTS:
         doubleClick(h, over);
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(op.ind, qint16(0));
-        QCOMPARE(h.forms->design.framed(), 0);
+        QCOMPARE(h.forms->selection.framed(), 0);
         move(s, {150, 30});
         QCOMPARE(card(h).line(0).Left, mm(150));
         QCOMPARE(card(h).line(1).Left, mm(60));
@@ -181,14 +181,14 @@ private Q_SLOTS:
         // there lands on it: it drops there, selected.
         click(h, {13, 123});
         QVERIFY(!h.forms->CustomPre.moving);
-        QCOMPARE(h.forms->design.framed(), 0);
+        QCOMPARE(h.forms->selection.framed(), 0);
         QCOMPARE(card(h).line(0).Left, mm(13));
         move(s, {100, 20});
         QCOMPARE(card(h).line(0).Left, mm(13));
 
         // A click on the bare card removes the frame and keeps the selection.
         click(h, {200, 150});
-        QCOMPARE(h.forms->design.framed(), -1);
+        QCOMPARE(h.forms->selection.framed(), -1);
         QCOMPARE(op.ind, qint16(0));
     }
 
@@ -202,7 +202,7 @@ private Q_SLOTS:
         h.messages->answers = {6};
         h.forms->CustomOp.Command13_Click();
         click(h, {100, 100});
-        QCOMPARE(h.forms->design.framed(), -1);
+        QCOMPARE(h.forms->selection.framed(), -1);
         QVERIFY(h.forms->CustomPre.moving);
         QCOMPARE(card(h).line(0).Left, mm(100));
         QCOMPARE(card(h).line(0).Top, mm(100));
@@ -322,7 +322,7 @@ private Q_SLOTS:
         QCOMPARE(panel(h).Text1->text(), QStringLiteral("44.71458"));
         QCOMPARE(card(h).BackColor(), ui::syscolor::ButtonFace);
         for (int i = 0; i < 10; ++i) {
-            const designer::TextLine& l = card(h).line(i);
+            const document::TextLine& l = card(h).line(i);
             QCOMPARE(l.Caption, QStringLiteral("Line %1 text.").arg(i + 1));
             QCOMPARE(l.FontSize, 10.0f);
             QCOMPARE(l.Height, 3.44f);
@@ -366,7 +366,7 @@ private Q_SLOTS:
         h.dialogs->fontAnswers.push_back(font);
         op.Command2_Click();
         QCOMPARE(h.dialogs->fontFlags, QList<int>{0x103});
-        const designer::TextLine& l = card(h).line(0);
+        const document::TextLine& l = card(h).line(0);
         QCOMPARE(l.FontName, QStringLiteral("MS Serif"));
         QCOMPARE(l.FontSize, 8.25f);
         QVERIFY(l.FontBold && l.FontUnderline && !l.FontItalic && !l.FontStrikethru);
@@ -395,10 +395,10 @@ private Q_SLOTS:
         open(h);
         QPlainTextEdit* box = panel(h).Text4;
         // A paste keeps its first characters that fit; a line break counts as CR LF.
-        const QString paste = QStringLiteral("ab\ncd") + QString(designer::kMaxCaptionLength, QLatin1Char('x'));
+        const QString paste = QStringLiteral("ab\ncd") + QString(document::kMaxCaptionLength, QLatin1Char('x'));
         QGuiApplication::clipboard()->setText(paste);
         box->paste();
-        const QString atLimit = QStringLiteral("ab\r\ncd") + QString(designer::kMaxCaptionLength - 6, QLatin1Char('x'));
+        const QString atLimit = QStringLiteral("ab\r\ncd") + QString(document::kMaxCaptionLength - 6, QLatin1Char('x'));
         QCOMPARE(card(h).line(0).Caption, atLimit);
         // One undo takes back the whole paste.
         box->undo();

@@ -5,7 +5,7 @@
 #include "support/Harness.h"
 
 #include "designer/CardSurface.h"
-#include "designer/LabelFile.h"
+#include "document/LabelFile.h"
 #include "platform/ReplaceFile.h"
 #include "ui/SystemColors.h"
 
@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 using namespace designer;
+using namespace document;
 
 namespace {
 

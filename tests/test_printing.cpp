@@ -50,7 +50,7 @@ void makeBusyCard(Harness& h, bool pastEdges)
     h.pictures->images.insert(QStringLiteral("/pictures/busy.bmp"), picture);
     h.dialogs->openAnswers.push_back(QStringLiteral("/pictures/busy.bmp"));
     h.forms->CustomOp.Command12_Click();
-    designer::Card& card = h.forms->CustomPre.card();
+    document::Card& card = h.forms->CustomPre.card();
     card.setBackColor(ui::rgb(255, 255, 220));
     const QStringList captions = {QStringLiteral("Holiday photos"), QStringLiteral("Summer\r\nby the sea"),
                                   QStringLiteral("Disc 2 of 3"), QStringLiteral("Tessera")};
@@ -323,7 +323,7 @@ private Q_SLOTS:
         QCOMPARE(h.printer->jobs[0].title, QStringLiteral("CD Rom Sleeve"));
         // The whole outline is on the page, far corner too.
         QList<QLine> outline;
-        for (const templates::LineDesign& line : templates::cdSleeve().outline)
+        for (const document::LineDesign& line : document::cdSleeve().outline)
             outline.append(line.line);
         const QSizeF expected = pdfprobe::outlineSizeMm(outline, 2);
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdfprobe::saved(h.printer->jobs[0].pdf)));
@@ -380,7 +380,7 @@ private Q_SLOTS:
             makeBusyCard(h, false);
             client = h.forms->CustomPre.client();
         } else {
-            templates::LabelTemplate& t = (*h.forms).*labelKind(LabelKind(kind)).form;
+            templates::LabelTemplate& t = *h.forms->templateForm(LabelKind(kind));
             for (int i = 0; i < t.fieldCount(); i += 3)
                 t.Label1(i).setCaption(QStringLiteral("file number %1 with a name long enough to wrap").arg(i));
             t.setDiskName(QStringLiteral("Backup disk"));
@@ -440,7 +440,7 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
         makeBusyCard(h, true);
-        const QSizeF size = h.forms->design.sizeMm();
+        const QSizeF size = h.forms->card().sizeMm();
         h.forms->CustomOp.Command1_Click();
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();

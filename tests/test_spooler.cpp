@@ -187,7 +187,7 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
         h.forms->Tessera.Command7_Click();
-        designer::Card& card = h.forms->CustomPre.card();
+        document::Card& card = h.forms->CustomPre.card();
         card.setBackColor(ui::rgb(0, 0, 96));
         h.forms->CustomOp.Command9_Click();
         card.setCaption(0, QStringLiteral("Printed card"));

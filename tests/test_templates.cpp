@@ -3,7 +3,7 @@
 #include "support/Harness.h"
 
 #include "templates/TemplateCanvas.h"
-#include "templates/TemplateDesign.h"
+#include "document/TemplateDesign.h"
 #include "ui/Units.h"
 
 #include <QAccessible>
@@ -13,11 +13,11 @@
 #include <QRadioButton>
 #include <QtTest>
 
-using templates::TemplateDesign;
+using document::TemplateDesign;
 
 namespace {
 
-bool hasLine(const QList<templates::LineDesign>& lines, QLine line, int width)
+bool hasLine(const QList<document::LineDesign>& lines, QLine line, int width)
 {
     for (const auto& l : lines)
         if ((l.line == line || l.line == QLine(line.p2(), line.p1())) && l.widthPx == width)
@@ -46,18 +46,18 @@ private Q_SLOTS:
 
     void gridFormulasGiveTheDesignedFields()
     {
-        const TemplateDesign& floppy = templates::floppyLabel();
+        const TemplateDesign& floppy = document::floppyLabel();
         QCOMPARE(floppy.fieldCount(), 20);
         QCOMPARE(floppy.contentFields[0], QRect(600, 375, 1455, 135));
         QCOMPARE(floppy.contentFields[9], QRect(600, 375 + 240 * 9, 1455, 135));
         QCOMPARE(floppy.contentFields[10], QRect(2280, 375, 1455, 135));  // column 2 starts at index R
-        const TemplateDesign& zip = templates::zipLabel();
+        const TemplateDesign& zip = document::zipLabel();
         QCOMPARE(zip.contentFields[19], QRect(2040, 480 + 240 * 9, 1455, 135));
-        const TemplateDesign& sleeve = templates::zipSleeve();
+        const TemplateDesign& sleeve = document::zipSleeve();
         QCOMPARE(sleeve.fieldCount(), 26);
         QCOMPARE(sleeve.contentFields[13], QRect(3120, 720, 2295, 255));
         QCOMPARE(sleeve.contentFields[25], QRect(3120, 720 + 360 * 12, 2295, 255));
-        const TemplateDesign& cd = templates::cdSleeve();
+        const TemplateDesign& cd = document::cdSleeve();
         QCOMPARE(cd.fieldCount(), 45);
         QCOMPARE(cd.contentFields[14], QRect(720, 720 + 360 * 14, 2295, 255));
         QCOMPARE(cd.contentFields[15], QRect(3240, 720, 2295, 255));
@@ -67,22 +67,22 @@ private Q_SLOTS:
 
     void rulesAndOutlinesAsDesigned()
     {
-        const TemplateDesign& floppy = templates::floppyLabel();
+        const TemplateDesign& floppy = document::floppyLabel();
         QCOMPARE(floppy.rules.size(), 11 + 3);
         QVERIFY(hasLine(floppy.rules, QLine(480, 2775, 3720, 2775), 1));
         QVERIFY(hasLine(floppy.rules, QLine(2160, 375, 2160, 2775), 1));
         QVERIFY(hasLine(floppy.outline, QLine(4200, 3000, 4080, 3120), 2));
         QVERIFY(hasLine(floppy.outline, QLine(240, 3120, 4080, 3120), 2));
-        const TemplateDesign& zip = templates::zipLabel();
+        const TemplateDesign& zip = document::zipLabel();
         QVERIFY(hasLine(zip.rules, QLine(240, 480, 3480, 480), 1));
         QVERIFY(hasLine(zip.outline, QLine(120, 2880, 240, 3000), 2));
-        const TemplateDesign& sleeve = templates::zipSleeve();
+        const TemplateDesign& sleeve = document::zipSleeve();
         QCOMPARE(sleeve.rules.size(), 14 + 3);
         QVERIFY(hasLine(sleeve.rules, QLine(240, 5280, 5520, 5280), 1));
         QVERIFY(hasLine(sleeve.outline, QLine(120, 6120, 5640, 6120), 2));
         QCOMPARE(*sleeve.picture, QRect(120, 5760, 4620, 360));
         QCOMPARE(*sleeve.diskName0, QRect(1200, 5760, 4215, 255));
-        const TemplateDesign& cd = templates::cdSleeve();
+        const TemplateDesign& cd = document::cdSleeve();
         QCOMPARE(cd.rules.size(), 16 + 4);
         QVERIFY(hasLine(cd.rules, QLine(5640, 600, 5640, 6000), 1));
         QVERIFY(hasLine(cd.outline, QLine(8280, 120, 8280, 6720), 2));
@@ -92,7 +92,7 @@ private Q_SLOTS:
 
     void creditSitsBetweenTheClosingRuleAndTheBottom()
     {
-        for (const TemplateDesign* d : {&templates::floppyLabel(), &templates::zipSleeve(), &templates::cdSleeve()}) {
+        for (const TemplateDesign* d : {&document::floppyLabel(), &document::zipSleeve(), &document::cdSleeve()}) {
             const int closingRule = d->rules[d->rows].line.y1();
             int bottom = 0;
             for (const auto& l : d->outline)
@@ -276,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(field->rect(), QRect(canvas->mapToGlobal(r.topLeft()), r.size()));
         QCOMPARE(iface->child(26)->text(QAccessible::Name), QStringLiteral("Backup 7"));
         QCOMPARE(iface->child(27)->text(QAccessible::Name), QStringLiteral("Backup 7"));
-        QCOMPARE(iface->child(28)->text(QAccessible::Name), templates::kCreditText);
+        QCOMPARE(iface->child(28)->text(QAccessible::Name), document::kCreditText);
         QVERIFY(!iface->child(26)->actionInterface());
         // Pressing a field does what a click does; texts follow the fields.
         field->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

@@ -42,10 +42,10 @@ PrintManager::Printed PrintManager::printed()
 {
     if (forms_.Tessera.disktype == LabelKind::Custom) {
         forms_.CustomPre.use();
-        return {&forms_.design, forms_.CustomPre.design().caption};
+        return {&forms_.CustomPre.image(), forms_.CustomPre.design().caption};
     }
     if (const templates::LabelTemplate* label = forms_.templateOfJob())
-        return {&label->label(), label->design().caption};
+        return {&label->text(), label->design().caption};
     return {};
 }
 
@@ -79,7 +79,8 @@ void PrintManager::Command1_Click()
             form->unload();
         forms_.CustomPre.unload();
         forms_.CustomOp.unload();
-        forms_.design.reset();
+        forms_.card().reset();
+        forms_.selection.clear();
         forms_.Tessera.show();
     } catch (const ui::Error& error) {
         // A cancelled dialog is silent; a printer that failed gets the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "designer/TextLine.h"
+#include "document/TextLine.h"
 
 #include <QFont>
 #include <QImage>
@@ -9,7 +9,7 @@
 #include <QSize>
 #include <array>
 
-namespace designer {
+namespace document {
 
 // The custom card, free of widgets: its outer size in twips, background
 // colour and picture, and its ten text lines. The preview draws it, the
@@ -104,4 +104,4 @@ private:
     std::array<TextLine, kLineCount> lines_;
 };
 
-}  // namespace designer
+}  // namespace document

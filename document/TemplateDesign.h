@@ -8,7 +8,7 @@
 
 // The four label designs, in twips relative to the client area. What the
 // template shows is what it prints, so these numbers are the printed label.
-namespace templates {
+namespace document {
 
 struct LineDesign {
     QLine line;
@@ -46,4 +46,4 @@ const TemplateDesign& cdSleeve();
 
 inline const QString kCreditText = QStringLiteral("Made with Tessera");
 
-}  // namespace templates
+}  // namespace document

@@ -1,6 +1,6 @@
-#include "designer/Design.h"
+#include "document/CardDocument.h"
 
-#include "designer/LabelFile.h"
+#include "document/LabelFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
 #include "platform/ReplaceFile.h"
@@ -15,31 +15,9 @@
 #include <QFileInfo>
 #include <QPainter>
 
-namespace designer {
+namespace document {
 
-void Design::setFramed(int index)
-{
-    if (framed_ == index)
-        return;
-    const int before = framed_;
-    framed_ = index;
-    for (int i : {before, index}) {
-        if (i >= 0 && i < kLineCount)
-            Q_EMIT framedChanged(i);
-    }
-}
-
-void Design::selectLine(int index)
-{
-    if (moving)
-        moving = false;
-    typ = kSelectedLine;
-    ind = qint16(index);
-    Q_EMIT lineSelected();
-    setFramed(index);
-}
-
-void Design::addLine()
+void CardDocument::addLine()
 {
     if (full())
         return;
@@ -49,18 +27,7 @@ void Design::addLine()
     ++txtamt;
 }
 
-void Design::nudge(bool left, float step)
-{
-    if (typ != kSelectedLine || ind < 0 || ind >= kLineCount)
-        return;
-    const TextLine& line = card.line(ind);
-    if (left)
-        card.setLeft(ind, line.Left + step);
-    else
-        card.setTop(ind, line.Top + step);
-}
-
-void Design::clear()
+void CardDocument::clear()
 {
     txtamt = 0;
     card.setHeight(Card::kDesignHeight);
@@ -78,24 +45,27 @@ void Design::clear()
     }
 }
 
-void Design::reset()
+void CardDocument::reset()
 {
     card.reset();
-    setFramed(-1);
     txtamt = 0;
     cardpc.clear();
-    typ.clear();
-    ind = 0;
-    moving = false;
 }
 
-QSizeF Design::sizeMm() const
+std::unique_ptr<Document> CardDocument::copy() const
+{
+    auto out = std::make_unique<CardDocument>();
+    out->apply(values(), card.picture());
+    return out;
+}
+
+QSizeF CardDocument::sizeMm() const
 {
     const QSize size = card.clientSize();
     return QSizeF(ui::pxToMm(size.width()), ui::pxToMm(size.height()));
 }
 
-void Design::paint(QPainter& painter, const QRectF& mm) const { designer::paint(*this, painter, mm); }
+void CardDocument::paint(QPainter& painter, const QRectF& mm) const { document::paint(*this, painter, mm); }
 
 namespace {
 // What may change of a line's pixels: glyphs reach a little past their box
@@ -103,7 +73,7 @@ namespace {
 QRectF inked(const QRectF& box) { return box.adjusted(-4, -4, 4, 4); }
 }  // namespace
 
-void paint(const Design& design, QPainter& painter, const QRectF& mm)
+void paint(const CardDocument& design, QPainter& painter, const QRectF& mm, int framed)
 {
     const Card& card = design.card;
     painter.save();
@@ -133,7 +103,7 @@ void paint(const Design& design, QPainter& painter, const QRectF& mm)
             y += metrics.lineSpacing();
         }
         painter.restore();
-        if (design.framed() == i) {
+        if (framed == i) {
             painter.setPen(QPen(ui::color(ui::syscolor::WindowText), 1));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -142,7 +112,7 @@ void paint(const Design& design, QPainter& painter, const QRectF& mm)
     painter.restore();
 }
 
-labelfile::CardValues Design::values() const
+labelfile::CardValues CardDocument::values() const
 {
     labelfile::CardValues values;
     values.txtamt = txtamt;
@@ -155,14 +125,14 @@ labelfile::CardValues Design::values() const
     return values;
 }
 
-QStringList Design::saveProblems() const { return labelfile::problems(values()); }
+QStringList CardDocument::saveProblems() const { return labelfile::problems(values()); }
 
-ui::Result<void, QString> Design::save(const QString& path) const
+ui::Result<void, QString> CardDocument::save(const QString& path) const
 {
     return platform::replaceFile(path, labelfile::write(values()));
 }
 
-ui::Result<QStringList, QString> Design::load(const QByteArray& nativePath, platform::Pictures& pictures)
+ui::Result<QStringList, QString> CardDocument::load(const QByteArray& nativePath, platform::Pictures& pictures)
 {
     const QString path = platform::displayName(nativePath);
     // Everything is read and checked before anything is applied.
@@ -208,18 +178,23 @@ ui::Result<QStringList, QString> Design::load(const QByteArray& nativePath, plat
         }
     }
 
+    // The path as the file has it, so a save writes it back unchanged; a
+    // picture that could not be loaded keeps its path too.
+    apply(values, picture);
+    Q_EMIT loaded();
+    return notes;
+}
+
+void CardDocument::apply(const labelfile::CardValues& values, const QImage& picture)
+{
     txtamt = values.txtamt;
     card.setHeight(values.Height);
     card.setWidth(values.Width);
     card.setBackColor(values.BackColor);
     card.setPicture(picture);
-    // The path as the file has it, so a save writes it back unchanged; a
-    // picture that could not be loaded keeps its path too.
     cardpc = values.cardpc;
     for (int i = 0; i < kLineCount; ++i)
         card.assignLine(i, values.lines[size_t(i)]);
-    Q_EMIT loaded();
-    return notes;
 }
 
-}  // namespace designer
+}  // namespace document

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "designer/TextLine.h"
+#include "document/TextLine.h"
 #include "ui/FontSize.h"
 #include "ui/Result.h"
 
@@ -13,7 +13,7 @@
 // The label file: a whole custom card as 135 values, one per line, each
 // followed by CR LF, in Windows-1252. The codec only turns a card's values
 // into bytes and bytes into values; it touches no file and no widget.
-namespace designer::labelfile {
+namespace document::labelfile {
 
 constexpr int kValueCount = 5 + 13 * kLineCount;  // 135
 // The largest font size a file may set, in points.
@@ -78,4 +78,4 @@ QString formatSingle(float value);
 QString escapeCaption(const QString& caption);
 QString unescapeCaption(const QString& stored);
 
-}  // namespace designer::labelfile
+}  // namespace document::labelfile

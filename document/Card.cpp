@@ -1,4 +1,4 @@
-#include "designer/Card.h"
+#include "document/Card.h"
 
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace designer {
+namespace document {
 
 namespace {
 int clientPixels(float outerTwips, int frameTwips)
@@ -194,4 +194,4 @@ void Card::assignLine(int index, const TextLine& l)
     setVisible(index, l.Visible);
 }
 
-}  // namespace designer
+}  // namespace document

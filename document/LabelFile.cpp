@@ -1,4 +1,4 @@
-#include "designer/LabelFile.h"
+#include "document/LabelFile.h"
 
 #include "ui/ColorValue.h"
 
@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace designer::labelfile {
+namespace document::labelfile {
 
 namespace {
 
@@ -520,4 +520,4 @@ ui::Result<ReadCard, Failure> read(const QByteArray& bytes)
     return ReadCard{card, cut};
 }
 
-}  // namespace designer::labelfile
+}  // namespace document::labelfile

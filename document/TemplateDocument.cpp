@@ -1,15 +1,65 @@
-#include "templates/TemplateLabel.h"
+#include "document/TemplateDocument.h"
 
-#include "templates/TemplateText.h"
 #include "ui/Fonts.h"
 #include "ui/Painting.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QPainter>
 
-namespace templates {
+namespace document {
+
+TemplateDocument::TemplateDocument(LabelKind kind) : kind_(kind), design_(*labelKind(kind).design)
+{
+    for (int i = 0; i < design_.fieldCount(); ++i)
+        content_.append(kContentDesign);
+    diskName_[0] = diskName_[1] = kDiskNameDesign;
+}
+
+void TemplateDocument::setContent(int index, const QString& text)
+{
+    if (index < 0 || index >= content_.size() || content_[index] == text)
+        return;
+    content_[index] = text;
+    Q_EMIT contentChanged(index);
+}
+
+void TemplateDocument::fill(const QStringList& entries)
+{
+    for (int i = 0; i < fieldCount(); ++i)
+        setContent(i, entries.value(i));
+}
+
+void TemplateDocument::setDiskName(int index, const QString& text)
+{
+    if ((index != 0 && index != 1) || diskName_[index] == text)
+        return;
+    diskName_[index] = text;
+    Q_EMIT diskNameChanged(index);
+}
+
+void TemplateDocument::reset()
+{
+    for (int i = 0; i < fieldCount(); ++i)
+        setContent(i, kContentDesign);
+    setDiskName(0, kDiskNameDesign);
+    setDiskName(1, kDiskNameDesign);
+}
+
+std::unique_ptr<Document> TemplateDocument::copy() const
+{
+    auto out = std::make_unique<TemplateDocument>(kind_);
+    out->content_ = content_;
+    out->diskName_[0] = diskName_[0];
+    out->diskName_[1] = diskName_[1];
+    return out;
+}
+
+QSizeF TemplateDocument::sizeMm() const { return document::sizeMm(design_); }
+
+void TemplateDocument::paint(QPainter& painter, const QRectF& mm) const { document::paint(*this, painter, mm); }
 
 namespace {
 
@@ -37,10 +87,12 @@ void paintLines(QPainter& painter, const QList<LineDesign>& lines)
     }
 }
 
-// A design's built-in picture, decoded once.
-const QImage& picture(const QString& resource)
+// A design's built-in picture, decoded once; printing may paint on a worker.
+QImage picture(const QString& resource)
 {
+    static QMutex mutex;
     static QHash<QString, QImage> pictures;
+    const QMutexLocker lock(&mutex);
     auto found = pictures.find(resource);
     if (found == pictures.end())
         found = pictures.insert(resource, QImage(resource));
@@ -56,8 +108,9 @@ QSizeF sizeMm(const TemplateDesign& design)
 
 QFont diskNameFont() { return ui::designFont(ui::fontname::SansSerif, 12, true); }
 
-void paint(const TemplateText& text, const TemplateDesign& design, QPainter& painter, const QRectF& mm)
+void paint(const TemplateDocument& text, QPainter& painter, const QRectF& mm)
 {
+    const TemplateDesign& design = text.design();
     painter.save();
     ui::paintDesignPixels(painter, mm, sizeMm(design));
     painter.fillRect(QRect(0, 0, ui::px(design.width), ui::px(design.height)), ui::color(ui::syscolor::Window));
@@ -78,4 +131,4 @@ void paint(const TemplateText& text, const TemplateDesign& design, QPainter& pai
     painter.restore();
 }
 
-}  // namespace templates
+}  // namespace document

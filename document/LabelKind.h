@@ -2,32 +2,32 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 
-class Forms;
-namespace templates {
-class LabelTemplate;
+namespace document {
+class Document;
 struct TemplateDesign;
-}  // namespace templates
+}  // namespace document
 
 // The kind of label a job makes. None until the first job chooses one.
 enum class LabelKind { None, Floppy, ZipLabel, ZipSleeve, Cd, Custom };
 
 // What belongs to a kind of label: everything that tells the kinds apart
-// reads this table.
+// reads this table. A new kind is a row, a design (or a document of its
+// own) and a form that shows it.
 struct LabelKindRow {
     LabelKind kind;
-    QString disktype;                         // the job state's text for it
-    const templates::TemplateDesign* design;  // none for the custom card
-    QString caption;                          // its button on the main menu
-    // The template that shows and prints it; none for the custom card,
-    // which the designer shows and prints.
-    templates::LabelTemplate Forms::*form;
+    QString disktype;                        // the job state's text for it
+    const document::TemplateDesign* design;  // none for the custom card
+    QString caption;                         // its button on the main menu
     // The command-line option that makes it without a window, and its one
     // line of help; none for None.
     QString option;
     QString optionHelp;
     // Whether it may go on round label stock, losing its corners.
     bool roundLabelsAllowed = false;
+    // A new label of this kind, as its form first shows it; none for None.
+    std::unique_ptr<document::Document> (*make)(LabelKind kind) = nullptr;
 };
 
 // One row per kind, in the order of LabelKind.

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace designer {
+namespace document {
 
 // One text line of the custom card: the thirteen fields a label file stores,
 // in the file's order. Positions and sizes are millimetres from the card's
@@ -57,4 +57,4 @@ constexpr int kMaxCardHeight = kFrameHeightTwips + kMaxClientPixels * ui::kTwips
 constexpr int kMinCardWidth = kFrameWidthTwips;
 constexpr int kMaxCardWidth = kFrameWidthTwips + kMaxClientPixels * ui::kTwipsPerPixel;  // 491625
 
-}  // namespace designer
+}  // namespace document

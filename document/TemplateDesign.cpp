@@ -1,9 +1,9 @@
-#include "templates/TemplateDesign.h"
+#include "document/TemplateDesign.h"
 
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
 
-namespace templates {
+namespace document {
 
 namespace {
 
@@ -173,4 +173,4 @@ const TemplateDesign& cdSleeve()
     return d;
 }
 
-}  // namespace templates
+}  // namespace document
