@@ -54,7 +54,10 @@ void Forms::hideWizardButPrintManager()
     }
 }
 
-document::CardDocument& Forms::card() { return static_cast<document::CardDocument&>(job(LabelKind::Custom).document()); }
+document::CardDocument& Forms::card()
+{
+    return static_cast<document::CardDocument&>(job(LabelKind::Custom).document());
+}
 
 templates::LabelTemplate* Forms::templateForm(LabelKind kind)
 {

@@ -7,6 +7,7 @@
 #include "output/Pipeline.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
+#include "stock/ProductCatalog.h"
 #include "stock/ProductChoice.h"
 #include "templates/AutomaticContents.h"
 #include "ui/Context.h"
@@ -203,10 +204,10 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     choice.fit = request.fit.value_or(stock::Fit::ShrinkToFit);
     choice.outline = request.outline;
     if (!request.stock.isEmpty()) {
-        const stock::ProductDatabase database =
-            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::ProductCatalog::Database database =
+            stock::ProductCatalog::read(stock::ProductDatabase::Sources::standard()).get();
         ui::Result<stock::Product, QString> product =
-            stock::chooseProduct(database, request.stock, kind.roundLabelsAllowed, roundKinds());
+            stock::chooseProduct(*database, request.stock, kind.roundLabelsAllowed, roundKinds());
         if (!product) {
             messages.error(product.error());
             return kBatchUsageError;
@@ -231,8 +232,8 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         const QString shown = platform::displayName(*request.pdf);
         destination.pdfFile = QFile::decodeName(*request.pdf);
         if (QFile::encodeName(destination.pdfFile) != *request.pdf) {
-            messages.error(QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding")
-                               .arg(shown));
+            messages.error(
+                QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding").arg(shown));
             return kBatchSomeFailed;
         }
         if (isAnInput(*request.pdf, request.inputs)) {

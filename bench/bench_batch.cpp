@@ -62,7 +62,9 @@ int main(int argc, char** argv)
             return bench::timeMs(
                 [&] { output::print({&label}, stock::Choice(), one, QStringLiteral("1.44MB Disk Label"), services); });
         },
-        [&] { return bench::timeMs([&] { ok = runBatch(request, context, quiet) == kBatchAllMade && ok; }) / kImages; });
+        [&] {
+            return bench::timeMs([&] { ok = runBatch(request, context, quiet) == kBatchAllMade && ok; }) / kImages;
+        });
     std::fclose(quiet);
     if (!ok) {
         std::fprintf(stderr, "bench_batch: the run failed\n");

@@ -60,8 +60,8 @@ private:
     // released later than the forms forgets them.
     QPointer<const document::CardDocument> design_;
     QPointer<const Selection> selection_;
-    int pressed_ = -2;               // line pressed, -1 the bare card, -2 nothing
-    int clicked_ = -2;               // what the last click went to, the same way
+    int pressed_ = -2;                         // line pressed, -1 the bare card, -2 nothing
+    int clicked_ = -2;                         // what the last click went to, the same way
     std::bitset<document::kLineCount> shown_;  // as assistive technology was last told
 };
 

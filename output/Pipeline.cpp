@@ -32,8 +32,7 @@ ui::Error asPrinterError(const ui::Error& error)
 
 ui::Error fileError(const QString& path, const QString& why)
 {
-    return ui::Error::of(ui::Error::PathFileAccess,
-                         QStringLiteral("%1 could not be written: %2.").arg(path, why));
+    return ui::Error::of(ui::Error::PathFileAccess, QStringLiteral("%1 could not be written: %2.").arg(path, why));
 }
 
 // The document, made in memory.
@@ -92,8 +91,8 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
 {
     checkDestination(destination, services);
     const bool onSheets = choice.product && !destination.toFile();
-    choice.calibration =
-        onSheets ? stock::loadCalibration(services.settings, QString::fromLocal8Bit(destination.queue)) : stock::Calibration();
+    choice.calibration = onSheets ? stock::loadCalibration(services.settings, QString::fromLocal8Bit(destination.queue))
+                                  : stock::Calibration();
     stock::SheetMemory memory(services.settings);
     if (onSheets && choice.usedWhenChosen) {
         if (const std::optional<stock::PrintRun> run = choice.run()) {
@@ -110,9 +109,8 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
 
     const QPageLayout layout = stock::pageLayoutFor(choice).value_or(destination.plainPaper);
     Printed printed;
-    const QByteArray pdf = render(layout, title, [&](QPagedPaintDevice& device) {
-        printed.cells = stock::paintSheets(device, labels, choice);
-    });
+    const QByteArray pdf = render(
+        layout, title, [&](QPagedPaintDevice& device) { printed.cells = stock::paintSheets(device, labels, choice); });
     deliver(pdf, layout, destination, title, services);
     if (onSheets && printed.cells.product && printed.cells.run &&
         !memory.recordPrint(*printed.cells.product, *printed.cells.run))
@@ -151,8 +149,9 @@ QString pdfTargetProblem(const QString& path)
         return error.description;
     }
     return start.startsWith("%PDF") ? QString()
-                                    : QStringLiteral("a file of that name is there and it is not a PDF file, so it is "
-                                                     "not replaced");
+                                    : QStringLiteral(
+                                          "a file of that name is there and it is not a PDF file, so it is "
+                                          "not replaced");
 }
 
 QPageLayout defaultPlainPaper()

@@ -40,8 +40,7 @@ public:
     // Hands `pdf` to `queue` as one job named `title`, printed unscaled on
     // the paper `media` names (a page size key, or empty for the queue's
     // own). Raises Error 482 when the queue does not take it.
-    virtual void submit(const QByteArray& queue, const QByteArray& pdf, const QString& media,
-                        const QString& title) = 0;
+    virtual void submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title) = 0;
 };
 
 // CUPS, through libcups.

@@ -31,12 +31,12 @@ QByteArray ScriptedPrinter::defaultQueue() { return queues.value(0); }
 void ScriptedPrinter::checkQueue(const QByteArray& queue)
 {
     if (!queues.contains(queue))
-        throw ui::Error::of(ui::Error::PrinterError,
-                            QStringLiteral("Printer error: printer \"%1\" not found").arg(QString::fromLocal8Bit(queue)));
+        throw ui::Error::of(
+            ui::Error::PrinterError,
+            QStringLiteral("Printer error: printer \"%1\" not found").arg(QString::fromLocal8Bit(queue)));
 }
 
-void ScriptedPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media,
-                             const QString& title)
+void ScriptedPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title)
 {
     if (failWith) {
         const ui::Error error = *failWith;

@@ -57,7 +57,8 @@ QString refusal(const QString& path)
     if (target.st_uid != ::geteuid())
         return what + QStringLiteral("another user's file");
     if (qint64(target.st_size) > Settings::kMaxFileBytes)
-        return what + QStringLiteral("larger than %1 MB, far more than settings take").arg(Settings::kMaxFileBytes >> 20);
+        return what +
+               QStringLiteral("larger than %1 MB, far more than settings take").arg(Settings::kMaxFileBytes >> 20);
     return {};
 }
 

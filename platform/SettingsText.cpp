@@ -60,7 +60,8 @@ QString unescapedKey(QByteArrayView bytes)
             digits = 4;
         }
         bool ok = false;
-        const ushort value = first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
+        const ushort value =
+            first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
         if (!ok) {
             out += u'%';
             ++i;
@@ -91,7 +92,10 @@ void appendEscaped(const QString& text, QByteArray& out)
         }
         escapeNextIfHex = false;
         switch (c) {
-        case u'\0': out += "\\0"; escapeNextIfHex = true; break;
+        case u'\0':
+            out += "\\0";
+            escapeNextIfHex = true;
+            break;
         case u'\a': out += "\\a"; break;
         case u'\b': out += "\\b"; break;
         case u'\f': out += "\\f"; break;
@@ -138,8 +142,8 @@ struct Decoded {
 
 Decoded decode(QByteArrayView raw)
 {
-    static constexpr char kEscapes[][2] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},
-                                           {'r', '\r'}, {'t', '\t'}, {'v', '\v'}, {'"', '"'},
+    static constexpr char kEscapes[][2] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
+                                           {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
                                            {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
     Decoded d;
     bool inQuotes = false;
@@ -182,7 +186,8 @@ Decoded decode(QByteArrayView raw)
                     char h = raw[i];
                     if (isHex && h >= 'a')
                         h = char(h - ('a' - 'A'));
-                    const bool digit = isHex ? ((h >= '0' && h <= '9') || (h >= 'A' && h <= 'F')) : (h >= '0' && h <= '7');
+                    const bool digit =
+                        isHex ? ((h >= '0' && h <= '9') || (h >= 'A' && h <= 'F')) : (h >= '0' && h <= '7');
                     if (!digit)
                         break;
                     const char32_t value = h <= '9' ? char32_t(h - '0') : char32_t(h - 'A' + 10);

@@ -21,8 +21,8 @@ void TemplateField::setCaption(const QString& text) const
 namespace {
 ui::WindowDesign windowOf(const document::TemplateDesign& design)
 {
-    return ui::WindowDesign{design.caption, design.width,      design.height,     false,
-                            design.left,    design.top,        ui::Frame::Sizable};
+    return ui::WindowDesign{design.caption, design.width, design.height,     false,
+                            design.left,    design.top,   ui::Frame::Sizable};
 }
 }  // namespace
 

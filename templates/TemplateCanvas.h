@@ -9,7 +9,6 @@
 
 namespace templates {
 
-
 // A template's label on the screen: its texts are the template's document,
 // which it follows. Only the content fields react to the mouse. Assistive
 // technology sees the content fields (which can be pressed), the disk-name

@@ -219,7 +219,8 @@ private Q_SLOTS:
         const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(product);
         const QRectF cell = stock::cells(*product)[1].rect;
-        const QRectF expected(cell.topLeft() / stock::kPointsPerMm + QPointF(2, -1.5), cell.size() / stock::kPointsPerMm);
+        const QRectF expected(cell.topLeft() / stock::kPointsPerMm + QPointF(2, -1.5),
+                              cell.size() / stock::kPointsPerMm);
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job), expected.adjusted(-3, -3, 3, 3));
         QVERIFY2(qAbs(ink.left() - expected.left()) < 0.15 && qAbs(ink.top() - expected.top()) < 0.15,
                  qPrintable(QStringLiteral("ink at %1, %2 mm, the calibrated cell at %3, %4 mm")
@@ -338,8 +339,8 @@ private Q_SLOTS:
     void anEarlierPdfIsReplacedWholeOrNotAtAll()
     {
         QTemporaryDir dir;
-        QVERIFY(
-            sh(dir.path(), QStringLiteral("echo %PDF-before > out.pdf && echo junk > junk.img && mkdir folder")).isEmpty());
+        QVERIFY(sh(dir.path(), QStringLiteral("echo %PDF-before > out.pdf && echo junk > junk.img && mkdir folder"))
+                    .isEmpty());
         const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
@@ -374,7 +375,8 @@ private Q_SLOTS:
         printer.device().setOutputFormat(QPrinter::PdfFormat);
         printer.device().setOutputFileName(dir.filePath(QStringLiteral("designer.pdf")));
         platform::Settings settings(dir.filePath(QStringLiteral("settings.conf")));
-        output::print({&design}, stock::Choice(), printer.chosen(), QStringLiteral("Custom Label"), {printer, settings});
+        output::print({&design}, stock::Choice(), printer.chosen(), QStringLiteral("Custom Label"),
+                      {printer, settings});
 
         const QRectF batch = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("card.pdf"))));
         const QRectF designer = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("designer.pdf"))));

@@ -20,8 +20,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
-using document::Card;
 using designer::CardSurface;
+using document::Card;
 
 namespace {
 

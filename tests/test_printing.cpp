@@ -219,7 +219,8 @@ private Q_SLOTS:
             QCOMPARE(h.visible(), QStringList{"Tessera"});
         }
         QCOMPARE(h.messages->calls.size(), 1);
-        QVERIFY2(h.messages->calls[0].text.contains(u"a named pipe, not a file"), qPrintable(h.messages->calls[0].text));
+        QVERIFY2(h.messages->calls[0].text.contains(u"a named pipe, not a file"),
+                 qPrintable(h.messages->calls[0].text));
         QVERIFY(QFileInfo(config.filePath(QStringLiteral("Tessera/Tessera.conf"))).isFile() == false);
     }
 

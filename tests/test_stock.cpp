@@ -510,7 +510,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("qt.conf"));
-        const QString awkward = QStringLiteral("A \"q\" b,c;=\\ \u00e9\t\x01" "1 @x ");
+        const QString awkward = QStringLiteral(
+            "A \"q\" b,c;=\\ \u00e9\t\x01"
+            "1 @x ");
         const QList<std::pair<QString, QVariant>> values = {
             {QStringLiteral("stock/last/brand"), awkward},
             {QStringLiteral("stock/last/part"), QStringLiteral("@at")},
