@@ -46,8 +46,10 @@ QByteArray render(const QPageLayout& layout, const QString& title, const Paint& 
 }
 
 void deliver(const QByteArray& pdf, const QPageLayout& layout, const platform::Destination& destination,
-             const QString& title, Services services)
+             const QString& title, Services services, const std::stop_token& stop)
 {
+    if (stop.stop_requested())
+        throw ui::Stopped();
     if (destination.toFile()) {
         if (const QString problem = pdfTargetProblem(destination.pdfFile); !problem.isEmpty())
             throw fileError(destination.pdfFile, problem);
@@ -87,7 +89,8 @@ QString cellList(const QList<int>& cells)
 }  // namespace
 
 Printed print(const QList<const platform::Printable*>& labels, stock::Choice choice,
-              const platform::Destination& destination, const QString& title, Services services)
+              const platform::Destination& destination, const QString& title, Services services,
+              std::stop_token stop)
 {
     checkDestination(destination, services);
     const bool onSheets = choice.product && !destination.toFile();
@@ -111,7 +114,7 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
     Printed printed;
     const QByteArray pdf = render(
         layout, title, [&](QPagedPaintDevice& device) { printed.cells = stock::paintSheets(device, labels, choice); });
-    deliver(pdf, layout, destination, title, services);
+    deliver(pdf, layout, destination, title, services, stop);
     if (onSheets && printed.cells.product && printed.cells.run &&
         !memory.recordPrint(*printed.cells.product, *printed.cells.run))
         printed.settingsProblem = services.settings.problem();
@@ -119,7 +122,7 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
 }
 
 void printCalibrationPage(const stock::Product& product, const QByteArray& queue, const QString& title,
-                          Services services)
+                          Services services, std::stop_token stop)
 {
     const platform::Destination destination{QString(), queue, QPageLayout()};
     checkDestination(destination, services);
@@ -128,7 +131,7 @@ void printCalibrationPage(const stock::Product& product, const QByteArray& queue
     const QPageLayout layout = *stock::pageLayoutFor(choice);
     const QByteArray pdf =
         render(layout, title, [&](QPagedPaintDevice& device) { stock::paintCalibrationPage(device, product); });
-    deliver(pdf, layout, destination, title, services);
+    deliver(pdf, layout, destination, title, services, stop);
 }
 
 QString pdfTargetProblem(const QString& path)

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <stop_token>
 
 namespace platform {
 class Printable;
@@ -48,14 +49,17 @@ struct Printed {
 // stopped or refuses the job, or a page cannot be painted; 75 when the PDF
 // file cannot be written or is not one to replace (its description names
 // the file and why); 1004 when the cells chosen on the sheet were used by
-// another print meanwhile. Then nothing was printed or recorded.
+// another print meanwhile. Then nothing was printed or recorded. Asked to
+// `stop` before the document is handed over, it raises ui::Stopped and
+// prints nothing; once handed over, the print counts.
 Printed print(const QList<const platform::Printable*>& labels, stock::Choice choice,
-              const platform::Destination& destination, const QString& title, Services services);
+              const platform::Destination& destination, const QString& title, Services services,
+              std::stop_token stop = {});
 
 // The calibration page of `product` on `queue`, as one job, without any
 // calibration: it shows what the printer itself does.
 void printCalibrationPage(const stock::Product& product, const QByteArray& queue, const QString& title,
-                          Services services);
+                          Services services, std::stop_token stop = {});
 
 // Why `path` may not be written as a PDF file, or nothing: an existing file
 // is replaced only when it is a PDF file (or empty), never a folder, device

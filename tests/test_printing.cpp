@@ -224,6 +224,36 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(config.filePath(QStringLiteral("Tessera/Tessera.conf"))).isFile() == false);
     }
 
+    // A print of more than ten sheets asks first; a PDF file uses no labels
+    // of the sheet in the printer.
+    void manySheetsAreAskedAboutAndAPdfFileUsesNoLabels()
+    {
+        QTemporaryDir dir;
+        Harness h;
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.copies = 9 * 10 + 1;
+        for (const int answer : {int(platform::MessageBox::No), int(platform::MessageBox::Yes)}) {
+            finishDiskLabel(h, LabelKind::Floppy);
+            h.messages->answers = {answer};
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+            h.dialogs->stockAnswers.push_back(choice);
+            h.forms->readytoprint.Command1_Click();
+            QCOMPARE(h.messages->calls.takeLast().text,
+                     QStringLiteral("This print takes 11 sheets of Test 5196. Print them all?"));
+            QCOMPARE(h.printer->jobs.size(), answer == platform::MessageBox::Yes ? 1 : 0);
+        }
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), QList<int>{1});
+        stock::SheetMemory(h.context->settings()).newSheet(*choice.product);
+        choice.copies = 2;
+        finishDiskLabel(h, LabelKind::Floppy);
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(dir.filePath(QStringLiteral("a.pdf"))));
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(pdfprobe::pageCount(dir.filePath(QStringLiteral("a.pdf"))), 1);
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), QList<int>());
+    }
+
     void anyOtherPrintFailureIsReportedToo()
     {
         Harness h;

@@ -1,8 +1,8 @@
 #include "wizard/PrintManager.h"
 
 #include "app/Forms.h"
-#include "platform/MessageBox.h"
 #include "output/Pipeline.h"
+#include "platform/MessageBox.h"
 #include "platform/Printable.h"
 #include "platform/Settings.h"
 #include "ui/Controls.h"
@@ -61,16 +61,30 @@ void PrintManager::Command1_Click()
         if (const Printed page = printed(); page.label)
             stock.designMm = page.label->sizeMm();
         stock.roundLabelsAllowed = labelKind(forms_.Tessera.disktype).roundLabelsAllowed;
-        stock.printCalibrationPage = [services](const stock::Product& product, const QByteArray& queue) {
-            output::printCalibrationPage(product, queue, QStringLiteral("Calibration page"), services);
+        stock.printCalibrationPage = [this, services](const stock::Product& product, const QByteArray& queue) {
+            (void)forms_.context.busy().run<bool>(window(), kPrintingText, [=](std::stop_token stop) {
+                output::printCalibrationPage(product, queue, QStringLiteral("Calibration page"), services, stop);
+                return true;
+            });
         };
         dialog.Flags = ui::CommonDialog::PrintSetup;
         dialog.CancelError = true;
         dialog.ShowPrinter(&stock);
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
-        if (const Printed page = printed(); page.label)
-            output::print({page.label}, stock.choice, services.printer.chosen(), page.jobName, services);
+        if (const Printed page = printed(); page.label) {
+            if (!manySheetsWanted(stock.choice))
+                return;
+            // The spooler may take long to answer: the print runs on a worker
+            // while the user waits, and may be cancelled until it is handed over.
+            const platform::Destination destination = services.printer.chosen();
+            const auto done =
+                forms_.context.busy().run<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
+                    return output::print({page.label}, stock.choice, destination, page.jobName, services, stop);
+                });
+            if (!done)
+                return;
+        }
         // The print counts whatever the settings say; a sheet memory that
         // could not be written is told once.
         if (const QString problem = services.settings.takeProblem(); !problem.isEmpty())
@@ -91,6 +105,17 @@ void PrintManager::Command1_Click()
         else if (error.number != ui::Error::CancelSelected)
             forms_.context.messages().show(window(), error.description, platform::MessageBox::OkOnly);
     }
+}
+
+bool PrintManager::manySheetsWanted(const stock::Choice& choice)
+{
+    const std::optional<stock::PrintRun> run = choice.run();
+    if (!run || run->pages.size() <= kSheetsWithoutAsking)
+        return true;
+    const QString text = QStringLiteral("This print takes %1 sheets of %2. Print them all?")
+                             .arg(run->pages.size())
+                             .arg(choice.product->name());
+    return forms_.context.messages().show(window(), text, platform::MessageBox::YesNo) == platform::MessageBox::Yes;
 }
 
 void PrintManager::Command2_Click()

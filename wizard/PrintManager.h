@@ -11,6 +11,9 @@ class QPushButton;
 namespace platform {
 class Printable;
 }
+namespace stock {
+struct Choice;
+}
 namespace ui {
 class Rule;
 }
@@ -33,6 +36,10 @@ public:
         "Tessera has encountered an error while trying to print,please check all cables,paper,ports and "
         "drivers,restart windows then try again.");
 
+    // A print of more sheets than this asks first.
+    static constexpr int kSheetsWithoutAsking = 10;
+    static inline const QString kPrintingText = QStringLiteral("Printing. Please wait.");
+
     void Command1_Click();
     void Command2_Click();
 
@@ -48,5 +55,9 @@ protected:
     void build(QWidget* client) override;
 
 private:
+    // Whether the user wants a print of many sheets; a print of a few is
+    // not asked about.
+    bool manySheetsWanted(const stock::Choice& choice);
+
     Forms& forms_;
 };
