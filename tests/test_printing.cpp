@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "output/Pipeline.h"
 #include "platform/Printer.h"
+#include "platform/Settings.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetPrinting.h"
 #include "stockui/StockTab.h"
@@ -252,6 +253,34 @@ private Q_SLOTS:
         h.forms->readytoprint.Command1_Click();
         QCOMPARE(pdfprobe::pageCount(dir.filePath(QStringLiteral("a.pdf"))), 1);
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), QList<int>());
+    }
+
+    // Another Tessera printed on the sheet after the user chose its first
+    // label: nothing prints, and the user is told before anything is lost.
+    void labelsUsedMeanwhileByAnotherPrintAreNotPrintedOver()
+    {
+        Harness h;
+        stock::Choice choice;
+        choice.product = diskettes();
+        stock::SheetMemory(h.context->settings()).newSheet(*choice.product);
+        choice.firstCell = 1;
+        choice.copies = 2;
+        choice.usedWhenChosen = QList<int>();
+        finishDiskLabel(h, LabelKind::Floppy);
+        h.take();
+        h.dialogs->printAnswers.push_back([&](platform::Printer&) {
+            platform::Settings other(platform::Settings::userFile());
+            return stock::SheetMemory(other).recordPrint(*choice.product, *stock::planPrint(9, 2, 2));
+        });
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY(h.printer->jobs.isEmpty());
+        QCOMPARE(h.messages->calls.size(), 1);
+        QVERIFY2(h.messages->calls[0].text.startsWith(
+                     QStringLiteral("Labels 1, 2 of the sheet in the printer were used by another print meanwhile.")),
+                 qPrintable(h.messages->calls[0].text));
+        QCOMPARE(h.take(), QStringList{"show DiskLabel"});
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3}));
     }
 
     void anyOtherPrintFailureIsReportedToo()
