@@ -495,7 +495,7 @@ private Q_SLOTS:
                                         .arg(cell.number)
                                         .arg(ink.center().x())
                                         .arg(ink.center().y())));
-                QVERIFY(std::abs(ink.width() - 50 * 0.995) < 0.15);
+                QVERIFY(std::abs(ink.width() - 50 * calibration.m11()) < 0.15);
                 QVERIFY(std::abs(ink.height() - 40) < 0.15);
             }
         }
