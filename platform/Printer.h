@@ -41,8 +41,10 @@ public:
     // printer; then nothing counts as printed.
     virtual stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
                                       const QString& jobName) = 0;
-    // The calibration page of `product`, on its paper, as one job.
-    virtual void printCalibrationPage(const stock::Product& product, const QString& jobName) = 0;
+    // The calibration page of `product` for the queue `printer`, on the
+    // product's paper, as one job.
+    virtual void printCalibrationPage(const stock::Product& product, const QString& printer,
+                                      const QString& jobName) = 0;
 
     // Prints `label` on one page at its size, top-left at the printable
     // area's top-left, and sends the page at once.
@@ -56,7 +58,7 @@ public:
     QPrinter& device() override;
     stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
                               const QString& jobName) override;
-    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
+    void printCalibrationPage(const stock::Product& product, const QString& printer, const QString& jobName) override;
 
 private:
     using Paint = std::function<void(QPagedPaintDevice&)>;
@@ -88,7 +90,7 @@ public:
     QPrinter& device() override;
     stock::PrintedCells print(const QList<const Printable*>& labels, const stock::Choice& choice,
                               const QString& jobName) override;
-    void printCalibrationPage(const stock::Product& product, const QString& jobName) override;
+    void printCalibrationPage(const stock::Product& product, const QString& printer, const QString& jobName) override;
 
 private:
     void failIfScripted();

@@ -124,7 +124,7 @@ void printCalibrationPage(QPrintDialog& dialog, Printer& printer, const stockui:
     device.setOutputFormat(QPrinter::NativeFormat);
     device.setPrinterName(queue);
     try {
-        printer.printCalibrationPage(*choice.product, QObject::tr("Calibration page"));
+        printer.printCalibrationPage(*choice.product, queue, QObject::tr("Calibration page"));
     } catch (const ui::Error& error) {
         QMessageBox::warning(&dialog, QObject::tr("Print calibration page"), error.description);
     }

@@ -76,12 +76,14 @@ stock::PrintedCells ScriptedPrinter::print(const QList<const Printable*>& labels
     return printed;
 }
 
-void ScriptedPrinter::printCalibrationPage(const stock::Product& product, const QString& jobName)
+void ScriptedPrinter::printCalibrationPage(const stock::Product& product, const QString& printer,
+                                           const QString& jobName)
 {
     failIfScripted();
     stock::Choice choice;
     choice.product = product;
-    pages.append(document(choice, jobName, [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product); }));
+    pages.append(
+        document(choice, jobName, [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product, printer); }));
 }
 
 }  // namespace platform

@@ -74,13 +74,13 @@ stock::PrintedCells SystemPrinter::print(const QList<const Printable*>& labels, 
     return printed;
 }
 
-void SystemPrinter::printCalibrationPage(const stock::Product& product, const QString& jobName)
+void SystemPrinter::printCalibrationPage(const stock::Product& product, const QString& printer, const QString& jobName)
 {
     stock::Choice choice;
     choice.product = product;
     printDocument(
-        stock::pageLayoutFor(choice), [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product); },
-        jobName);
+        stock::pageLayoutFor(choice),
+        [&](QPagedPaintDevice& pdf) { stock::paintCalibrationPage(pdf, product, printer); }, jobName);
 }
 
 // The pages are handed to the spooler by us rather than by Qt, so that a

@@ -4,6 +4,9 @@
 
 #include "support/Harness.h"
 
+#include "support/PdfProbe.h"
+
+#include "platform/Printer.h"
 #include "platform/Settings.h"
 #include "stock/CalibrationPage.h"
 #include "stock/SheetMemory.h"
@@ -287,8 +290,9 @@ private Q_SLOTS:
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(asked.size(), 1);
 
-        // What it shows: outlines, a cross on each centre, rulers of 100 mm.
-        const CalibrationPage page = calibrationPage(*tab.choice().product);
+        // What it shows: outlines, a cross on each centre, rulers of 100 mm,
+        // and what it is for and what to do with it.
+        const CalibrationPage page = calibrationPage(*tab.choice().product, printer, QDate(2024, 5, 1));
         const QList<Cell> labels = cells(*tab.choice().product);
         QCOMPARE(page.crosses.size(), 2 * labels.size());
         for (const Cell& cell : labels) {
@@ -302,6 +306,19 @@ private Q_SLOTS:
         QCOMPARE(page.rulers[1].dx(), 0.0);
         QCOMPARE(page.rulers[1].dy(), 100 * kMm);
         QCOMPARE(page.rulers.size(), 2 + 2 * 101);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("calibration.pdf"));
+        platform::ScriptedPrinter scripted;
+        scripted.printCalibrationPage(*tab.choice().product, printer, QStringLiteral("Calibration page"));
+        write(pdf, scripted.pages[0].pdf);
+        const QString text = pdfprobe::text(pdf).simplified();
+        for (const QString& said :
+             {QStringLiteral("Calibration page for Avery 5196 (Diskette Labels), printer Office/Laser 2, ") +
+                  QDate::currentDate().toString(Qt::ISODate),
+              QStringLiteral("Lay this page on a sheet of Avery 5196"),
+              QStringLiteral("\u201cCross right of centre\u201d (a cross left of the centre: negative)"),
+              QStringLiteral("\u201cRuler across measures\u201d")})
+            QVERIFY2(text.contains(said), qPrintable(text));
     }
 
     void withoutTheDatabasePlainPaperWorks()
