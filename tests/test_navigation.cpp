@@ -1,11 +1,13 @@
 // Every navigation handler as the exact sequence of registry operations,
-// the main menu's job state, help, and the About box.
+// the main menu's job state, help and its index, and the About box.
 
 #include "support/Harness.h"
 
 #include "app/Help.h"
 #include "wizard/PrintManager.h"
 
+#include <QHelpEngineCore>
+#include <QHelpLink>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -391,6 +393,24 @@ private Q_SLOTS:
                     QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
         QTRY_COMPARE(input(), QByteArray("show index;\n"
                                          "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));
+    }
+
+    // The help's index leads to label stock, its sheets and the printer's
+    // calibration, in the collection the build made.
+    void theHelpIndexHasLabelStock()
+    {
+        QHelpEngineCore help(QStringLiteral(TESSERA_HELP_COLLECTION));
+        help.setReadOnly(true);
+        QVERIFY2(help.setupData(), qPrintable(help.error()));
+        for (const auto& [keyword, place] : {std::pair{"Label stock", "printing.html#label-sheets"},
+                                             std::pair{"Label sheets", "printing.html#label-sheets"},
+                                             std::pair{"Printer calibration", "printing.html#calibration"},
+                                             std::pair{"Calibration page", "printing.html#calibration"}}) {
+            const QList<QHelpLink> links = help.documentsForKeyword(QLatin1String(keyword));
+            QCOMPARE(links.size(), 1);
+            QVERIFY2(links[0].url.toString().endsWith(QLatin1String(place)), qPrintable(links[0].url.toString()));
+            QVERIFY(!help.fileData(links[0].url).isEmpty());
+        }
     }
 
     void aboutBoxTexts()
