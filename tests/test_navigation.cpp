@@ -1,5 +1,6 @@
 // Every navigation handler as the exact sequence of registry operations,
-// the main menu's job state, help and its index, and the About box.
+// the main menu's job state, help and its index, the About box, and the
+// program's pictures on screens of any pixel density.
 
 #include "support/Harness.h"
 
@@ -393,6 +394,22 @@ private Q_SLOTS:
                     QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
         QTRY_COMPARE(input(), QByteArray("show index;\n"
                                          "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));
+    }
+
+    // The title artwork and the About box's icon are drawn in the screen's
+    // own pixels (run at QT_SCALE_FACTOR=2 too), never blown up blurred.
+    void picturesAreDrawnInTheScreensPixels()
+    {
+        Harness h;
+        h.forms->start();
+        h.forms->Tessera.Command8_Click();
+        const QLabel* title = h.forms->Tessera.controls().Image1;
+        const QLabel* icon = h.forms->frmAbout.controls().picIcon;
+        for (const auto& [label, size] : {std::pair{title, QSize(152, 116)}, std::pair{icon, QSize(32, 32)}}) {
+            const QPixmap picture = label->pixmap();
+            QCOMPARE(picture.devicePixelRatio(), label->devicePixelRatio());
+            QCOMPARE(picture.size(), size * label->devicePixelRatio());
+        }
     }
 
     // The help's index leads to label stock, its sheets and the printer's
