@@ -28,7 +28,9 @@ void AboutBox::build(QWidget* client)
     c.picIcon = new QLabel(client);
     c.picIcon->setObjectName(QStringLiteral("picIcon"));
     c.picIcon->setGeometry(ui::pxRect(240, 240, 540, 540));
-    c.picIcon->setPixmap(QIcon(QStringLiteral(":/images/tessera.png")).pixmap(32, 32));
+    QIcon icon(QStringLiteral(":/images/tessera.png"));
+    icon.addFile(QStringLiteral(":/images/tessera-64.png"));  // for screens of twice the pixels and more
+    c.picIcon->setPixmap(icon.pixmap(QSize(32, 32), c.picIcon->devicePixelRatio()));
 
     const auto black = [](QLabel* label) {
         QPalette palette = label->palette();

@@ -311,8 +311,10 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     if (job.size() > 0) {
         try {
             const output::Printed printed = output::print(job.labels(), choice, destination, kind.caption, services);
-            if (!printed.settingsProblem.isEmpty())
-                messages.error(printed.settingsProblem);
+            for (const QString& problem : {printed.calibrationProblem, printed.settingsProblem}) {
+                if (!problem.isEmpty())
+                    messages.error(problem);
+            }
         } catch (const ui::Error& error) {
             outcome = error.description;
         }

@@ -89,13 +89,19 @@ QString cellList(const QList<int>& cells)
 }  // namespace
 
 Printed print(const QList<const platform::Printable*>& labels, stock::Choice choice,
-              const platform::Destination& destination, const QString& title, Services services,
-              std::stop_token stop)
+              const platform::Destination& destination, const QString& title, Services services, std::stop_token stop)
 {
     checkDestination(destination, services);
     const bool onSheets = choice.product && !destination.toFile();
-    choice.calibration = onSheets ? stock::loadCalibration(services.settings, QString::fromLocal8Bit(destination.queue))
-                                  : stock::Calibration();
+    Printed printed;
+    if (onSheets) {
+        const stock::StoredCalibration stored =
+            stock::readCalibration(services.settings, QString::fromLocal8Bit(destination.queue));
+        choice.calibration = stored.calibration;
+        printed.calibrationProblem = stored.problem;
+    } else {
+        choice.calibration = stock::Calibration();
+    }
     stock::SheetMemory memory(services.settings);
     if (onSheets && choice.usedWhenChosen) {
         if (const std::optional<stock::PrintRun> run = choice.run()) {
@@ -111,7 +117,6 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
     }
 
     const QPageLayout layout = stock::pageLayoutFor(choice).value_or(destination.plainPaper);
-    Printed printed;
     const QByteArray pdf = render(
         layout, title, [&](QPagedPaintDevice& device) { printed.cells = stock::paintSheets(device, labels, choice); });
     deliver(pdf, layout, destination, title, services, stop);
@@ -129,8 +134,9 @@ void printCalibrationPage(const stock::Product& product, const QByteArray& queue
     stock::Choice choice;
     choice.product = product;
     const QPageLayout layout = *stock::pageLayoutFor(choice);
-    const QByteArray pdf =
-        render(layout, title, [&](QPagedPaintDevice& device) { stock::paintCalibrationPage(device, product); });
+    const QByteArray pdf = render(layout, title, [&](QPagedPaintDevice& device) {
+        stock::paintCalibrationPage(device, product, QString::fromLocal8Bit(queue));
+    });
     deliver(pdf, layout, destination, title, services, stop);
 }
 

@@ -36,6 +36,8 @@ constexpr int kResolution = 1200;
 struct Printed {
     stock::PrintedCells cells;
     QString settingsProblem;
+    // Why the queue's stored calibration was not used, where it was not.
+    QString calibrationProblem;
 };
 
 // Prints `labels`, each choice.copies times, laid out as `choice` asks, to

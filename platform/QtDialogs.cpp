@@ -13,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QFileDialog>
+#include <QScreen>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTabWidget>
@@ -88,8 +89,17 @@ QPushButton* optionsButton(QPrintDialog& dialog)
 }
 
 // Room for the label stock tab, whose sheet and notes need more than Qt's
-// own options.
-void makeRoom(QPrintDialog& dialog) { dialog.resize(dialog.size().expandedTo(dialog.sizeHint())); }
+// own options, as far as the screen has it.
+void makeRoom(QPrintDialog& dialog)
+{
+    QSize room = dialog.size().expandedTo(dialog.sizeHint());
+    if (const QScreen* screen = dialog.screen()) {
+        // The frame is known once the window is shown; a title bar's worth before.
+        const QSize frame = dialog.isVisible() ? dialog.frameGeometry().size() - dialog.size() : QSize(0, 32);
+        room = room.boundedTo(screen->availableSize() - frame);
+    }
+    dialog.resize(room);
+}
 
 // Unfolds the part of the dialog that holds its option tabs and shows `tab`.
 void showOptionTab(QPrintDialog& dialog, QWidget* tab)
@@ -133,8 +143,6 @@ stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, const StockSetup
     tab->setWindowTitle(QObject::tr("Label stock"));
     tab->setDesign(stock.designMm, stock.roundLabelsAllowed);
     dialog.setOptionTabs({tab});
-    // The tab sits folded away with the dialog's options: it unfolds by
-    // itself whenever a product is chosen, the one chosen last included.
     tab->setPrinter(chosenQueue(dialog));
     if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
         QObject::connect(printers, &QComboBox::currentTextChanged, tab,
@@ -149,6 +157,10 @@ stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, const StockSetup
     QObject::connect(tab, &stockui::StockTab::calibrationPageRequested, &dialog,
                      [&dialog, &stock, tab] { printCalibrationPage(dialog, stock, *tab); });
     tab->load();
+    // The dialog opens with its options unfolded and the tab in front, so
+    // that label stock is found on every print; plain paper stays chosen
+    // unless a product was before.
+    showOptionTab(dialog, tab);
     return tab;
 }
 

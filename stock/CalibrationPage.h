@@ -2,9 +2,12 @@
 
 #include "stock/Product.h"
 
+#include <QDate>
 #include <QLineF>
 #include <QList>
 #include <QPainterPath>
+#include <QRectF>
+#include <QStringList>
 
 namespace stock {
 
@@ -14,6 +17,8 @@ namespace stock {
 // each with a mark every millimetre (longer every 5 and 10 mm). Printed and
 // laid on a sheet of the product, it shows how far the printer moves and
 // scales what it prints; measured with a ruler, that is its calibration.
+// Its text says what the page is (the product, the printer, the day) and
+// how to measure it.
 struct CalibrationPage {
     static constexpr double kRulerMm = 100;
 
@@ -21,10 +26,15 @@ struct CalibrationPage {
     QList<QLineF> crosses;  // two lines for each label
     QList<QLineF> rulers;   // the one across, the one down, then their marks
 
-    // Everything on the page, to draw with a hairline pen.
+    QString heading;
+    QStringList steps;
+    QRectF textArea;  // where the text goes, below or above the ruler down
+
+    // Everything on the page but the text, to draw with a hairline pen.
     QPainterPath path() const;
 };
 
-CalibrationPage calibrationPage(const Product& product);
+// The page of `product` for the printer queue `printer`, printed on `date`.
+CalibrationPage calibrationPage(const Product& product, const QString& printer, QDate date);
 
 }  // namespace stock

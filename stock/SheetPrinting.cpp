@@ -6,6 +6,7 @@
 #include "ui/Error.h"
 #include "ui/Units.h"
 
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -149,14 +150,41 @@ std::optional<QPageLayout> pageLayoutFor(const Choice& choice)
     return layout;
 }
 
-void paintCalibrationPage(QPagedPaintDevice& device, const Product& product)
+void paintCalibrationPage(QPagedPaintDevice& device, const Product& product, const QString& printer)
 {
+    const CalibrationPage page = calibrationPage(product, printer, QDate::currentDate());
     QPainter painter;
     begin(painter, device);
     toPaperPoints(painter, device);
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(calibrationPage(product).path());
+    painter.drawPath(page.path());
+
+    // The heading in bold above the steps, in the largest size up to 10 pt
+    // that fits the text's area, on white so that no outline crosses it.
+    // Text is laid out in the device's own pixels, where its metrics hold.
+    const QRectF area = painter.worldTransform().mapRect(page.textArea);
+    painter.resetTransform();
+    const QString steps = page.steps.join(QLatin1Char('\n'));
+    QFont font(QStringLiteral("Liberation Sans"));
+    QFont bold = font;
+    bold.setBold(true);
+    QRectF heading, body;
+    for (int points = 10; points >= 5; --points) {
+        font.setPointSize(points);
+        bold.setPointSize(points);
+        const QFontMetricsF metrics(font, &device);
+        heading = QFontMetricsF(bold, &device).boundingRect(area, Qt::TextWordWrap, page.heading);
+        body = metrics.boundingRect(area.adjusted(0, heading.height() + metrics.lineSpacing() / 2, 0, 0),
+                                    Qt::TextWordWrap, steps);
+        if (body.bottom() <= area.bottom())
+            break;
+    }
+    painter.fillRect(heading.united(body), Qt::white);
+    painter.setFont(bold);
+    painter.drawText(heading, Qt::TextWordWrap, page.heading);
+    painter.setFont(font);
+    painter.drawText(body, Qt::TextWordWrap, steps);
     finish(painter);
 }
 

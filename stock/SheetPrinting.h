@@ -44,9 +44,9 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
 // label stock; nothing (std::nullopt) for plain paper.
 std::optional<QPageLayout> pageLayoutFor(const Choice& choice);
 
-// Paints the calibration page of `product` on one page of `device` (laid out
-// as pageLayoutFor gives), with no calibration: it shows what the printer
-// itself does.
-void paintCalibrationPage(QPagedPaintDevice& device, const Product& product);
+// Paints the calibration page of `product` for the printer queue `printer`
+// on one page of `device` (laid out as pageLayoutFor gives), dated today,
+// with no calibration: it shows what the printer itself does.
+void paintCalibrationPage(QPagedPaintDevice& device, const Product& product, const QString& printer);
 
 }  // namespace stock

@@ -1,12 +1,16 @@
 #include "stockui/StockTab.h"
 
 #include "platform/Settings.h"
+#include "stock/NearestProducts.h"
 #include "stock/SheetGeometry.h"
+#include "stockui/DecimalBox.h"
 #include "stockui/SheetView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -16,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 
 #include <cmath>
 
@@ -44,19 +49,43 @@ QString listText(const stock::Product* product)
         .arg(paperText(*product));
 }
 
-QDoubleSpinBox* calibrationBox(const QString& name, const QString& suffix, double low, double high)
+// The most products offered for a search that matches none.
+constexpr int kMostNearest = 5;
+
+// A box for one figure of the calibration. Its range is far wider than what
+// is sound, so that a figure out of bounds is refused with the tab's note
+// instead of cut to fit.
+DecimalBox* calibrationBox(const QString& name, double low, double high, const QString& help)
 {
-    auto* box = new QDoubleSpinBox;
+    auto* box = new DecimalBox;
     box->setObjectName(name);
-    // Wider than what is sound, so that a value out of bounds is refused
-    // with a note instead of changed silently.
     box->setRange(low, high);
     box->setDecimals(2);
     box->setSingleStep(0.1);
-    box->setSuffix(suffix);
+    box->setSuffix(QStringLiteral(" mm"));
     box->setKeyboardTracking(false);
+    box->setToolTip(help);
+    box->setAccessibleDescription(help);
     return box;
 }
+
+// Text that wraps to the width of its list, where QListView by itself keeps
+// each item one line high and cuts it.
+class WrappingDelegate final : public QStyledItemDelegate {
+public:
+    explicit WrappingDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem wrapped = option;
+        wrapped.rect = QRect(0, 0, view_->viewport()->width(), 1);
+        wrapped.features |= QStyleOptionViewItem::WrapText;
+        return QStyledItemDelegate::sizeHint(wrapped, index);
+    }
+
+private:
+    QListView* view_;
+};
 
 }  // namespace
 
@@ -74,6 +103,8 @@ StockTab::~StockTab() = default;
 
 void StockTab::buildControls()
 {
+    // The product: a search, the list of what it finds, and what there is to
+    // know about the list.
     search_ = new QLineEdit;
     search_->setObjectName(QStringLiteral("search"));
     search_->setPlaceholderText(QStringLiteral("Brand, part or description, e.g. avery 5196"));
@@ -81,40 +112,72 @@ void StockTab::buildControls()
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("products"));
     list_->setAccessibleName(QStringLiteral("Label product"));  // item views do not take their label's name
+    list_->setWordWrap(true);
+    list_->setTextElideMode(Qt::ElideNone);
+    list_->setResizeMode(QListView::Adjust);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setItemDelegate(new WrappingDelegate(list_));
+    list_->setMinimumWidth(400);
+    searchNote_ = new QLabel;
+    searchNote_->setObjectName(QStringLiteral("searchNote"));
+    searchNote_->setWordWrap(true);
+    searchNote_->setVisible(false);
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    auto* searchLabel = new QLabel(QStringLiteral("&Search:"));
-    searchLabel->setBuddy(search_);
-    auto* listLabel = new QLabel(QStringLiteral("Label &product:"));
-    listLabel->setBuddy(list_);
-    auto* left = new QVBoxLayout;
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(searchLabel);
-    searchRow->addWidget(search_, 1);
-    left->addLayout(searchRow);
-    left->addWidget(listLabel);
-    left->addWidget(list_, 1);
-    left->addWidget(status_);
+    details_ = new QPushButton(QStringLiteral("&Details..."));
+    details_->setObjectName(QStringLiteral("details"));
+    details_->setToolTip(QStringLiteral("The entries left out, each with why"));
+    details_->setVisible(false);
     settingsNote_ = new QLabel;
     settingsNote_->setObjectName(QStringLiteral("settingsNote"));
     settingsNote_->setWordWrap(true);
     settingsNote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     settingsNote_->setVisible(false);
-    left->addWidget(settingsNote_);
 
+    auto* searchLabel = new QLabel(QStringLiteral("&Search:"));
+    searchLabel->setBuddy(search_);
+    auto* listLabel = new QLabel(QStringLiteral("Label &product:"));
+    listLabel->setBuddy(list_);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(search_, 1);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(status_, 1);
+    statusRow->addWidget(details_, 0, Qt::AlignTop);
+    auto* products = new QVBoxLayout;
+    products->addLayout(searchRow);
+    products->addWidget(listLabel);
+    products->addWidget(searchNote_);
+    products->addWidget(list_, 1);
+    products->addLayout(statusRow);
+    products->addWidget(settingsNote_);
+
+    // The sheet in the printer and what the print takes of it.
     sheet_ = new SheetView;
     sheet_->setObjectName(QStringLiteral("sheet"));
-    auto* sheetLabel = new QLabel(QStringLiteral("S&heet (click the label to print on first):"));
+    auto* sheetLabel =
+        new QLabel(QStringLiteral("S&heet: a click or Space chooses the first label to print on; "
+                                  "Enter is OK."));
+    sheetLabel->setWordWrap(true);
     sheetLabel->setBuddy(sheet_);
+    sheet_->setAccessibleDescription(
+        QStringLiteral("The arrow keys go from label to label; Space or a click "
+                       "chooses the first label to print on. Enter is OK."));
     firstLabel_ = new QLabel;
     firstLabel_->setObjectName(QStringLiteral("first"));
+    firstLabel_->setWordWrap(true);
     notes_ = new QLabel;
     notes_->setObjectName(QStringLiteral("notes"));
     notes_->setWordWrap(true);
+    auto* sheetColumn = new QVBoxLayout;
+    sheetColumn->addWidget(sheetLabel);
+    sheetColumn->addWidget(sheet_, 1);
+    sheetColumn->addWidget(firstLabel_);
+    sheetColumn->addWidget(notes_);
 
+    // How the labels print, then the printer's calibration.
     copies_ = new QSpinBox;
     copies_->setObjectName(QStringLiteral("copies"));
     copies_->setRange(1, stock::kMaxCopies);
@@ -128,15 +191,15 @@ void StockTab::buildControls()
     auto* fitRow = new QHBoxLayout;
     fitRow->addWidget(fit_);
     fitRow->addWidget(scale_, 1);
-    outline_ = new QCheckBox(QStringLiteral("&Outline"));
+    outline_ = new QCheckBox(QStringLiteral("O&utline"));
     outline_->setObjectName(QStringLiteral("outline"));
     outline_->setToolTip(QStringLiteral("A hairline around each label, for trimming labels printed on plain paper"));
     outline_->setAccessibleDescription(outline_->toolTip());
-    newSheet_ = new QPushButton(QStringLiteral("&New sheet"));
+    newSheet_ = new QPushButton(QStringLiteral("N&ew sheet"));
     newSheet_->setObjectName(QStringLiteral("newSheet"));
     newSheet_->setToolTip(QStringLiteral("Forget the used labels: a new sheet is in the printer"));
     auto* options = new QFormLayout;
-    auto* fitLabel = new QLabel(QStringLiteral("&Fit:"));
+    auto* fitLabel = new QLabel(QStringLiteral("F&it:"));
     fitLabel->setBuddy(fit_);
     options->addRow(QStringLiteral("&Copies:"), copies_);
     options->addRow(fitLabel, fitRow);
@@ -145,39 +208,53 @@ void StockTab::buildControls()
 
     calibrationBox_ = new QGroupBox;
     calibrationBox_->setObjectName(QStringLiteral("calibration"));
-    right_ = calibrationBox(QStringLiteral("right"), QStringLiteral(" mm"), -50, 50);
-    down_ = calibrationBox(QStringLiteral("down"), QStringLiteral(" mm"), -50, 50);
-    across_ = calibrationBox(QStringLiteral("across"), QStringLiteral(" %"), 50, 150);
-    downScale_ = calibrationBox(QStringLiteral("downScale"), QStringLiteral(" %"), 50, 150);
+    constexpr double kWide = 999.99;  // mm
+    right_ = calibrationBox(QStringLiteral("right"), -kWide, kWide,
+                            QStringLiteral("How far right of its label's centre the top-left label's cross prints; "
+                                           "negative when left of it"));
+    down_ = calibrationBox(QStringLiteral("down"), -kWide, kWide,
+                           QStringLiteral("How far below its label's centre the top-left label's cross prints; "
+                                          "negative when above it"));
+    across_ = calibrationBox(QStringLiteral("across"), 0, kWide,
+                             QStringLiteral("The length of the 100 mm ruler across, as printed"));
+    downScale_ = calibrationBox(QStringLiteral("downScale"), 0, kWide,
+                                QStringLiteral("The length of the 100 mm ruler down, as printed"));
     calibrationStatus_ = new QLabel;
     calibrationStatus_->setObjectName(QStringLiteral("calibrationStatus"));
     calibrationStatus_->setWordWrap(true);
-    calibrationPage_ = new QPushButton(QStringLiteral("Print calibration &page"));
+    calibrationPage_ = new QPushButton(QStringLiteral("Print ca&libration page"));
     calibrationPage_->setObjectName(QStringLiteral("calibrationPage"));
+    calibrationPage_->setToolTip(
+        QStringLiteral("Outlines, crosses and rulers to measure, on the chosen product's "
+                       "paper, with what to type here"));
     auto* calibration = new QFormLayout(calibrationBox_);
-    calibration->addRow(QStringLiteral("Move &right by:"), right_);
-    calibration->addRow(QStringLiteral("Move &down by:"), down_);
-    calibration->addRow(QStringLiteral("Scale &across:"), across_);
-    calibration->addRow(QStringLiteral("Scale &vertically:"), downScale_);
+    calibration->addRow(stock::CalibrationWords::right() + u':', right_);
+    calibration->addRow(stock::CalibrationWords::down() + u':', down_);
+    calibration->addRow(stock::CalibrationWords::across() + u':', across_);
+    calibration->addRow(stock::CalibrationWords::downScale() + u':', downScale_);
     calibration->addRow(calibrationStatus_);
     calibration->addRow(calibrationPage_);
-    left->addWidget(calibrationBox_);
+    auto* printing = new QVBoxLayout;
+    printing->addLayout(options);
+    printing->addWidget(calibrationBox_);
+    printing->addStretch(1);
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(sheetLabel);
-    right->addWidget(sheet_, 1);
-    right->addWidget(firstLabel_);
-    right->addWidget(notes_);
-    right->addLayout(options);
     auto* columns = new QHBoxLayout(this);
-    columns->addLayout(left, 1);
-    columns->addLayout(right, 1);
+    columns->addLayout(products, 4);
+    columns->addLayout(sheetColumn, 3);
+    columns->addLayout(printing, 3);
+    // Keys go through the tab as it reads, column by column.
+    QWidget* order[] = {search_, list_, details_, sheet_,     copies_,         fit_, outline_, newSheet_,
+                        right_,  down_, across_,  downScale_, calibrationPage_};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(search_, &QLineEdit::textChanged, this, &StockTab::fillList);
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0 && row < listed_.size() && listed_[row] != product_)
             choose(listed_[row], true);
     });
+    connect(details_, &QPushButton::clicked, this, &StockTab::showLeftOut);
     connect(sheet_, &SheetView::firstChosen, this, [this](int cell) {
         first_ = cell;
         showSheet();
@@ -192,8 +269,11 @@ void StockTab::buildControls()
         showSheet();
         showSettingsProblem();
     });
-    for (QDoubleSpinBox* box : {right_, down_, across_, downScale_})
-        connect(box, &QDoubleSpinBox::valueChanged, this, &StockTab::calibrationEdited);
+    for (DecimalBox* box : {right_, down_, across_, downScale_}) {
+        connect(box, &DecimalBox::valueChanged, this, &StockTab::calibrationEdited);
+        connect(box, &DecimalBox::entered, this, &StockTab::calibrationEdited);
+        connect(box, &DecimalBox::refused, this, &StockTab::calibrationRefused);
+    }
     connect(calibrationPage_, &QPushButton::clicked, this, [this] {
         if (product_)
             Q_EMIT calibrationPageRequested();
@@ -218,14 +298,15 @@ void StockTab::load()
     QStringList status;
     if (!database_.installed())
         status.append(stock::missingDatabaseHint());
-    if (const qsizetype left = database_.rejected().size())
-        status.append(QStringLiteral("%1 of the label database's entries %2 left out because %3 not sound; "
-                                     "the log (tessera.stock) names each and says why.")
+    const qsizetype left = database_.rejected().size();
+    if (left)
+        status.append(QStringLiteral("%1 of the label database's entries %2 left out because %3 not sound.")
                           .arg(left)
                           .arg(left == 1 ? QStringLiteral("is") : QStringLiteral("are"),
                                left == 1 ? QStringLiteral("it is") : QStringLiteral("they are")));
     status_->setText(status.join(QLatin1Char(' ')));
     status_->setVisible(!status.isEmpty());
+    details_->setVisible(left > 0);
 
     const auto [brand, part] = memory_.lastProduct();
     const stock::Product* last = brand.isEmpty() ? nullptr : database_.find(brand, part);
@@ -250,8 +331,15 @@ void StockTab::setDesign(QSizeF sizeMm, bool roundLabelsAllowed)
 void StockTab::setPrinter(const QString& queue)
 {
     printer_ = queue;
-    calibration_ = queue.isEmpty() ? stock::Calibration() : stock::loadCalibration(settings_, queue);
-    calibrationNote_.clear();
+    const stock::StoredCalibration stored =
+        queue.isEmpty() ? stock::StoredCalibration() : stock::readCalibration(settings_, queue);
+    calibration_ = stored.calibration;
+    storedUnsound_ = !stored.problem.isEmpty();
+    calibrationNote_ = storedUnsound_ ? QStringLiteral(
+                                            "The calibration stored for this printer is not used: %1 "
+                                            "It prints without one until its figures are typed again.")
+                                            .arg(stored.problem)
+                                      : QString();
     showCalibration();
 }
 
@@ -263,15 +351,91 @@ bool StockTab::offered(const stock::Product& product) const
 void StockTab::fillList()
 {
     const QSignalBlocker blocker(list_);
+    const QString query = search_->text();
     listed_.clear();
-    for (const stock::Product* p : database_.search(search_->text())) {
+    for (const stock::Product* p : database_.search(query)) {
         if (!p || offered(*p))
             listed_.append(p);
     }
+    // Plain paper alone: nothing matches, and the closest products follow it.
+    const bool nothingMatches = listed_.size() == 1 && !query.trimmed().isEmpty();
+    qsizetype nearest = 0;
+    if (nothingMatches) {
+        QList<const stock::Product*> candidates;  // in the order of a search, media first
+        for (const stock::Product* p : database_.search(QString())) {
+            if (p && offered(*p))
+                candidates.append(p);
+        }
+        const QList<const stock::Product*> near = stock::nearestProducts(candidates, query, kMostNearest);
+        nearest = near.size();
+        listed_ += near;
+    }
+    showSearchNote(nothingMatches, nearest);
+    // What is chosen is what the list shows.
+    if (!listed_.contains(product_))
+        choose(nothingMatches ? nullptr : listed_.value(1), true);
+
     list_->clear();
-    for (const stock::Product* p : std::as_const(listed_))
-        list_->addItem(listText(p));
+    for (const stock::Product* p : std::as_const(listed_)) {
+        auto* item = new QListWidgetItem(listText(p), list_);
+        item->setToolTip(item->text());
+        item->setData(Qt::AccessibleTextRole, item->text());
+    }
     list_->setCurrentRow(int(listed_.indexOf(product_)));
+    list_->scrollToTop();
+    if (QListWidgetItem* current = list_->currentItem())
+        list_->scrollToItem(current);
+}
+
+void StockTab::showSearchNote(bool nothingMatches, qsizetype nearest)
+{
+    const QString query = search_->text().simplified();
+    QString note;
+    if (nothingMatches)
+        note = nearest == 0 ? QStringLiteral("Nothing matches \u201c%1\u201d.").arg(query)
+               : nearest == 1
+                   ? QStringLiteral("Nothing matches \u201c%1\u201d. The closest product follows plain paper below.")
+                         .arg(query)
+                   : QStringLiteral("Nothing matches \u201c%1\u201d. The %2 closest products follow plain paper below.")
+                         .arg(query)
+                         .arg(nearest);
+    searchNote_->setText(note);
+    searchNote_->setVisible(!note.isEmpty());
+}
+
+// The entries of the label database that were left out, each with why.
+void StockTab::showLeftOut()
+{
+    auto* dialog = new QDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("leftOutDialog"));
+    dialog->setWindowTitle(QStringLiteral("Label products left out"));
+    auto* list = new QListWidget;
+    list->setObjectName(QStringLiteral("leftOut"));
+    list->setAccessibleName(QStringLiteral("Entries left out"));
+    list->setWordWrap(true);
+    for (const stock::Rejection& r : database_.rejected()) {
+        const QString file = QFileInfo(r.file).fileName();
+        const QString where = r.line > 0 ? QStringLiteral("%1, line %2").arg(file).arg(r.line) : file;
+        auto* item = new QListWidgetItem(r.brand.isEmpty()
+                                             ? QStringLiteral("%1: %2").arg(file, r.reason)
+                                             : QStringLiteral("%1 %2: %3 (%4)").arg(r.brand, r.part, r.reason, where),
+                                         list);
+        item->setToolTip(r.text());
+    }
+    auto* label =
+        new QLabel(QStringLiteral("These entries of the label database are not offered, each for the "
+                                  "reason given:"));
+    label->setWordWrap(true);
+    label->setBuddy(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(label);
+    layout->addWidget(list, 1);
+    layout->addWidget(buttons);
+    dialog->resize(640, 320);
+    dialog->open();
 }
 
 // The product is chosen by the user (and remembered), or brought back or
@@ -387,18 +551,29 @@ void StockTab::printed(const stock::Choice& printed, const stock::PrintRun& run)
 
 void StockTab::calibrationEdited()
 {
-    const stock::Calibration edited{right_->value(), down_->value(), across_->value(), downScale_->value()};
-    if (edited == calibration_ || printer_.isEmpty())
+    if (printer_.isEmpty())
         return;
+    const stock::Calibration edited{right_->value(), down_->value(), across_->value(), downScale_->value()};
     const QString problem = edited.problem();
     if (!problem.isEmpty()) {
-        calibrationNote_ = QStringLiteral("Refused: %1 The calibration stays as it was.").arg(problem);
-    } else {
+        calibrationRefused(problem);
+        return;
+    }
+    if (edited != calibration_ || storedUnsound_) {
         stock::saveCalibration(settings_, printer_, edited);
-        calibration_ = edited;
-        calibrationNote_.clear();
+        storedUnsound_ = false;
         showSettingsProblem();
     }
+    calibration_ = edited;
+    calibrationNote_.clear();
+    showCalibration();
+}
+
+// The figure typed is not taken, and the tab says why next to the figures
+// as they are.
+void StockTab::calibrationRefused(const QString& why)
+{
+    calibrationNote_ = QStringLiteral("Refused: %1 The calibration stays as it was.").arg(why);
     showCalibration();
 }
 
@@ -416,17 +591,19 @@ void StockTab::showCalibration()
     calibrationBox_->setTitle(printer_.isEmpty() ? QStringLiteral("Printer calibration (no printer chosen)")
                                                  : QStringLiteral("Calibration of the printer %1").arg(printer_));
     calibrationBox_->setEnabled(!printer_.isEmpty());
-    const std::pair<QDoubleSpinBox*, double> values[] = {{right_, calibration_.rightMm},
-                                                         {down_, calibration_.downMm},
-                                                         {across_, calibration_.acrossPercent},
-                                                         {downScale_, calibration_.downPercent}};
+    const std::pair<DecimalBox*, double> values[] = {{right_, calibration_.rightMm},
+                                                     {down_, calibration_.downMm},
+                                                     {across_, calibration_.acrossPercent},
+                                                     {downScale_, calibration_.downPercent}};
     for (const auto& [box, value] : values) {
         const QSignalBlocker blocker(box);
         box->setValue(value);
     }
-    calibrationStatus_->setText(calibrationNote_.isEmpty()
-                                    ? QStringLiteral("Measured on the calibration page; for label sheets only.")
-                                    : calibrationNote_);
+    calibrationStatus_->setText(
+        calibrationNote_.isEmpty()
+            ? QStringLiteral("What the printer does, measured on the calibration page; Tessera undoes it on "
+                             "label sheets.")
+            : calibrationNote_);
 }
 
 stock::Choice StockTab::choice() const

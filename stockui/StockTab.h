@@ -10,7 +10,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,12 +23,16 @@ class Settings;
 
 namespace stockui {
 
+class DecimalBox;
 class SheetView;
 
 // The "Label stock" tab of the print dialog: the product the label is
 // printed on (plain paper, one label at the page corner, unless the user
 // chooses one), the first label on its sheet, the copies, how the design
 // fits the label, an outline to trim by, and the printer's calibration.
+// The product chosen is always one the list shows: a search that leaves it
+// out chooses its first match, or plain paper when nothing matches (the
+// closest products are offered then).
 //
 // The label products are read when the tab is first shown, or when load()
 // is called, never before. The settings are written only when the user
@@ -78,12 +81,15 @@ private:
     void buildControls();
     bool offered(const stock::Product& product) const;
     void fillList();
+    void showSearchNote(bool nothingMatches, qsizetype nearest);
+    void showLeftOut();
     void choose(const stock::Product* product, bool byUser);
     void fitToDesign();
     void showSheet();
     void showFit();
     void showNotes();
     void calibrationEdited();
+    void calibrationRefused(const QString& why);
     void showCalibration();
     void showSettingsProblem();
 
@@ -96,6 +102,7 @@ private:
     bool roundAllowed_ = false;
     QString printer_;
     stock::Calibration calibration_;
+    bool storedUnsound_ = false;  // the settings hold a calibration that is not used
     QString calibrationNote_;
 
     QList<const stock::Product*> listed_;  // the list's rows; null is plain paper
@@ -105,7 +112,9 @@ private:
 
     QLineEdit* search_ = nullptr;
     QListWidget* list_ = nullptr;
+    QLabel* searchNote_ = nullptr;
     QLabel* status_ = nullptr;
+    QPushButton* details_ = nullptr;
     QLabel* settingsNote_ = nullptr;
     QLabel* notes_ = nullptr;
     SheetView* sheet_ = nullptr;
@@ -116,10 +125,10 @@ private:
     QCheckBox* outline_ = nullptr;
     QPushButton* newSheet_ = nullptr;
     QGroupBox* calibrationBox_ = nullptr;
-    QDoubleSpinBox* right_ = nullptr;
-    QDoubleSpinBox* down_ = nullptr;
-    QDoubleSpinBox* across_ = nullptr;
-    QDoubleSpinBox* downScale_ = nullptr;
+    DecimalBox* right_ = nullptr;
+    DecimalBox* down_ = nullptr;
+    DecimalBox* across_ = nullptr;
+    DecimalBox* downScale_ = nullptr;
     QLabel* calibrationStatus_ = nullptr;
     QPushButton* calibrationPage_ = nullptr;
 };

@@ -1,11 +1,14 @@
 // Every navigation handler as the exact sequence of registry operations,
-// the main menu's job state, help, and the About box.
+// the main menu's job state, help and its index, the About box, and the
+// program's pictures on screens of any pixel density.
 
 #include "support/Harness.h"
 
 #include "app/Help.h"
 #include "wizard/PrintManager.h"
 
+#include <QHelpEngineCore>
+#include <QHelpLink>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -391,6 +394,40 @@ private Q_SLOTS:
                     QStringLiteral("Fonts;setSource qthelp://x/y.html\nhide\r\u2028;"));
         QTRY_COMPARE(input(), QByteArray("show index;\n"
                                          "show index;activateKeyword FontssetSource qthelp://x/y.htmlhide;\n"));
+    }
+
+    // The title artwork and the About box's icon are drawn in the screen's
+    // own pixels (run at QT_SCALE_FACTOR=2 too), never blown up blurred.
+    void picturesAreDrawnInTheScreensPixels()
+    {
+        Harness h;
+        h.forms->start();
+        h.forms->Tessera.Command8_Click();
+        const QLabel* title = h.forms->Tessera.controls().Image1;
+        const QLabel* icon = h.forms->frmAbout.controls().picIcon;
+        for (const auto& [label, size] : {std::pair{title, QSize(152, 116)}, std::pair{icon, QSize(32, 32)}}) {
+            const QPixmap picture = label->pixmap();
+            QCOMPARE(picture.devicePixelRatio(), label->devicePixelRatio());
+            QCOMPARE(picture.size(), size * label->devicePixelRatio());
+        }
+    }
+
+    // The help's index leads to label stock, its sheets and the printer's
+    // calibration, in the collection the build made.
+    void theHelpIndexHasLabelStock()
+    {
+        QHelpEngineCore help(QStringLiteral(TESSERA_HELP_COLLECTION));
+        help.setReadOnly(true);
+        QVERIFY2(help.setupData(), qPrintable(help.error()));
+        for (const auto& [keyword, place] : {std::pair{"Label stock", "printing.html#label-sheets"},
+                                             std::pair{"Label sheets", "printing.html#label-sheets"},
+                                             std::pair{"Printer calibration", "printing.html#calibration"},
+                                             std::pair{"Calibration page", "printing.html#calibration"}}) {
+            const QList<QHelpLink> links = help.documentsForKeyword(QLatin1String(keyword));
+            QCOMPARE(links.size(), 1);
+            QVERIFY2(links[0].url.toString().endsWith(QLatin1String(place)), qPrintable(links[0].url.toString()));
+            QVERIFY(!help.fileData(links[0].url).isEmpty());
+        }
     }
 
     void aboutBoxTexts()

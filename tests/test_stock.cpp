@@ -483,10 +483,15 @@ private Q_SLOTS:
               Calibration{0, 0, 100, 105.1}, Calibration{qQNaN(), 0, 100, 100}})
             QVERIFY(!wrong.problem().isEmpty());
 
-        // Scaled about the paper's top-left corner, then moved.
+        // The printer scales about the paper's top-left corner, then moves;
+        // printing undoes it, so that each point lands where it belongs.
         c = Calibration{2, -1, 102, 98};
-        QCOMPARE(c.transform().map(QPointF(0, 0)), QPointF(2 * kMm, -1 * kMm));
-        QCOMPARE(c.transform().map(QPointF(612, 792)), QPointF(612 * 1.02 + 2 * kMm, 792 * 0.98 - 1 * kMm));
+        QCOMPARE(c.printer().map(QPointF(0, 0)), QPointF(2 * kMm, -1 * kMm));
+        QCOMPARE(c.printer().map(QPointF(612, 792)), QPointF(612 * 1.02 + 2 * kMm, 792 * 0.98 - 1 * kMm));
+        for (const QPointF p : {QPointF(0, 0), QPointF(612, 792), QPointF(100, 500)}) {
+            const QPointF landed = c.printer().map(c.transform().map(p));
+            QVERIFY(std::abs(landed.x() - p.x()) < 1e-9 && std::abs(landed.y() - p.y()) < 1e-9);
+        }
 
         QTemporaryDir dir;
         platform::Settings settings(dir.filePath(QStringLiteral("t.ini")));
@@ -494,13 +499,35 @@ private Q_SLOTS:
         QVERIFY(saveCalibration(settings, office, c));
         QVERIFY(!saveCalibration(settings, QStringLiteral("Other"), Calibration{11, 0, 100, 100}));
         QCOMPARE(loadCalibration(settings, office), c);
+        QCOMPARE(readCalibration(settings, office).problem, QString());
         QCOMPARE(loadCalibration(settings, QStringLiteral("Other")), Calibration{});
-        QCOMPARE(loadCalibration(settings, QStringLiteral("Office")), Calibration{});
-        // Values that are not sound in the settings file read as none.
-        settings.update([](platform::SettingsText& text) {
-            text.setValue(QStringLiteral("stock/calibration/Office%2FLaser%202/across"), 200.0);
+        QCOMPARE(readCalibration(settings, QStringLiteral("Office")).problem, QString());
+        // Values that are not sound in the settings file read as none, and say why.
+        const QString group = QStringLiteral("stock/calibration/Office%2FLaser%202/");
+        settings.update(
+            [&](platform::SettingsText& text) { text.setValue(group + QStringLiteral("printsAcross"), 200.0); });
+        QCOMPARE(readCalibration(settings, office).calibration, Calibration{});
+        QCOMPARE(readCalibration(settings, office).problem,
+                 QStringLiteral("A ruler must measure from 95 mm to 105 mm."));
+        settings.update([&](platform::SettingsText& text) {
+            text.setValue(group + QStringLiteral("printsAcross"), QStringLiteral("wide"));
         });
-        QCOMPARE(loadCalibration(settings, office), Calibration{});
+        QCOMPARE(readCalibration(settings, office).problem, QStringLiteral("A stored figure is not a number."));
+
+        // A calibration kept in the earlier form, the correction printing
+        // applied, prints as it did.
+        const QString earlier = QStringLiteral("stock/calibration/Earlier/");
+        settings.update([&](platform::SettingsText& text) {
+            text.setValue(earlier + QStringLiteral("right"), -1.5);
+            text.setValue(earlier + QStringLiteral("down"), 0.8);
+            text.setValue(earlier + QStringLiteral("across"), 100.5);
+        });
+        const QTransform correction(1.005, 0, 0, 1, -1.5 * kMm, 0.8 * kMm);
+        const QTransform read = loadCalibration(settings, QStringLiteral("Earlier")).transform();
+        for (const QPointF p : {QPointF(0, 0), QPointF(612, 792)})
+            QVERIFY(QLineF(read.map(p), correction.map(p)).length() < 0.05 * kMm);
+        QVERIFY(saveCalibration(settings, QStringLiteral("Earlier"), Calibration{}));
+        QCOMPARE(settings.read().value(earlier + QStringLiteral("right")), QVariant());
     }
 
     // The settings file is Qt's INI format both ways: what QSettings wrote

@@ -1,9 +1,14 @@
 // The "Label stock" tab: choosing a product and the label to print on by
-// keyboard, mouse and assistive technology, what is remembered between runs
-// and when it is written, round labels, the paper, and printer calibration.
+// keyboard, mouse and assistive technology, searching, what is remembered
+// between runs and when it is written, round labels, the paper, and printer
+// calibration in the user's own way of writing figures.
 
 #include "support/Harness.h"
 
+#include "support/PdfProbe.h"
+
+#include "output/Pipeline.h"
+#include "platform/Printer.h"
 #include "platform/Settings.h"
 #include "stock/CalibrationPage.h"
 #include "stock/SheetMemory.h"
@@ -13,14 +18,18 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace stock;
@@ -81,6 +90,19 @@ QStringList rows(QListWidget* list)
 
 QString name(QAccessibleInterface* iface) { return iface ? iface->text(QAccessible::Name) : QStringLiteral("(none)"); }
 
+// The tab on a dialog whose default button, OK, accepts it.
+StockTab* inDialog(QDialog& dialog, platform::Settings& settings, const ProductDatabase::Sources& sources)
+{
+    auto* tab = new StockTab(settings, sources);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(tab);
+    layout->addWidget(ok);
+    return tab;
+}
+
 // Types into a number box as a user does, replacing what it shows.
 void typeNumber(QAbstractSpinBox* box, const QString& text)
 {
@@ -114,6 +136,18 @@ private Q_SLOTS:
               "<Paper-size id=\"US-Letter\" _name=\"US Letter\" width=\"8.5in\" height=\"11in\"/>"
               "</Glabels-paper-sizes>");
         write(folder + QStringLiteral("/test-templates.xml"), kProducts);
+        // Enough products to scroll through, one of them with a long name.
+        QByteArray fillers = "<Glabels-templates>";
+        for (int i = 1; i <= 30; ++i)
+            fillers += QStringLiteral(R"(<Template brand="Filler" part="F-%1" size="A4" _description="%2">
+                <Label-rectangle id="0" width="50mm" height="20mm"><Layout nx="2" ny="5" x0="10mm" y0="10mm"
+                dx="60mm" dy="30mm"/></Label-rectangle></Template>)")
+                           .arg(i)
+                           .arg(i == 30 ? QStringLiteral("Parcel labels for letters, boxes and the cases of "
+                                                         "removable disks, weatherproof and easy to peel off")
+                                        : QStringLiteral("Address labels"))
+                           .toUtf8();
+        write(folder + QStringLiteral("/filler-templates.xml"), fillers + "</Glabels-templates>");
         sources_.systemFolders = {folder};
     }
 
@@ -137,12 +171,21 @@ private Q_SLOTS:
         QVERIFY(tab.loaded());
         QVERIFY(tab.choice().plainPaper());
         QVERIFY(find<QLabel>(tab, "status")->text().startsWith(u"1 of the label database's entries is left out"));
+        // Which one and why, where a user started from the menu reads it.
+        QTest::mouseClick(find<QPushButton>(tab, "details"), Qt::LeftButton);
+        auto* leftOut = tab.findChild<QDialog*>(QStringLiteral("leftOutDialog"));
+        QVERIFY(leftOut && leftOut->isVisible());
+        const QStringList why = rows(find<QListWidget>(*leftOut, "leftOut"));
+        QCOMPARE(why.size(), 1);
+        QVERIFY2(why[0].startsWith(u"Bad zero: ") && why[0].contains(u"(test-templates.xml, line "),
+                 qPrintable(why[0]));
+        leftOut->close();
         tab.printed(tab.choice(), PrintRun{{{1}}, {1}, 2});  // on plain paper
         QVERIFY(!QFile::exists(file));
 
         // Every control is named for assistive technology.
-        for (const char* control : {"search", "products", "sheet", "copies", "fit", "outline", "newSheet", "right",
-                                    "down", "across", "downScale", "calibrationPage"})
+        for (const char* control : {"search", "products", "details", "sheet", "copies", "fit", "outline", "newSheet",
+                                    "right", "down", "across", "downScale", "calibrationPage"})
             QVERIFY2(!name(QAccessible::queryAccessibleInterface(find<QWidget>(tab, control))).remove(u'&').isEmpty(),
                      control);
 
@@ -221,6 +264,164 @@ private Q_SLOTS:
         QCOMPARE(tab.choice().firstCell, 1);
     }
 
+    // What is chosen is always what the list shows: a search that hides the
+    // product chooses its first match, shown from the top, or plain paper
+    // when nothing matches, and then offers the closest products. Each
+    // product reads whole, on screen and to assistive technology.
+    void aSearchChoosesWhatItShows()
+    {
+        platform::Settings settings(settingsFile("search.conf"));
+        StockTab tab(settings, sources_);
+        tab.setDesign(kFloppyMm, true);
+        tab.resize(900, 420);
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+        auto* search = find<QLineEdit>(tab, "search");
+        auto* list = find<QListWidget>(tab, "products");
+        auto* note = find<QLabel>(tab, "searchNote");
+        QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(find<QWidget>(tab, "sheet"));
+        const auto searchFor = [&](const QString& text) {
+            search->selectAll();
+            QTest::keyClicks(search, text);
+        };
+
+        list->setCurrentRow(list->count() - 1);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Filler F-30"));
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+        searchFor(QStringLiteral("address"));
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Filler F-1"));
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        QVERIFY(list->verticalScrollBar()->maximum() > 0);
+        searchFor(QStringLiteral("cd"));
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Acme CD-2"));
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(sheet->childCount(), 2);
+        QCOMPARE(find<QLabel>(tab, "first")->text(), QStringLiteral("Starts on label 1 of 2 and takes 1 sheet."));
+        QCOMPARE(find<QLabel>(tab, "scale")->text(), QStringLiteral("at 100 %"));
+        QCOMPARE(SheetMemory(settings).lastProduct(), std::pair(QStringLiteral("Acme"), QStringLiteral("CD-2")));
+        QVERIFY(!note->isVisible());
+
+        // Nothing matches: plain paper, and the closest products, which a
+        // misspelt brand or word was meant to be; the one chosen from them
+        // stays while it is offered.
+        searchFor(QStringLiteral("zzzzzz"));
+        QVERIFY(tab.choice().plainPaper());
+        QCOMPARE(sheet->childCount(), 0);
+        QCOMPARE(rows(list), QStringList{plainPaperText()});
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QStringLiteral("Nothing matches \u201czzzzzz\u201d."));
+        searchFor(QStringLiteral("avry 5196"));
+        QVERIFY(tab.choice().plainPaper());
+        QCOMPARE(note->text(), QStringLiteral("Nothing matches \u201cavry 5196\u201d. The closest product follows "
+                                              "plain paper below."));
+        QCOMPARE(rows(list),
+                 (QStringList{plainPaperText(), QStringLiteral("Avery 5196: Diskette Labels (9 on US-Letter)")}));
+        list->setCurrentRow(1);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
+        searchFor(QStringLiteral("diskete"));
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
+        QCOMPARE(list->currentRow(), 1);
+
+        search->clear();
+        QVERIFY(!note->isVisible());
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        for (int i = 0; i < list->count(); ++i) {
+            const QListWidgetItem* item = list->item(i);
+            QCOMPARE(item->toolTip(), item->text());
+            QCOMPARE(item->data(Qt::AccessibleTextRole).toString(), item->text());
+            const QRect shown = list->visualItemRect(item);
+            const QRect needed = list->fontMetrics().boundingRect(QRect(0, 0, shown.width() - 2 * margin, 1000),
+                                                                  Qt::TextWordWrap, item->text());
+            QVERIFY2(shown.width() <= list->viewport()->width() && needed.height() <= shown.height(),
+                     qPrintable(item->text()));
+        }
+    }
+
+    // Tab goes through the tab as it reads, column by column; on the sheet,
+    // Space chooses the first label and Enter is the dialog's OK, as its
+    // words say.
+    void keysGoAsTheTabReads()
+    {
+        platform::Settings settings(settingsFile("keys.conf"));
+        QDialog dialog;
+        StockTab* tab = inDialog(dialog, settings, sources_);
+        tab->setDesign(kFloppyMm, false);
+        tab->setPrinter(QStringLiteral("Test"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        find<QListWidget>(*tab, "products")->setCurrentRow(1);
+
+        const QStringList reading = {"search", "products",  "details",        "sheet", "copies",
+                                     "fit",    "outline",   "newSheet",       "right", "down",
+                                     "across", "downScale", "calibrationPage"};
+        QStringList order;
+        QWidget* const first = find<QWidget>(*tab, "search");
+        QWidget* w = first;
+        do {
+            if (reading.contains(w->objectName()) && !order.contains(w->objectName()))
+                order.append(w->objectName());
+            w = w->nextInFocusChain();
+        } while (w != first);
+        QCOMPARE(order, reading);
+
+        auto* sheet = find<stockui::SheetView>(*tab, "sheet");
+        QLabel* sheetLabel = nullptr;
+        for (QLabel* label : tab->findChildren<QLabel*>())
+            sheetLabel = label->buddy() == sheet ? label : sheetLabel;
+        QVERIFY(sheetLabel && sheetLabel->text().contains(u"a click or Space chooses the first label") &&
+                sheetLabel->text().contains(u"Enter is OK"));
+        QSignalSpy accepted(&dialog, &QDialog::accepted);
+        sheet->setFocus();
+        QTest::keyClick(sheet, Qt::Key_Right);
+        QTest::keyClick(sheet, Qt::Key_Space);
+        QCOMPARE(tab->choice().firstCell, 2);
+        QTest::keyClick(sheet, Qt::Key_Right);
+        QTest::keyClick(sheet, Qt::Key_Return);
+        QCOMPARE(accepted.size(), 1);
+        QCOMPARE(tab->choice().firstCell, 2);
+    }
+
+    // Figures are read as the user writes them: with the locale's decimal
+    // separator or a dot. What could be read two ways is refused with a
+    // note, never taken for ten times the figure, and Return does not
+    // confirm the dialog over it; the note goes once a figure is taken.
+    void figuresAreReadAsTheUserWritesThem()
+    {
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        platform::Settings settings(settingsFile("locale.conf"));
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        {
+            StockTab tab(settings, sources_);
+            tab.setPrinter(QStringLiteral("Test"));
+            tab.show();
+            auto* right = find<QDoubleSpinBox>(tab, "right");
+            typeNumber(right, QStringLiteral("1.5"));
+            typeNumber(find<QDoubleSpinBox>(tab, "down"), QStringLiteral("-0,8"));
+            typeNumber(find<QDoubleSpinBox>(tab, "across"), QStringLiteral("99.5"));
+            QCOMPARE(tab.choice().calibration, (Calibration{1.5, -0.8, 99.5, 100}));
+            QCOMPARE(right->text(), QStringLiteral("1,50 mm"));
+        }
+
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QDialog dialog;
+        StockTab* tab = inDialog(dialog, settings, sources_);
+        tab->setPrinter(QStringLiteral("Test"));
+        dialog.show();
+        QSignalSpy accepted(&dialog, &QDialog::accepted);
+        auto* right = find<QDoubleSpinBox>(*tab, "right");
+        auto* status = find<QLabel>(*tab, "calibrationStatus");
+        typeNumber(right, QStringLiteral("2,5"));
+        QCOMPARE(right->value(), 1.5);
+        QCOMPARE(tab->choice().calibration.rightMm, 1.5);
+        QVERIFY2(status->text().startsWith(u"Refused: \u201c2,5\u201d could be 2.5 or 25"), qPrintable(status->text()));
+        QCOMPARE(accepted.size(), 0);
+        typeNumber(right, QStringLiteral("2.5"));
+        QCOMPARE(tab->choice().calibration.rightMm, 2.5);
+        QVERIFY2(!status->text().contains(u"Refused"), qPrintable(status->text()));
+        QCOMPARE(accepted.size(), 1);
+    }
+
     void roundLabelsAndThePaper()
     {
         platform::Settings settings(settingsFile("round.conf"));
@@ -261,19 +462,37 @@ private Q_SLOTS:
         tab.setPrinter(printer);
         tab.show();
         auto* right = find<QDoubleSpinBox>(tab, "right");
+        auto* status = find<QLabel>(tab, "calibrationStatus");
         typeNumber(right, QStringLiteral("12"));
         QCOMPARE(tab.choice().calibration, Calibration{});
         QCOMPARE(right->value(), 0.0);
-        QVERIFY(find<QLabel>(tab, "calibrationStatus")->text().contains(u"from -10 mm to 10 mm"));
+        QVERIFY(status->text().contains(u"from -10 mm to 10 mm"));
         QCOMPARE(settings.read().keys(), QStringList());
 
+        // What the user measured is what the printer does; the print is moved
+        // and scaled the other way. The note on a refused figure goes with it.
         typeNumber(right, QStringLiteral("1.5"));
+        QVERIFY2(!status->text().contains(u"Refused"), qPrintable(status->text()));
         typeNumber(find<QDoubleSpinBox>(tab, "down"), QStringLiteral("-0.8"));
         typeNumber(find<QDoubleSpinBox>(tab, "across"), QStringLiteral("99.5"));
         const Calibration measured{1.5, -0.8, 99.5, 100};
         QCOMPARE(tab.choice().calibration, measured);
         QCOMPARE(loadCalibration(settings, printer), measured);
+        const QPointF corner = measured.transform().map(QPointF(0, 0));
+        QVERIFY(corner.x() < 0 && corner.y() > 0);
+
+        // A stored calibration that is not sound is not used, and the tab says so.
+        QVERIFY(settings.update([](platform::SettingsText& text) {
+            text.setValue(QStringLiteral("stock/calibration/Other/printsAcross"), 200.0);
+        }));
         tab.setPrinter(QStringLiteral("Other"));
+        QCOMPARE(tab.choice().calibration, Calibration{});
+        QVERIFY2(status->text().contains(u"stored for this printer is not used: A ruler must measure"),
+                 qPrintable(status->text()));
+        typeNumber(find<QDoubleSpinBox>(tab, "downScale"), QStringLiteral("100.4"));
+        QCOMPARE(readCalibration(settings, QStringLiteral("Other")).problem, QString());
+        QVERIFY(!status->text().contains(u"not used"));
+        tab.setPrinter(QStringLiteral("Third"));
         QCOMPARE(tab.choice().calibration, Calibration{});
         QCOMPARE(right->value(), 0.0);
         tab.setPrinter(printer);
@@ -287,8 +506,9 @@ private Q_SLOTS:
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(asked.size(), 1);
 
-        // What it shows: outlines, a cross on each centre, rulers of 100 mm.
-        const CalibrationPage page = calibrationPage(*tab.choice().product);
+        // What it shows: outlines, a cross on each centre, rulers of 100 mm,
+        // and what it is for and what to do with it.
+        const CalibrationPage page = calibrationPage(*tab.choice().product, printer, QDate(2024, 5, 1));
         const QList<Cell> labels = cells(*tab.choice().product);
         QCOMPARE(page.crosses.size(), 2 * labels.size());
         for (const Cell& cell : labels) {
@@ -302,6 +522,21 @@ private Q_SLOTS:
         QCOMPARE(page.rulers[1].dx(), 0.0);
         QCOMPARE(page.rulers[1].dy(), 100 * kMm);
         QCOMPARE(page.rulers.size(), 2 + 2 * 101);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("calibration.pdf"));
+        platform::ScriptedPrinter scripted;
+        scripted.queues = {printer.toLocal8Bit()};
+        output::printCalibrationPage(*tab.choice().product, printer.toLocal8Bit(), QStringLiteral("Calibration page"),
+                                     {scripted, settings});
+        write(pdf, scripted.jobs[0].pdf);
+        const QString text = pdfprobe::text(pdf).simplified();
+        for (const QString& said :
+             {QStringLiteral("Calibration page for Avery 5196 (Diskette Labels), printer Office/Laser 2, ") +
+                  QDate::currentDate().toString(Qt::ISODate),
+              QStringLiteral("Lay this page on a sheet of Avery 5196"),
+              QStringLiteral("\u201cCross right of centre\u201d (a cross left of the centre: negative)"),
+              QStringLiteral("\u201cRuler across measures\u201d")})
+            QVERIFY2(text.contains(said), qPrintable(text));
     }
 
     void withoutTheDatabasePlainPaperWorks()
