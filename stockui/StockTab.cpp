@@ -2,6 +2,7 @@
 
 #include "platform/Settings.h"
 #include "stock/NearestProducts.h"
+#include "stock/ProductCatalog.h"
 #include "stock/SheetGeometry.h"
 #include "stockui/DecimalBox.h"
 #include "stockui/SheetView.h"
@@ -90,7 +91,11 @@ private:
 }  // namespace
 
 StockTab::StockTab(platform::Settings& settings, stock::ProductDatabase::Sources sources, QWidget* parent)
-    : QWidget(parent), settings_(settings), memory_(settings), sources_(std::move(sources))
+    : QWidget(parent),
+      settings_(settings),
+      memory_(settings),
+      sources_(std::move(sources)),
+      database_(std::make_shared<const stock::ProductDatabase>())
 {
     setWindowTitle(QStringLiteral("Label stock"));
     buildControls();
@@ -291,14 +296,20 @@ void StockTab::load()
     if (loaded_)
         return;
     loaded_ = true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    database_ = stock::ProductDatabase::load(sources_);
-    QGuiApplication::restoreOverrideCursor();
+    // Read on a worker, started as early as the print manager: by the time
+    // the tab shows, it is mostly read.
+    std::shared_future<stock::ProductCatalog::Database> reading = stock::ProductCatalog::read(sources_);
+    if (reading.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        reading.wait();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    database_ = reading.get();
 
     QStringList status;
-    if (!database_.installed())
+    if (!database_->installed())
         status.append(stock::missingDatabaseHint());
-    const qsizetype left = database_.rejected().size();
+    const qsizetype left = database_->rejected().size();
     if (left)
         status.append(QStringLiteral("%1 of the label database's entries %2 left out because %3 not sound.")
                           .arg(left)
@@ -309,7 +320,7 @@ void StockTab::load()
     details_->setVisible(left > 0);
 
     const auto [brand, part] = memory_.lastProduct();
-    const stock::Product* last = brand.isEmpty() ? nullptr : database_.find(brand, part);
+    const stock::Product* last = brand.isEmpty() ? nullptr : database_->find(brand, part);
     choose(last && offered(*last) ? last : nullptr, false);
     fillList();
     showSettingsProblem();
@@ -353,7 +364,7 @@ void StockTab::fillList()
     const QSignalBlocker blocker(list_);
     const QString query = search_->text();
     listed_.clear();
-    for (const stock::Product* p : database_.search(query)) {
+    for (const stock::Product* p : database_->search(query)) {
         if (!p || offered(*p))
             listed_.append(p);
     }
@@ -362,7 +373,7 @@ void StockTab::fillList()
     qsizetype nearest = 0;
     if (nothingMatches) {
         QList<const stock::Product*> candidates;  // in the order of a search, media first
-        for (const stock::Product* p : database_.search(QString())) {
+        for (const stock::Product* p : database_->search(QString())) {
             if (p && offered(*p))
                 candidates.append(p);
         }
@@ -414,7 +425,7 @@ void StockTab::showLeftOut()
     list->setObjectName(QStringLiteral("leftOut"));
     list->setAccessibleName(QStringLiteral("Entries left out"));
     list->setWordWrap(true);
-    for (const stock::Rejection& r : database_.rejected()) {
+    for (const stock::Rejection& r : database_->rejected()) {
         const QString file = QFileInfo(r.file).fileName();
         const QString where = r.line > 0 ? QStringLiteral("%1, line %2").arg(file).arg(r.line) : file;
         auto* item = new QListWidgetItem(r.brand.isEmpty()

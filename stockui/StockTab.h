@@ -2,6 +2,8 @@
 
 #include "stock/Choice.h"
 #include "stock/ProductDatabase.h"
+
+#include <memory>
 #include "stock/SheetMemory.h"
 
 #include <QPageLayout>
@@ -96,7 +98,7 @@ private:
     platform::Settings& settings_;
     stock::SheetMemory memory_;
     stock::ProductDatabase::Sources sources_;
-    stock::ProductDatabase database_;
+    std::shared_ptr<const stock::ProductDatabase> database_;  // the process's, once read
     bool loaded_ = false;
     QSizeF designMm_;
     bool roundAllowed_ = false;

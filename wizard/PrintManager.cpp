@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Printable.h"
 #include "platform/Settings.h"
+#include "stock/ProductCatalog.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
 #include "ui/SystemColors.h"
@@ -36,6 +37,8 @@ void PrintManager::build(QWidget* client)
     ui::onClick(c.Command1, [this] { Command1_Click(); });
     ui::onClick(c.Command2, [this] { Command2_Click(); });
     c.Command1->setFocus();
+    // The label stock tab of the print dialog will want the label products.
+    (void)stock::ProductCatalog::read(stock::ProductDatabase::Sources::standard());
 }
 
 PrintManager::Printed PrintManager::printed()
