@@ -47,7 +47,6 @@ struct Product {
     QString paperId;  // an id of the paper sizes, or "Other" for a size of its own
     QSizeF paper;
     QStringList categories;  // category ids, "media" among them for diskette, Zip and CD stock
-    QString productUrl;
     bool mirrored = false;  // printed mirror-inverted (film applied from its back)
     LabelShape shape;
     QList<Layout> layouts;

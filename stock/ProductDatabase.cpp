@@ -190,13 +190,6 @@ ProductDatabase ProductDatabase::load(const Sources& sources)
         const QString paperFile = dir.filePath(QStringLiteral("paper-sizes.xml"));
         if (const auto bytes = readFile(paperFile, found.rejected))
             papers = readPaperSizes(*bytes, paperFile, found.rejected);
-        // Names for the categories and the vendors' sites, where there are any.
-        const QString categories = dir.filePath(QStringLiteral("categories.xml"));
-        const QString vendors = dir.filePath(QStringLiteral("vendors.xml"));
-        if (const auto bytes = QFileInfo::exists(categories) ? readFile(categories, found.rejected) : std::nullopt)
-            db.categories_ = readPairs(*bytes, QLatin1String("Category"), QLatin1String("id"), QLatin1String("name"));
-        if (const auto bytes = QFileInfo::exists(vendors) ? readFile(vendors, found.rejected) : std::nullopt)
-            db.vendors_ = readPairs(*bytes, QLatin1String("Vendor"), QLatin1String("name"), QLatin1String("url"));
         db.installed_ = !papers.isEmpty();
         break;
     }

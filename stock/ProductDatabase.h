@@ -18,8 +18,8 @@ public:
     // over one of the same brand and part in a later folder (a second one in
     // the same folder is left out). A product sold under another part number
     // ("equiv") is a copy of the product it names, through other such
-    // products if need be, with `sameAs` set. The paper sizes, categories and
-    // vendors come from the first system folder that has them.
+    // products if need be, with `sameAs` set. The paper sizes come from the
+    // first system folder that has them.
     struct Sources {
         QStringList userFolders;
         QStringList systemFolders;
@@ -41,9 +41,6 @@ public:
     const QList<Rejection>& rejected() const { return rejected_; }
     const Product* find(const QString& brand, const QString& part) const;
 
-    QString categoryName(const QString& id) const { return categories_.value(id, id); }
-    QString vendorUrl(const QString& brand) const { return vendors_.value(brand); }
-
     // The choices for a search: plain paper first, as a null product (it is
     // not in the database), then each product whose brand, part and
     // description together hold every word of the query, ignoring case:
@@ -56,8 +53,6 @@ private:
     QList<Product> products_;
     QHash<std::pair<QString, QString>, qsizetype> index_;  // by brand and part
     QList<Rejection> rejected_;
-    QHash<QString, QString> categories_;
-    QHash<QString, QString> vendors_;
 };
 
 // The choice that prints one label at the page corner, as without label stock.

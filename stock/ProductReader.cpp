@@ -125,8 +125,6 @@ void readMeta(Product& product, const QXmlStreamAttributes& a)
     const QString category = a.value(QLatin1String("category")).toString();
     if (!category.isEmpty() && !product.categories.contains(category))
         product.categories.append(category);
-    if (a.hasAttribute(QLatin1String("product_url")))
-        product.productUrl = a.value(QLatin1String("product_url")).toString();
     if (a.value(QLatin1String("print")) == QLatin1String("mirrored"))
         product.mirrored = true;
 }
@@ -373,21 +371,6 @@ PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Re
                                   {},
                                   {},
                                   QStringLiteral("the XML is not well-formed here (%1)").arg(xml.errorString())});
-    return out;
-}
-
-QHash<QString, QString> readPairs(const QByteArray& bytes, QLatin1String element, QLatin1String key,
-                                  QLatin1String value)
-{
-    QHash<QString, QString> out;
-    QXmlStreamReader xml(bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == element) {
-            const QXmlStreamAttributes a = xml.attributes();
-            const QStringView v = a.hasAttribute(value) ? a.value(value) : a.value(QStringLiteral("_") + value);
-            out.insert(a.value(key).toString(), v.toString());
-        }
-    }
     return out;
 }
 

@@ -65,9 +65,4 @@ FileContents readProducts(const QByteArray& xml, const QString& file, const Pape
 // The paper sizes file. Sizes that are not sound are left out with a reason.
 PaperSizes readPaperSizes(const QByteArray& xml, const QString& file, QList<Rejection>& rejected);
 
-// Two attributes of every `element` of a simple list (categories: id and
-// name; vendors: name and url), as a map from the first to the second. The
-// second may also be spelled with a leading "_" (a text to translate).
-QHash<QString, QString> readPairs(const QByteArray& xml, QLatin1String element, QLatin1String key, QLatin1String value);
-
 }  // namespace stock
