@@ -41,6 +41,12 @@ public:
     const QList<Rejection>& rejected() const { return rejected_; }
     const Product* find(const QString& brand, const QString& part) const;
 
+    // For a product's name as the user types it ("JAC 10542": brand and
+    // part, ignoring case and runs of blanks), why a product file's product
+    // of that name is left out; null where there is none, or where a product
+    // of that name is available after all.
+    const Rejection* leftOut(const QString& brandAndPart) const;
+
     // The choices for a search: plain paper first, as a null product (it is
     // not in the database), then each product whose brand, part and
     // description together hold every word of the query, ignoring case:

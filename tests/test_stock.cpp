@@ -367,6 +367,12 @@ private Q_SLOTS:
         QVERIFY(fileRejected("huge-templates.xml", "is larger than 4 MB"));
         QVERIFY(fileRejected("pipe-templates.xml", "cannot be read"));
         QVERIFY(fileRejected("html-templates.xml", "holds no label products"));
+
+        // What a user types may name a product that is left out: the reason.
+        QVERIFY(db.leftOut(QStringLiteral(" bad   UNIT"))->reason.contains(u"furlong"));
+        QVERIFY(db.leftOut(QStringLiteral("Bad loop-b"))->reason.contains(u"leads to no product"));
+        QVERIFY(!db.leftOut(QStringLiteral("Good first")));  // defined again, and kept once
+        QVERIFY(!db.leftOut(QStringLiteral("Nobody 1")));
     }
 
     void userProductsWinOverTheSystems()
