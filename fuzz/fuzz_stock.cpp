@@ -1,7 +1,7 @@
 // The label-product reader on arbitrary bytes: it must return products and
 // reasons, never crash, hang or leak; and every product it keeps must be
 // sound: labels of a positive size, 1 to 100 across and down, all on the
-// paper but for the millimetre allowed.
+// paper but for the millimetre allowed, numbered as they lie on it.
 
 #include "stock/ProductReader.h"
 
@@ -28,9 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const stock::Layout& l : p.layouts)
             if (l.nx < 1 || l.nx > stock::kMaxAcross || l.ny < 1 || l.ny > stock::kMaxAcross)
                 std::abort();
-        for (const stock::Cell& c : cells)
-            if (!paper.contains(c.rect))
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            const stock::Cell& c = cells[i];
+            if (c.number != i + 1 || !paper.contains(c.rect))
                 std::abort();
+            // Each row is read left to right, and no label comes before one
+            // further up.
+            if (i > 0 && c.rect.top() < cells[i - 1].rect.top() - stock::kRowTolerance)
+                std::abort();
+        }
     }
     QList<stock::Rejection> rejected;
     (void)stock::readPaperSizes(bytes, QStringLiteral("fuzz"), rejected);

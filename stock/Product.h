@@ -12,6 +12,9 @@
 namespace stock {
 
 constexpr double kPointsPerMm = 72 / 25.4;
+// Labels whose tops are this close lie in one row: more than the makers'
+// rounding, less than a label's height.
+constexpr double kRowTolerance = 0.5 * kPointsPerMm;
 
 // The shape of one label. Its bounding box is `size`: a round label and an
 // unclipped CD label are 2 x radius square; a clipped CD label is narrower or
@@ -59,9 +62,11 @@ struct Product {
     int cellCount() const;
 };
 
-// One label on a sheet. Numbers run layout by layout; within a layout row by
-// row from the top, each row left to right. Layout, row and column count
-// from 1 ("row 2, column 1").
+// One label on a sheet. Numbers run as the labels lie on the paper, whatever
+// layout each belongs to: row by row from the top, each row left to right;
+// labels whose tops are within kRowTolerance of the row's first are in its
+// row. Layout, and the row and column within it, count from 1 ("row 2,
+// column 1").
 struct Cell {
     int number = 0;
     int layout = 0;

@@ -116,6 +116,25 @@ const QByteArray kNamespaced = products(R"(
 )",
                                         "<Glabels-templates xmlns=\"http://glabels.org/xmlns/3.0/\">");
 
+// Several layouts on one sheet: three discs, the top and bottom ones in one
+// layout and the middle one in another; two halves of a sheet whose rows lie
+// a twentieth of a millimetre apart.
+const QByteArray kLayouts = products(R"(
+  <Template brand="Trio" part="3CD" size="A4" _description="Three discs">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="55mm" hole="15.5mm">
+      <Layout nx="1" ny="2" x0="91.5mm" y0="9mm" dy="166mm"/>
+      <Layout nx="1" ny="1" x0="9mm" y0="92mm"/>
+    </Label-cd>
+  </Template>
+  <Template brand="Trio" part="halves" size="A4" _description="Two halves">
+    <Label-rectangle id="0" width="45mm" height="35mm">
+      <Layout nx="2" ny="2" x0="5mm" y0="10mm" dx="50mm" dy="40mm"/>
+      <Layout nx="2" ny="2" x0="105mm" y0="10.05mm" dx="50mm" dy="40mm"/>
+    </Label-rectangle>
+  </Template>
+)");
+
 QStringList names(const QList<const Product*>& found)
 {
     QStringList out;
@@ -146,7 +165,8 @@ private Q_SLOTS:
         QVERIFY(dir_.isValid());
         const QString folder = dir_.filePath(QStringLiteral("system"));
         systemFolder(folder, {{QStringLiteral("sheets-templates.xml"), kSheets},
-                              {QStringLiteral("ns-templates.xml"), kNamespaced}});
+                              {QStringLiteral("ns-templates.xml"), kNamespaced},
+                              {QStringLiteral("layouts-templates.xml"), kLayouts}});
         sheets_ = ProductDatabase::load({{}, {folder}});
         QVERIFY(sheets_.installed());
         QCOMPARE(int(sheets_.rejected().size()), 0);
@@ -197,6 +217,24 @@ private Q_SLOTS:
         QCOMPARE(two[1].rect.topLeft(), QPointF(50 * kMm, 5 * kMm));
         QCOMPARE((QList<int>{two[2].layout, two[2].row, two[2].column}), (QList<int>{2, 1, 1}));
         QCOMPARE(two[3].rect.topLeft(), QPointF(5 * kMm, 105 * kMm));
+
+        // Labels are numbered as they lie on the paper, whatever their layout:
+        // row by row from the top, each row left to right.
+        const auto where = [](const Cell& c) { return QList<int>{c.number, c.layout, c.row, c.column}; };
+        const QList<Cell> discs = cells(*sheets_.find(QStringLiteral("Trio"), QStringLiteral("3CD")));
+        QCOMPARE(discs.size(), 3);
+        QCOMPARE(where(discs[0]), (QList<int>{1, 1, 1, 1}));
+        QCOMPARE(where(discs[1]), (QList<int>{2, 2, 1, 1}));
+        QCOMPARE(where(discs[2]), (QList<int>{3, 1, 2, 1}));
+        QCOMPARE(discs[1].rect.topLeft(), QPointF(9 * kMm, 92 * kMm));
+        const Product* halves = sheets_.find(QStringLiteral("Trio"), QStringLiteral("halves"));
+        const QList<Cell> rows = cells(*halves);
+        QCOMPARE(rows.size(), 8);
+        QCOMPARE(where(rows[2]), (QList<int>{3, 2, 1, 1}));
+        QCOMPARE(where(rows[4]), (QList<int>{5, 1, 2, 1}));
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            QVERIFY(i % 4 == 0 ? rows[i].rect.top() > rows[i - 1].rect.bottom()
+                               : rows[i].rect.left() > rows[i - 1].rect.right());
 
         const Product* oval = sheets_.find(QStringLiteral("Acme"), QStringLiteral("E-3"));
         QVERIFY(oval);
@@ -673,6 +711,35 @@ private Q_SLOTS:
         QVERIFY(SheetMemory(a).recordPrint(sheet, planned));
         QCOMPARE(SheetMemory(b).usedCells(sheet), (QList<int>{1, 2, 3, 4}));
         QCOMPARE(SheetMemory(b).firstFreeCell(sheet), 5);
+    }
+
+    // An earlier Tessera numbered the labels layout by layout, under
+    // "stock/sheets": what it remembered reads in today's numbering, and
+    // moves to "stock/used" with the first change.
+    void sheetMemoryOfTheEarlierNumberingCarriesOver()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Tessera.conf"));
+        // The top and the bottom disc, and the first row of diskette labels.
+        const QByteArray earlier = "[stock]\nsheets\\Avery\\5196=1, 2, 3\nsheets\\Trio\\3CD=1, 2\n";
+        write(file, earlier);
+        const Product& discs = *sheets_.find(QStringLiteral("Trio"), QStringLiteral("3CD"));
+        const Product& diskettes = *sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        platform::Settings settings(file);
+        SheetMemory memory(settings);
+        QCOMPARE(memory.usedCells(discs), (QList<int>{1, 3}));
+        QCOMPARE(memory.firstFreeCell(discs), 2);
+        QCOMPARE(memory.usedCells(diskettes), (QList<int>{1, 2, 3}));
+        QFile read(file);
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        QCOMPARE(read.readAll(), earlier);  // reading wrote nothing
+        read.close();
+
+        QVERIFY(memory.recordPrint(diskettes, *planPrint(9, 4, 1)));
+        QVERIFY(memory.recordPrint(discs, *planPrint(3, 2, 1)));  // the sheet is done
+        QCOMPARE(settings.read().keys(), QStringList{QStringLiteral("stock/used/Avery/5196")});
+        QCOMPARE(memory.usedCells(diskettes), (QList<int>{1, 2, 3, 4}));
+        QCOMPARE(memory.firstFreeCell(discs), 1);
     }
 
     void printCells()
