@@ -1,7 +1,8 @@
 // The label-product reader on arbitrary bytes: it must return products and
-// reasons, never crash, hang or leak; and every product it keeps must be
-// sound: labels of a positive size, 1 to 100 across and down, all on the
-// paper but for the millimetre allowed, numbered as they lie on it.
+// reasons, never crash, hang or leak; every reason must be short and free of
+// NULs; and every product it keeps must be sound: labels of a positive size,
+// 1 to 100 across and down, all on the paper but for the millimetre allowed,
+// numbered as they lie on it.
 
 #include "stock/ProductReader.h"
 
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const stock::FileContents contents = stock::readProducts(bytes, QStringLiteral("fuzz"), papers);
     for (const stock::Rejection& r : contents.rejected)
-        if (r.reason.isEmpty())
+        if (r.reason.isEmpty() || r.text().size() > 600 || r.text().contains(QChar(0)))
             std::abort();
     for (const stock::Product& p : contents.products) {
         const QSizeF label = p.shape.size;

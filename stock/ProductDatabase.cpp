@@ -125,7 +125,7 @@ struct Collected {
 
     QString aliasProblem(const Alias& a, bool throughAliases) const
     {
-        const QString named = a.brand + QLatin1Char(' ') + a.sameAs;
+        const QString named = excerpt(QString(a.brand + QLatin1Char(' ') + a.sameAs));
         if (a.sameAs.isEmpty())
             return QStringLiteral("names no part it is the same as");
         if (a.sameAs == a.part)

@@ -1,5 +1,6 @@
 #include "stock/ProductReader.h"
 
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <charconv>
@@ -77,13 +78,137 @@ public:
 private:
     QString quoted(QLatin1String name) const
     {
-        return QStringLiteral("%1=\"%2\" of %3").arg(name, attributes_.value(name), element_);
+        return QStringLiteral("%1=\"%2\" of %3").arg(name, excerpt(attributes_.value(name)), element_);
     }
 
     const QXmlStreamAttributes& attributes_;
     QStringView element_;
     QString& problem_;
 };
+
+const QString kRestLeftOut = QStringLiteral("; the rest of the file is left out");
+
+// The bytes of a file that XML can read: all of them, or those before the
+// first that is not UTF-8 text or is a NUL. For the first, QXmlStreamReader
+// would refuse the whole file, at its first line; for a NUL, its message
+// would leave the NUL out.
+struct Readable {
+    QByteArray bytes;
+    QString cut;  // why the rest is left out, or empty
+    qint64 cutLine = 0;
+};
+
+// How XML reads the bytes: in an encoding of which ASCII is a part (no byte
+// order mark of UTF-16 or UTF-32), so that a NUL byte is a NUL; and, of
+// those, in UTF-8, the encoding without a declaration of another.
+struct Encoding {
+    bool ascii = true;
+    bool utf8 = true;
+};
+
+Encoding encodingOf(const QByteArray& bytes)
+{
+    const std::optional<QStringConverter::Encoding> mark = QStringConverter::encodingForData(bytes, u'<');
+    if (mark && *mark != QStringConverter::Utf8)
+        return {false, false};
+    QXmlStreamReader declaration(bytes.left(bytes.indexOf('>') + 1));
+    declaration.readNext();
+    const QStringView encoding = declaration.documentEncoding();
+    return {true, encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0 ||
+                      encoding.compare(u"UTF8", Qt::CaseInsensitive) == 0};
+}
+
+bool holdsNonUtf8(QByteArrayView bytes, QStringConverter::Flags flags)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, flags);
+    (void)QString(decoder(bytes));
+    return decoder.hasError();
+}
+
+// Where the first bytes that are not UTF-8 begin, or -1.
+qsizetype firstNonUtf8(QByteArrayView bytes)
+{
+    if (!holdsNonUtf8(bytes, QStringConverter::Flag::Stateless))
+        return -1;
+    // A start of the bytes holds an error once it holds the first bad byte (a
+    // sequence it cuts short is none yet): the shortest such start ends with
+    // that byte.
+    qsizetype end = bytes.size();  // a sequence cut short by the end of the file
+    if (holdsNonUtf8(bytes, QStringConverter::Flag::Default)) {
+        qsizetype good = 0, bad = bytes.size();
+        while (bad - good > 1) {
+            const qsizetype middle = good + (bad - good) / 2;
+            (holdsNonUtf8(bytes.first(middle), QStringConverter::Flag::Default) ? bad : good) = middle;
+        }
+        end = bad - 1;
+    }
+    // The sequence that the bad byte ends or breaks begins after the last ASCII.
+    while (end > 0 && uchar(bytes[end - 1]) >= 0x80)
+        --end;
+    return end;
+}
+
+Readable readable(const QByteArray& bytes)
+{
+    const Encoding encoding = encodingOf(bytes);
+    const qsizetype nul = encoding.ascii ? bytes.indexOf('\0') : -1;
+    const qsizetype bad = encoding.utf8 ? firstNonUtf8(nul < 0 ? bytes : bytes.first(nul)) : -1;
+    QString why;
+    qsizetype cut = -1;
+    if (bad >= 0) {
+        cut = bad;
+        why = QStringLiteral("a byte here is not UTF-8 text (0x%1)").arg(uchar(bytes[bad]), 2, 16, QLatin1Char('0'));
+    } else if (nul >= 0) {
+        cut = nul;
+        why = QStringLiteral("the file holds a NUL (%1) here, which is not XML text").arg(excerpt(QStringView(u"\0", 1)));
+    } else {
+        return {bytes, {}, 0};
+    }
+    return {bytes.first(cut), why + kRestLeftOut, 1 + bytes.first(cut).count('\n')};
+}
+
+// Why the file is to be read no further at this token, or nothing: a
+// DOCTYPE that declares entities.
+QString refusedDtd(const QXmlStreamReader& xml)
+{
+    if (xml.tokenType() != QXmlStreamReader::DTD || xml.entityDeclarations().isEmpty())
+        return {};
+    return QStringLiteral("its DOCTYPE declares entities, which label product files never need; the file is not read");
+}
+
+// An attribute of the start element, or the text, that is longer than
+// kMaxText, or nothing.
+QString oversized(const QXmlStreamReader& xml)
+{
+    if (xml.isCharacters() && xml.text().size() > kMaxText)
+        return QStringLiteral("a text of %1 characters is longer than %2").arg(xml.text().size()).arg(kMaxText);
+    if (xml.isStartElement()) {
+        for (const QXmlStreamAttribute& a : xml.attributes())
+            if (a.value().size() > kMaxText)
+                return QStringLiteral("the attribute %1 of %2 is longer than %3 characters")
+                    .arg(excerpt(a.name()), excerpt(xml.name()))
+                    .arg(kMaxText);
+    }
+    return {};
+}
+
+// Why reading ended before the end of the file, and where.
+struct Stop {
+    QString why;
+    qint64 line = 0;
+};
+
+std::optional<Stop> stopped(const QXmlStreamReader& xml, const Readable& input)
+{
+    const bool cut = !input.cut.isEmpty();
+    if (xml.hasError() && !(cut && xml.error() == QXmlStreamReader::PrematureEndOfDocumentError))
+        return Stop{QStringLiteral("the XML is not well-formed here (%1); the rest of the file is left out")
+                        .arg(excerpt(xml.errorString())),
+                    xml.lineNumber()};
+    if (cut)
+        return Stop{input.cut, input.cutLine};
+    return std::nullopt;
+}
 
 // One Template element as it is read.
 struct Pending {
@@ -114,7 +239,7 @@ void readTemplate(Pending& p, const QXmlStreamAttributes& attributes, const Pape
     } else {
         const auto paper = papers.constFind(product.paperId);
         if (paper == papers.constEnd())
-            a.fail(QStringLiteral("paper size \"%1\" is unknown").arg(product.paperId));
+            a.fail(QStringLiteral("paper size \"%1\" is unknown").arg(excerpt(product.paperId)));
         else
             product.paper = *paper;
     }
@@ -220,7 +345,7 @@ void finish(Pending& p, const QString& file, qint64 line, FileContents& out)
     QString problem = p.problem;
     if (product.brand.isEmpty() || product.part.isEmpty()) {
         problem = QStringLiteral("has no brand or part");
-    } else if (p.alias) {
+    } else if (p.alias && problem.isEmpty()) {
         out.aliases.append(Alias{product.brand, product.part, product.sameAs, file, line});
         return;
     }
@@ -276,25 +401,55 @@ std::optional<double> parseLength(QStringView text)
     return value;
 }
 
+QString excerpt(QStringView text)
+{
+    QString out;
+    for (const QChar c : text.first(std::min(text.size(), kMaxQuoted))) {
+        if (c.unicode() == 0)
+            out += QStringLiteral("\\0");
+        else if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    if (text.size() > kMaxQuoted)
+        out += QStringLiteral("...");
+    return out;
+}
+
 QString Rejection::text() const
 {
     QString out = line > 0 ? QStringLiteral("%1:%2: ").arg(file).arg(line) : file + QStringLiteral(": ");
     if (!brand.isEmpty() || !part.isEmpty())
-        out += brand + QLatin1Char(' ') + part + QStringLiteral(": ");
+        out += excerpt(QString(brand + QLatin1Char(' ') + part)) + QStringLiteral(": ");
     return out + reason;
 }
 
 FileContents readProducts(const QByteArray& bytes, const QString& file, const PaperSizes& papers)
 {
     FileContents out;
-    QXmlStreamReader xml(bytes);
+    const Readable input = readable(bytes);
+    QXmlStreamReader xml(input.bytes);
     int depth = 0;
     int templateDepth = 0;  // the open Template's depth, or 0
     qint64 templateLine = 0;
     bool inLabel = false;
     Pending pending;
+    // The rest of the file is left out, with the product it stops in.
+    const auto reject = [&](const QString& why, qint64 line) {
+        Rejection r{file, line, {}, {}, why};
+        if (templateDepth != 0) {
+            r.brand = pending.product.brand;
+            r.part = pending.product.part;
+        }
+        out.rejected.append(r);
+    };
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
+        if (const QString why = refusedDtd(xml); !why.isEmpty()) {
+            reject(why, xml.lineNumber());
+            return out;
+        }
         if (token == QXmlStreamReader::EndElement) {
             if (depth == templateDepth + 1)
                 inLabel = false;
@@ -305,25 +460,33 @@ FileContents readProducts(const QByteArray& bytes, const QString& file, const Pa
             --depth;
             continue;
         }
+        const QString tooLong = oversized(xml);
+        const bool startsTemplate = token == QXmlStreamReader::StartElement && templateDepth == 0 && depth < 2 &&
+                                    xml.name() == QLatin1String("Template");
+        if (!tooLong.isEmpty() && templateDepth == 0 && !startsTemplate) {
+            reject(tooLong + kRestLeftOut, xml.lineNumber());
+            return out;
+        }
+        if (templateDepth != 0 && pending.problem.isEmpty())
+            pending.problem = tooLong;
         if (token != QXmlStreamReader::StartElement)
             continue;
         ++depth;
         const QStringView name = xml.name();
         if (depth == 1 && name != QLatin1String("Template") && name != QLatin1String("Glabels-templates")) {
-            const QString why = QStringLiteral("holds no label products (its top element is <%1>)").arg(name);
-            out.rejected.append(Rejection{file, xml.lineNumber(), {}, {}, why});
+            reject(QStringLiteral("holds no label products (its top element is <%1>)").arg(excerpt(name)),
+                   xml.lineNumber());
             return out;
         }
-        if (templateDepth == 0) {
-            if (name == QLatin1String("Template") && depth <= 2) {
-                templateDepth = depth;
-                templateLine = xml.lineNumber();
-                pending = Pending{};
-                readTemplate(pending, xml.attributes(), papers);
-            }
+        if (startsTemplate) {
+            templateDepth = depth;
+            templateLine = xml.lineNumber();
+            pending = Pending{};
+            pending.problem = tooLong;
+            readTemplate(pending, xml.attributes(), papers);
             continue;
         }
-        if (pending.alias)
+        if (templateDepth == 0 || pending.alias)
             continue;
         if (depth == templateDepth + 1) {
             if (name == QLatin1String("Meta"))
@@ -334,27 +497,29 @@ FileContents readProducts(const QByteArray& bytes, const QString& file, const Pa
             readLayout(pending, xml.attributes());
         }
     }
-    if (xml.hasError()) {
-        const QString reason = QStringLiteral("the XML is not well-formed here (%1); the rest of the file is left out")
-                                   .arg(xml.errorString());
-        Rejection r{file, xml.lineNumber(), {}, {}, reason};
-        if (templateDepth != 0) {
-            r.brand = pending.product.brand;
-            r.part = pending.product.part;
-        }
-        out.rejected.append(r);
-    }
+    if (const std::optional<Stop> stop = stopped(xml, input))
+        reject(stop->why, stop->line);
     return out;
 }
 
 PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Rejection>& rejected)
 {
     PaperSizes out;
-    QXmlStreamReader xml(bytes);
+    const Readable input = readable(bytes);
+    QXmlStreamReader xml(input.bytes);
     while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Paper-size"))
-            continue;
-        QString problem;
+        xml.readNext();
+        if (const QString why = refusedDtd(xml); !why.isEmpty()) {
+            rejected.append(Rejection{file, xml.lineNumber(), {}, {}, why});
+            return {};
+        }
+        QString problem = oversized(xml);
+        if (!xml.isStartElement() || xml.name() != QLatin1String("Paper-size")) {
+            if (problem.isEmpty())
+                continue;
+            rejected.append(Rejection{file, xml.lineNumber(), {}, {}, problem + kRestLeftOut});
+            return out;
+        }
         Attributes a(xml.attributes(), u"Paper-size", problem);
         const QString id = a.text(QLatin1String("id"));
         const QSizeF size(a.positive(QLatin1String("width")), a.positive(QLatin1String("height")));
@@ -365,12 +530,8 @@ PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Re
         else
             rejected.append(Rejection{file, xml.lineNumber(), {}, {}, problem});
     }
-    if (xml.hasError())
-        rejected.append(Rejection{file,
-                                  xml.lineNumber(),
-                                  {},
-                                  {},
-                                  QStringLiteral("the XML is not well-formed here (%1)").arg(xml.errorString())});
+    if (const std::optional<Stop> stop = stopped(xml, input))
+        rejected.append(Rejection{file, stop->line, {}, {}, stop->why});
     return out;
 }
 

@@ -305,10 +305,14 @@ private Q_SLOTS:
         const QString folder = dir_.filePath(QStringLiteral("bad"));
         const QByteArray rect = R"(<Label-rectangle id="0" width="50mm" height="50mm">)";
         const QByteArray one = R"(<Layout nx="1" ny="1" x0="10mm" y0="10mm"/>)";
+        const auto product = [&](const QByteArray& brand, const QByteArray& part, const QByteArray& label,
+                                 const QByteArray& layout, const QByteArray& size = R"(size="A4")") {
+            return "<Template brand=\"" + brand + "\" part=\"" + part + "\" " + size + ">" + label + layout +
+                   "</Label-rectangle></Template>\n";
+        };
         const auto bad = [&](const QByteArray& part, const QByteArray& label, const QByteArray& layout,
                              const QByteArray& size = "A4") {
-            return "<Template brand=\"Bad\" part=\"" + part + "\" size=\"" + size + "\">" + label + layout +
-                   "</Label-rectangle></Template>\n";
+            return product("Bad", part, label, layout, "size=\"" + size + "\"");
         };
         const QByteArray list = products(
             a4("Good", "first") + bad("unit", R"(<Label-rectangle id="0" width="2furlong" height="5mm">)", one) +
@@ -329,7 +333,9 @@ private Q_SLOTS:
                <Template brand="Bad" part="loop-b" equiv="loop-a"/>
                <Template brand="Bad" part="to-left-out" equiv="unit"/>
                <Template brand="Good" part="alias" equiv="first"/>)" +
-            a4("Good", "first") + a4("Good", "last"));
+            // What the file holds is quoted short in a reason.
+            product("Bad", "long", rect, one, "size=\"A4\" _description=\"" + QByteArray(5000, 'x') + "\"") +
+            bad("long-paper", rect, one, QByteArray(4000, 'y')) + a4("Good", "first") + a4("Good", "last"));
         const QByteArray bomb =
             "<?xml version=\"1.0\"?><!DOCTYPE Glabels-templates [<!ENTITY a \"aaaaaaaaaa\">"
             "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
@@ -338,6 +344,13 @@ private Q_SLOTS:
             "<Glabels-templates><Template brand=\"Bad\" part=\"bomb\" size=\"A4\" _description=\"&g;\">"
             "<Label-rectangle id=\"0\" width=\"5mm\" height=\"5mm\"><Layout nx=\"1\" ny=\"1\"/></Label-rectangle>"
             "</Template></Glabels-templates>";
+        // One entity of 4,000 characters, 300,000 times in an attribute: 1.2
+        // billion characters, were it expanded.
+        QByteArray flat = "<?xml version=\"1.0\"?><!DOCTYPE Glabels-templates [<!ENTITY e \"" + QByteArray(4000, 'e') +
+                          "\">]><Glabels-templates><Template brand=\"Bad\" part=\"flat\" size=\"A4\" _description=\"";
+        for (int i = 0; i < 300000; ++i)
+            flat += "&e;";
+        flat += "\">" + rect + one + "</Label-rectangle></Template></Glabels-templates>";
         const QString secret = dir_.filePath(QStringLiteral("secret.txt"));
         write(secret, "THE SECRET");
         const QByteArray external = "<?xml version=\"1.0\"?><!DOCTYPE Glabels-templates [<!ENTITY s SYSTEM \"file://" +
@@ -345,6 +358,12 @@ private Q_SLOTS:
                                     "<Template brand=\"Bad\" part=\"external\" size=\"A4\" _description=\"&s;\">"
                                     "<Label-rectangle id=\"0\" width=\"5mm\" height=\"5mm\"><Layout nx=\"1\" ny=\"1\"/>"
                                     "</Label-rectangle><Meta category=\"&s;\"/>&s;</Template></Glabels-templates>";
+        // Bytes that are not UTF-8 text, and a NUL, on line 4: what comes
+        // before them is read.
+        const auto fourthLine = [&](const QByteArray& before, const QByteArray& wrong) {
+            return products(a4("Good", before) + a4("Bad", "wrong-" + before).replace("Test", "T" + wrong) +
+                            a4("Bad", "after-" + before));
+        };
         systemFolder(folder,
                      {{QStringLiteral("list-templates.xml"), list},
                       {QStringLiteral("broken-templates.xml"),
@@ -352,10 +371,18 @@ private Q_SLOTS:
                                 R"(<Template brand="Bad" part="broken" size="A4"><Label-rectangle></Template>)" +
                                 a4("Bad", "after-break"))},
                       {QStringLiteral("bomb-templates.xml"), bomb},
+                      {QStringLiteral("flat-templates.xml"), flat},
                       {QStringLiteral("external-templates.xml"), external},
                       {QStringLiteral("html-templates.xml"), "<html><Template/></html>"},
                       {QStringLiteral("huge-templates.xml"),
-                       products(a4("Bad", "huge") + "<!--" + QByteArray(kMaxFileSize, 'x') + "-->")}});
+                       products(a4("Bad", "huge") + "<!--" + QByteArray(kMaxFileSize, 'x') + "-->")},
+                      {QStringLiteral("utf8-templates.xml"), fourthLine("before-bad-byte", "\xff")},
+                      {QStringLiteral("nul-templates.xml"), fourthLine("before-nul", QByteArray(1, '\0'))},
+                      {QStringLiteral("latin1-templates.xml"),
+                       products(a4("Good", "latin1").replace("Test", "T\xe9st"))
+                           .replace("version=\"1.0\"", "version=\"1.0\" encoding=\"ISO-8859-1\"")},
+                      {QStringLiteral("text-templates.xml"),
+                       products(a4("Good", "before-text") + QByteArray(5000, 't') + a4("Bad", "after-text"))}});
         const QString pipe = folder + QStringLiteral("/pipe-templates.xml");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
 
@@ -363,12 +390,15 @@ private Q_SLOTS:
         QStringList kept;
         for (const Product& p : db.products())
             kept.append(p.name());
-        QCOMPARE(kept, (QStringList{QStringLiteral("Good alias"), QStringLiteral("Good before-break"),
-                                    QStringLiteral("Good external"), QStringLiteral("Good first"),
-                                    QStringLiteral("Good last"), QStringLiteral("Good overhang-0.9")}));
+        QCOMPARE(kept,
+                 (QStringList{QStringLiteral("Good alias"), QStringLiteral("Good before-bad-byte"),
+                              QStringLiteral("Good before-break"), QStringLiteral("Good before-nul"),
+                              QStringLiteral("Good before-text"), QStringLiteral("Good first"), QStringLiteral("Good last"),
+                              QStringLiteral("Good latin1"), QStringLiteral("Good overhang-0.9")}));
         for (const Product& p : db.products())
             QVERIFY(!p.description.contains(QLatin1String("SECRET")) &&
                     !p.categories.join(QLatin1Char(' ')).contains(QLatin1String("SECRET")));
+        QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("latin1"))->description, QStringLiteral("T\u00e9st"));
 
         const QList<std::pair<const char*, const char*>> reasons = {
             {"unit", "width=\"2furlong\" of Label-rectangle is not a length in pt, in, mm, cm or pc"},
@@ -388,6 +418,8 @@ private Q_SLOTS:
             {"loop-a", "is the same as Bad loop-b, which leads to no product"},
             {"to-left-out", "is the same as Bad unit, which is left out"},
             {"broken", "the XML is not well-formed here"},
+            {"long", "the attribute _description of Template is longer than 4096 characters"},
+            {"long-paper", "paper size \"yyyyyyyy"},
         };
         for (const auto& [part, reason] : reasons) {
             const Rejection* r = rejection(db, QStringLiteral("Bad"), QLatin1String(part));
@@ -395,16 +427,32 @@ private Q_SLOTS:
             QVERIFY2(r->reason.contains(QLatin1String(reason)), qPrintable(r->text()));
         }
         QVERIFY(rejection(db, QStringLiteral("Good"), QStringLiteral("first"))->reason.contains(u"defined again"));
-        const auto fileRejected = [&](const char* file, const char* reason) {
+        // Whatever a file holds, a reason quotes little of it.
+        for (const Rejection& r : db.rejected())
+            QVERIFY2(r.text().size() < 300 && !r.text().contains(QChar(0)), qPrintable(r.text().left(300)));
+        const auto fileRejection = [&](const char* file) -> const Rejection* {
             for (const Rejection& r : db.rejected())
-                if (r.file.endsWith(QLatin1String(file)) && r.reason.contains(QLatin1String(reason)))
-                    return true;
-            return false;
+                if (r.file.endsWith(QLatin1String(file)))
+                    return &r;
+            return nullptr;
         };
-        QVERIFY(fileRejected("bomb-templates.xml", "the XML is not well-formed here"));
-        QVERIFY(fileRejected("huge-templates.xml", "is larger than 4 MB"));
-        QVERIFY(fileRejected("pipe-templates.xml", "cannot be read"));
-        QVERIFY(fileRejected("html-templates.xml", "holds no label products"));
+        const QList<std::pair<const char*, const char*>> files = {
+            {"bomb-templates.xml", "its DOCTYPE declares entities"},
+            {"flat-templates.xml", "its DOCTYPE declares entities"},
+            {"external-templates.xml", "its DOCTYPE declares entities"},
+            {"huge-templates.xml", "is larger than 4 MB"},
+            {"pipe-templates.xml", "cannot be read"},
+            {"html-templates.xml", "holds no label products"},
+            {"utf8-templates.xml", "a byte here is not UTF-8 text (0xff); the rest of the file is left out"},
+            {"text-templates.xml", "characters is longer than 4096; the rest of the file is left out"},
+            {"nul-templates.xml", "the file holds a NUL (\\0) here, which is not XML text; the rest of the file is left out"},
+        };
+        for (const auto& [file, reason] : files) {
+            const Rejection* r = fileRejection(file);
+            QVERIFY2(r && r->reason.contains(QLatin1String(reason)), file);
+        }
+        QCOMPARE(fileRejection("utf8-templates.xml")->line, 4);
+        QCOMPARE(fileRejection("nul-templates.xml")->line, 4);
 
         // What a user types may name a product that is left out: the reason.
         QVERIFY(db.leftOut(QStringLiteral(" bad   UNIT"))->reason.contains(u"furlong"));
