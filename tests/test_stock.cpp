@@ -461,6 +461,22 @@ private Q_SLOTS:
         QVERIFY(!db.leftOut(QStringLiteral("Nobody 1")));
     }
 
+    // An alias of an alias of ... 20,000 deep, given last first: each is
+    // followed once.
+    void aLongChainOfAliasesResolves()
+    {
+        QByteArray chain = a4("Chain", "0");
+        for (int i = 20000; i > 0; --i)
+            chain += "<Template brand=\"Chain\" part=\"" + QByteArray::number(i) + "\" equiv=\"" +
+                     QByteArray::number(i - 1) + "\"/>\n";
+        const QString folder = dir_.filePath(QStringLiteral("chain"));
+        systemFolder(folder, {{QStringLiteral("chain-templates.xml"), products(chain)}});
+        const ProductDatabase db = ProductDatabase::load({{}, {folder}});
+        QCOMPARE(int(db.products().size()), 20001);
+        QCOMPARE(db.find(QStringLiteral("Chain"), QStringLiteral("20000"))->layouts,
+                 db.find(QStringLiteral("Chain"), QStringLiteral("0"))->layouts);
+    }
+
     void userProductsWinOverTheSystems()
     {
         QTemporaryDir home;
