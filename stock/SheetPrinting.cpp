@@ -144,7 +144,7 @@ std::optional<QPageLayout> pageLayoutFor(const Choice& choice)
     if (choice.plainPaper())
         return std::nullopt;
     const PageSetup setup = pageSetup(*choice.product);
-    QPageLayout layout(setup.size, setup.orientation, QMarginsF(), QPageLayout::Point);
+    QPageLayout layout(setup.size, setup.orientation, QMarginsF(), QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
     return layout;
 }

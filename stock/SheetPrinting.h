@@ -41,7 +41,7 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
                          const Choice& choice);
 
 // The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
-// label stock; nothing (std::nullopt) for plain paper.
+// label stock, exactly, in millimetres; nothing (std::nullopt) for plain paper.
 std::optional<QPageLayout> pageLayoutFor(const Choice& choice);
 
 // Paints the calibration page of `product` on one page of `device` (laid out
