@@ -12,8 +12,8 @@
 namespace stock {
 
 constexpr double kPointsPerMm = 72 / 25.4;
-// Labels whose tops are this close lie in one row: more than the makers'
-// rounding, less than a label's height.
+// Less than a label's height (every label is 1 mm or taller, and labels
+// overlap by a tenth of their size at most), more than the makers' rounding.
 constexpr double kRowTolerance = 0.5 * kPointsPerMm;
 
 // The shape of one label. Its bounding box is `size`: a round label and an
@@ -50,9 +50,12 @@ struct Product {
     QString paperId;  // an id of the paper sizes, or "Other" for a size of its own
     QSizeF paper;
     QStringList categories;  // category ids, "media" among them for diskette, Zip and CD stock
-    bool mirrored = false;  // printed mirror-inverted (film applied from its back)
+    bool mirrored = false;   // printed mirror-inverted (film applied from its back)
     LabelShape shape;
-    QList<Layout> layouts;
+    QList<Layout> layouts;  // no two alike
+    // How far the labels reach past the paper's edge (they are cut there when
+    // printed), at most kOverhangAllowed; 0 where they lie on the paper.
+    double overhang = 0;
     QString sameAs;  // for a product sold under another part number: that part, else empty
     QString file;    // where it was read
     qint64 line = 0;

@@ -247,8 +247,7 @@ const Rejection* ProductDatabase::leftOut(const QString& brandAndPart) const
     const auto named = [&wanted](const QString& brand, const QString& part) {
         return QString(brand + QLatin1Char(' ') + part).compare(wanted, Qt::CaseInsensitive) == 0;
     };
-    if (std::any_of(products_.begin(), products_.end(),
-                    [&](const Product& p) { return named(p.brand, p.part); }))
+    if (std::any_of(products_.begin(), products_.end(), [&](const Product& p) { return named(p.brand, p.part); }))
         return nullptr;
     const auto it = std::find_if(rejected_.begin(), rejected_.end(), [&](const Rejection& r) {
         return !(r.brand.isEmpty() && r.part.isEmpty()) && named(r.brand, r.part);

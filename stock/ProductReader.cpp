@@ -11,8 +11,16 @@ namespace stock {
 namespace {
 
 constexpr double kMaxLength = 100000;  // points: about 35 m
+// What the reasons round away: an overhang or an overlap they would give as
+// the allowed 3.0 or 1.0 mm is allowed.
+constexpr double kSlack = 0.05 * kPointsPerMm;
 
 QString millimetres(double points) { return QString::number(points * 25.4 / 72, 'f', 1); }
+
+QString dimensions(QSizeF points)
+{
+    return QStringLiteral("%1 x %2 mm").arg(millimetres(points.width()), millimetres(points.height()));
+}
 
 // Reads the attributes of one element, keeping the first problem found.
 class Attributes {
@@ -160,7 +168,8 @@ Readable readable(const QByteArray& bytes)
         why = QStringLiteral("a byte here is not UTF-8 text (0x%1)").arg(uchar(bytes[bad]), 2, 16, QLatin1Char('0'));
     } else if (nul >= 0) {
         cut = nul;
-        why = QStringLiteral("the file holds a NUL (%1) here, which is not XML text").arg(excerpt(QStringView(u"\0", 1)));
+        why =
+            QStringLiteral("the file holds a NUL (%1) here, which is not XML text").arg(excerpt(QStringView(u"\0", 1)));
     } else {
         return {bytes, {}, 0};
     }
@@ -299,6 +308,8 @@ bool readShape(Pending& p, QStringView element, const QXmlStreamAttributes& attr
     return true;
 }
 
+// A layout the file gives twice is one: printing it twice would put every
+// label of it on itself.
 void readLayout(Pending& p, const QXmlStreamAttributes& attributes)
 {
     Attributes a(attributes, u"Layout", p.problem);
@@ -311,7 +322,87 @@ void readLayout(Pending& p, const QXmlStreamAttributes& attributes)
     layout.dy = a.nonNegative(QLatin1String("dy"));
     if ((layout.nx > 1 && layout.dx == 0) || (layout.ny > 1 && layout.dy == 0))
         a.fail(QStringLiteral("a Layout of several labels has no dx or dy: they would lie on one another"));
-    p.product.layouts.append(layout);
+    if (!p.product.layouts.contains(layout))
+        p.product.layouts.append(layout);
+}
+
+// Why `size` is no label or paper size: under 1 mm or over 2 m.
+QString sizeProblem(const char* what, QSizeF size)
+{
+    if (std::min(size.width(), size.height()) < kMinSize * (1 - 1e-9))
+        return QStringLiteral("%1 is %2: smaller than 1 mm").arg(QLatin1String(what), dimensions(size));
+    if (std::max(size.width(), size.height()) > kMaxPaper * (1 + 1e-9))
+        return QStringLiteral("%1 is %2: larger than 2 m").arg(QLatin1String(what), dimensions(size));
+    return {};
+}
+
+// How far the labels reach past the paper's edge, or 0.
+double overhang(const Product& product)
+{
+    double out = 0;
+    const QSizeF label = product.shape.size;
+    for (const Layout& l : product.layouts) {
+        const double right = l.x0 + (l.nx - 1) * l.dx + label.width();
+        const double bottom = l.y0 + (l.ny - 1) * l.dy + label.height();
+        out = std::max({out, -l.x0, -l.y0, right - product.paper.width(), bottom - product.paper.height()});
+    }
+    return out;
+}
+
+// How deep two labels of `shape` lie on one another, `offset` apart: 0 or
+// less where they do not. Every shape is symmetric about both of its axes
+// and convex, so two of them overlap where half the offset lies in one
+// centred on the origin, by twice its distance from the edge.
+double overlapDepth(const LabelShape& shape, QPointF offset)
+{
+    const double x = std::abs(offset.x()) / 2, y = std::abs(offset.y()) / 2;
+    const double w = shape.size.width() / 2, h = shape.size.height() / 2;
+    double inside = std::min(w - x, h - y);
+    switch (shape.kind) {
+    case LabelShape::Rectangle: {
+        const double r = std::min({shape.corner, w, h});
+        if (x > w - r && y > h - r)
+            inside = std::min(inside, r - std::hypot(x - (w - r), y - (h - r)));
+        break;
+    }
+    case LabelShape::Round:
+    case LabelShape::Ellipse:
+        // At least this far inside: an ellipse holds a disc of its smaller
+        // radius, and so its shrunken copies hold smaller discs.
+        inside = std::min(inside, (1 - std::hypot(x / w, y / h)) * std::min(w, h));
+        break;
+    case LabelShape::Cd: inside = std::min(inside, shape.radius - std::hypot(x, y)); break;
+    }
+    return 2 * inside;
+}
+
+// Two labels that lie on one another by more than the makers' rounding, or
+// nothing. Labels can only meet their neighbours in a grid of label-sized
+// squares, and each square holds a few labels at most before two of them
+// overlap, so this takes a look at each label and its neighbours.
+QString overlapProblem(const Product& product)
+{
+    const QList<Cell> sheet = cells(product);
+    const QSizeF size = product.shape.size;
+    const double allowed = std::min(kOverlapAllowed, std::min(size.width(), size.height()) / 10);
+    QHash<std::pair<qint64, qint64>, QList<qsizetype>> squares;
+    const auto name = [](const Cell& c) {
+        return QStringLiteral("Layout %1, row %2, column %3").arg(c.layout).arg(c.row).arg(c.column);
+    };
+    for (qsizetype i = 0; i < sheet.size(); ++i) {
+        const QPointF at = sheet[i].rect.topLeft();
+        const qint64 sx = qint64(std::floor(at.x() / size.width())), sy = qint64(std::floor(at.y() / size.height()));
+        for (qint64 x = sx - 1; x <= sx + 1; ++x)
+            for (qint64 y = sy - 1; y <= sy + 1; ++y)
+                for (const qsizetype j : squares.value({x, y})) {
+                    const double depth = overlapDepth(product.shape, at - sheet[j].rect.topLeft());
+                    if (depth > allowed + kSlack)
+                        return QStringLiteral("its labels overlap by %1 mm (%2 and %3)")
+                            .arg(millimetres(depth), name(sheet[j]), name(sheet[i]));
+                }
+        squares[{sx, sy}].append(i);
+    }
+    return {};
 }
 
 // The checks that need the whole product.
@@ -323,20 +414,15 @@ QString wholeProductProblem(const Product& product, int labels)
         return QStringLiteral("has more than one label shape");
     if (product.layouts.isEmpty())
         return QStringLiteral("has no Layout");
-    qint64 count = 0;
-    double overhang = 0;
-    const QSizeF label = product.shape.size;
-    for (const Layout& l : product.layouts) {
-        count += l.nx * l.ny;
-        const double right = l.x0 + (l.nx - 1) * l.dx + label.width();
-        const double bottom = l.y0 + (l.ny - 1) * l.dy + label.height();
-        overhang = std::max({overhang, -l.x0, -l.y0, right - product.paper.width(), bottom - product.paper.height()});
-    }
-    if (count > kMaxCells)
+    if (QString why = sizeProblem("its paper", product.paper); !why.isEmpty())
+        return why;
+    if (QString why = sizeProblem("its label", product.shape.size); !why.isEmpty())
+        return why;
+    if (product.cellCount() > kMaxCells)
         return QStringLiteral("has more than %1 labels on a sheet").arg(kMaxCells);
-    if (overhang > kOverhangAllowed * (1 + 1e-9))
-        return QStringLiteral("its labels leave the paper by %1 mm").arg(millimetres(overhang));
-    return {};
+    if (const double past = overhang(product); past > kOverhangAllowed + kSlack)
+        return QStringLiteral("its labels leave the paper by %1 mm").arg(millimetres(past));
+    return overlapProblem(product);
 }
 
 void finish(Pending& p, const QString& file, qint64 line, FileContents& out)
@@ -355,6 +441,9 @@ void finish(Pending& p, const QString& file, qint64 line, FileContents& out)
         out.rejected.append(Rejection{file, line, product.brand, product.part, problem});
         return;
     }
+    // A hundredth of a millimetre past the edge is the makers' rounding.
+    const double past = overhang(product);
+    product.overhang = past > 0.01 * kPointsPerMm ? past : 0;
     product.file = file;
     product.line = line;
     out.products.append(std::move(product));
@@ -383,6 +472,8 @@ std::optional<double> parseLength(QStringView text)
     else
         return std::nullopt;
     QStringView number = text.left(unitStart).trimmed();
+    if (number.isEmpty() && !unit.isEmpty())
+        return 0.0;
     if (number.startsWith(QLatin1Char('+')))
         number = number.mid(1);
     char ascii[64];
@@ -525,6 +616,8 @@ PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Re
         const QSizeF size(a.positive(QLatin1String("width")), a.positive(QLatin1String("height")));
         if (id.isEmpty())
             a.fail(QStringLiteral("Paper-size has no id"));
+        if (const QString why = sizeProblem("the paper", size); !why.isEmpty())
+            a.fail(why);
         if (problem.isEmpty())
             out.insert(id, size);
         else

@@ -19,15 +19,23 @@ constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 // Characters in one attribute or one text.
 constexpr qsizetype kMaxText = 4096;
 constexpr qsizetype kMaxQuoted = 80;
-// Labels may overhang the paper by up to 1 mm (some products in the database
-// do, by a fraction of a millimetre, and print well).
-constexpr double kOverhangAllowed = 72 / 25.4;
+// Labels may reach past the paper's edge by up to 3 mm (some products in the
+// database do, by their makers' rounding or a margin the paper does not
+// have); printing cuts them at the edge.
+constexpr double kOverhangAllowed = 3 * kPointsPerMm;
+// Labels may lie on one another by up to 1 mm (the rounding of the makers'
+// figures), and never by more than a tenth of their size.
+constexpr double kOverlapAllowed = 1 * kPointsPerMm;
+// The smallest label and paper, and the largest paper.
+constexpr double kMinSize = 1 * kPointsPerMm;
+constexpr double kMaxPaper = 2000 * kPointsPerMm;
 constexpr int kMaxAcross = 100;   // labels in a layout's row or column
 constexpr int kMaxCells = 10000;  // labels on a sheet
 
 // A length: a number and one of the units "pt", "in", "mm", "cm", "pc", or
-// none for points; blanks around either are allowed. In points, or nothing
-// for anything else, including lengths beyond 35 metres.
+// none for points; blanks around either are allowed, and a unit without a
+// number is 0. In points, or nothing for anything else, including lengths
+// beyond 35 metres.
 std::optional<double> parseLength(QStringView text);
 
 // At most kMaxQuoted characters of `text`, for a reason: control characters
@@ -67,9 +75,9 @@ using PaperSizes = QHash<QString, QSizeF>;
 
 // A product file: a list of products ("Glabels-templates") or a single
 // "Template". Element names are matched without their namespace. A product
-// that is not sound is left out with its reason. XML that is not
-// well-formed, a NUL and bytes that are not UTF-8 text end the file there,
-// keeping the products before them.
+// that is not sound is left out with its reason; a layout given twice is
+// one. XML that is not well-formed, a NUL and bytes that are not UTF-8 text
+// end the file there, keeping the products before them.
 FileContents readProducts(const QByteArray& xml, const QString& file, const PaperSizes& papers);
 
 // The paper sizes file. Sizes that are not sound are left out with a reason.

@@ -57,10 +57,12 @@ PageSetup pageSetup(const Product& product)
     // which a size in points would round to whole points.
     const QPageSize standard(QPageSize::id(upright, QPageSize::Millimeter, QPageSize::FuzzyMatch));
     const QSizeF standardMm = standard.size(QPageSize::Millimeter);
-    const bool isStandard = standard.id() != QPageSize::Custom && std::abs(standardMm.width() - upright.width()) < 0.01 &&
+    const bool isStandard = standard.id() != QPageSize::Custom &&
+                            std::abs(standardMm.width() - upright.width()) < 0.01 &&
                             std::abs(standardMm.height() - upright.height()) < 0.01;
-    return PageSetup{isStandard ? standard : QPageSize(upright, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
-                     landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
+    return PageSetup{
+        isStandard ? standard : QPageSize(upright, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
 }
 
 bool PageSetup::matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const

@@ -507,8 +507,9 @@ private Q_SLOTS:
 
     // The page is the product's paper, exactly: a standard size where it is
     // one, else its own size in millimetres (in points it would be rounded to
-    // whole points).
-    void labelStockPrintsOnItsExactPaper()
+    // whole points). A label that reaches past the paper's edge is cut there,
+    // where the calibration puts that edge.
+    void labelStockPrintsOnItsExactPaperCutAtItsEdge()
     {
         const auto page = [](QSizeF mm) {
             stock::Product product = diskettes();
@@ -529,22 +530,41 @@ private Q_SLOTS:
         choice.product = diskettes();
         choice.product->paper = QSizeF(100.3, 150.7) * stock::kPointsPerMm;
         choice.product->shape.size = QSizeF(50, 30) * stock::kPointsPerMm;
-        choice.product->layouts = {stock::Layout{1, 1, 10 * stock::kPointsPerMm, 10 * stock::kPointsPerMm, 0, 0}};
+        choice.product->layouts = {stock::Layout{1, 1, -2 * stock::kPointsPerMm, 10 * stock::kPointsPerMm, 0, 0}};
+        choice.fit = stock::Fit::ActualSize;
+        choice.calibration = {2, 0, 100, 100};
         const QPageLayout layout = *stock::pageLayoutFor(choice);
         QVERIFY(qAbs(layout.fullRect(QPageLayout::Millimeter).width() - 100.3) < 1e-9 &&
                 qAbs(layout.fullRect(QPageLayout::Millimeter).height() - 150.7) < 1e-9);
         QBuffer pdf;
         QVERIFY(pdf.open(QIODevice::WriteOnly));
         const Box label(QSizeF(50, 30));
-        platform::writePdfDocument(&pdf, layout, 1200, QStringLiteral("paper"),
-                                   [&](QPagedPaintDevice& device) { (void)stock::paintSheets(device, {&label}, choice); });
+        platform::writePdfDocument(&pdf, layout, 1200, QStringLiteral("paper"), [&](QPagedPaintDevice& device) {
+            (void)stock::paintSheets(device, {&label}, choice);
+        });
         const QRegularExpressionMatch media =
-            QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")).match(QString::fromLatin1(pdf.data()));
+            QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+                .match(QString::fromLatin1(pdf.data()));
         QVERIFY(media.hasMatch());
         QEXPECT_FAIL("", "Qt 6.4's PDF engine writes the page size in whole points", Continue);
         QVERIFY2(qAbs(media.captured(1).toDouble() - 100.3 * stock::kPointsPerMm) < 0.01 &&
                      qAbs(media.captured(2).toDouble() - 150.7 * stock::kPointsPerMm) < 0.01,
                  qPrintable(media.captured(0)));
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("cut.pdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf.data()) == pdf.size());
+        file.close();
+        // The label from -2 mm to 48 mm lands 2 mm further right, cut at the
+        // paper's edge, which lands there too.
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(file.fileName()));
+        QVERIFY2(qAbs(ink.left() - 2) < 0.1 && qAbs(ink.right() - 50) < 0.1 && qAbs(ink.top() - 10) < 0.1 &&
+                     qAbs(ink.bottom() - 40) < 0.1,
+                 qPrintable(QStringLiteral("ink from %1, %2 to %3, %4 mm")
+                                .arg(ink.left())
+                                .arg(ink.top())
+                                .arg(ink.right())
+                                .arg(ink.bottom())));
     }
 
     void aPdfFileThatCannotBeWrittenIsAPrinterError()
