@@ -377,30 +377,28 @@ double overlapDepth(const LabelShape& shape, QPointF offset)
 }
 
 // Two labels that lie on one another by more than the makers' rounding, or
-// nothing. Labels can only meet their neighbours in a grid of label-sized
-// squares, and each square holds a few labels at most before two of them
-// overlap, so this takes a look at each label and its neighbours.
+// nothing. cells() lists the labels by their tops, give or take
+// kRowTolerance, so each is compared with those before it whose tops lie
+// less than a label's height above its own.
 QString overlapProblem(const Product& product)
 {
     const QList<Cell> sheet = cells(product);
     const QSizeF size = product.shape.size;
     const double allowed = std::min(kOverlapAllowed, std::min(size.width(), size.height()) / 10);
-    QHash<std::pair<qint64, qint64>, QList<qsizetype>> squares;
     const auto name = [](const Cell& c) {
         return QStringLiteral("Layout %1, row %2, column %3").arg(c.layout).arg(c.row).arg(c.column);
     };
-    for (qsizetype i = 0; i < sheet.size(); ++i) {
+    for (qsizetype i = 1; i < sheet.size(); ++i) {
         const QPointF at = sheet[i].rect.topLeft();
-        const qint64 sx = qint64(std::floor(at.x() / size.width())), sy = qint64(std::floor(at.y() / size.height()));
-        for (qint64 x = sx - 1; x <= sx + 1; ++x)
-            for (qint64 y = sy - 1; y <= sy + 1; ++y)
-                for (const qsizetype j : squares.value({x, y})) {
-                    const double depth = overlapDepth(product.shape, at - sheet[j].rect.topLeft());
-                    if (depth > allowed + kSlack)
-                        return QStringLiteral("its labels overlap by %1 mm (%2 and %3)")
-                            .arg(millimetres(depth), name(sheet[j]), name(sheet[i]));
-                }
-        squares[{sx, sy}].append(i);
+        for (qsizetype j = i - 1; j >= 0 && at.y() - sheet[j].rect.top() < size.height() + kRowTolerance; --j) {
+            const QPointF offset = at - sheet[j].rect.topLeft();
+            if (std::abs(offset.x()) >= size.width() || std::abs(offset.y()) >= size.height())
+                continue;
+            const double depth = overlapDepth(product.shape, offset);
+            if (depth > allowed + kSlack)
+                return QStringLiteral("its labels overlap by %1 mm (%2 and %3)")
+                    .arg(millimetres(depth), name(sheet[j]), name(sheet[i]));
+        }
     }
     return {};
 }
@@ -516,10 +514,12 @@ QString Rejection::text() const
     return out + reason;
 }
 
-FileContents readProducts(const QByteArray& bytes, const QString& file, const PaperSizes& papers)
+namespace {
+
+// The products of `input`; `broken` tells whether its XML ended in an error.
+FileContents productsOf(const Readable& input, const QString& file, const PaperSizes& papers, bool& broken)
 {
     FileContents out;
-    const Readable input = readable(bytes);
     QXmlStreamReader xml(input.bytes);
     int depth = 0;
     int templateDepth = 0;  // the open Template's depth, or 0
@@ -588,9 +588,25 @@ FileContents readProducts(const QByteArray& bytes, const QString& file, const Pa
             readLayout(pending, xml.attributes());
         }
     }
+    broken = xml.hasError();
     if (const std::optional<Stop> stop = stopped(xml, input))
         reject(stop->why, stop->line);
     return out;
+}
+
+}  // namespace
+
+// The bytes are read as they are: only where the XML ends in an error are
+// they looked at for a NUL or bytes that are not UTF-8 text, which take a
+// second reading, up to them.
+FileContents readProducts(const QByteArray& bytes, const QString& file, const PaperSizes& papers)
+{
+    bool broken = false;
+    FileContents out = productsOf(Readable{bytes, {}, 0}, file, papers, broken);
+    if (!broken)
+        return out;
+    const Readable input = readable(bytes);
+    return input.cut.isEmpty() ? out : productsOf(input, file, papers, broken);
 }
 
 PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Rejection>& rejected)
