@@ -1,7 +1,8 @@
 // The label-product reader on arbitrary bytes: it must return products and
-// reasons, never crash, hang or leak; and every product it keeps must be
-// sound: labels of a positive size, 1 to 100 across and down, all on the
-// paper but for the millimetre allowed.
+// reasons, never crash, hang or leak; every reason must be short and free of
+// NULs; and every product it keeps must be sound: labels of 1 mm and more,
+// paper of 2 m at most, 1 to 100 labels across and down, all on the paper
+// but for the overhang allowed, numbered as they lie on it.
 
 #include "stock/ProductReader.h"
 
@@ -15,22 +16,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const stock::FileContents contents = stock::readProducts(bytes, QStringLiteral("fuzz"), papers);
     for (const stock::Rejection& r : contents.rejected)
-        if (r.reason.isEmpty())
+        if (r.reason.isEmpty() || r.text().size() > 600 || r.text().contains(QChar(0)))
             std::abort();
     for (const stock::Product& p : contents.products) {
         const QSizeF label = p.shape.size;
-        if (!(label.width() > 0 && label.height() > 0 && p.paper.width() > 0 && p.paper.height() > 0))
+        if (!(label.width() >= stock::kMinSize * 0.999 && label.height() >= stock::kMinSize * 0.999 &&
+              p.paper.width() >= stock::kMinSize * 0.999 && p.paper.height() >= stock::kMinSize * 0.999 &&
+              p.paper.width() <= stock::kMaxPaper * 1.001 && p.paper.height() <= stock::kMaxPaper * 1.001))
             std::abort();
-        const QRectF paper = QRectF(QPointF(0, 0), p.paper).adjusted(-3, -3, 3, 3);  // 1 mm and a little
+        if (p.overhang < 0 || p.overhang > stock::kOverhangAllowed + stock::kPointsPerMm / 10)
+            std::abort();
+        const double past = p.overhang + 0.01;
+        const QRectF paper = QRectF(QPointF(0, 0), p.paper).adjusted(-past, -past, past, past);
         const QList<stock::Cell> cells = stock::cells(p);
         if (cells.isEmpty() || cells.size() != p.cellCount() || cells.size() > stock::kMaxCells)
             std::abort();
         for (const stock::Layout& l : p.layouts)
-            if (l.nx < 1 || l.nx > stock::kMaxAcross || l.ny < 1 || l.ny > stock::kMaxAcross)
+            if (l.nx < 1 || l.nx > stock::kMaxAcross || l.ny < 1 || l.ny > stock::kMaxAcross || p.layouts.count(l) != 1)
                 std::abort();
-        for (const stock::Cell& c : cells)
-            if (!paper.contains(c.rect))
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            const stock::Cell& c = cells[i];
+            if (c.number != i + 1 || !paper.contains(c.rect))
                 std::abort();
+            // Each row is read left to right, and no label comes before one
+            // further up.
+            if (i > 0 && c.rect.top() < cells[i - 1].rect.top() - stock::kRowTolerance)
+                std::abort();
+        }
     }
     QList<stock::Rejection> rejected;
     (void)stock::readPaperSizes(bytes, QStringLiteral("fuzz"), rejected);

@@ -12,6 +12,9 @@
 namespace stock {
 
 constexpr double kPointsPerMm = 72 / 25.4;
+// Less than a label's height (every label is 1 mm or taller, and labels
+// overlap by a tenth of their size at most), more than the makers' rounding.
+constexpr double kRowTolerance = 0.5 * kPointsPerMm;
 
 // The shape of one label. Its bounding box is `size`: a round label and an
 // unclipped CD label are 2 x radius square; a clipped CD label is narrower or
@@ -47,10 +50,12 @@ struct Product {
     QString paperId;  // an id of the paper sizes, or "Other" for a size of its own
     QSizeF paper;
     QStringList categories;  // category ids, "media" among them for diskette, Zip and CD stock
-    QString productUrl;
-    bool mirrored = false;  // printed mirror-inverted (film applied from its back)
+    bool mirrored = false;   // printed mirror-inverted (film applied from its back)
     LabelShape shape;
-    QList<Layout> layouts;
+    QList<Layout> layouts;  // no two alike
+    // How far the labels reach past the paper's edge (they are cut there when
+    // printed), at most kOverhangAllowed; 0 where they lie on the paper.
+    double overhang = 0;
     QString sameAs;  // for a product sold under another part number: that part, else empty
     QString file;    // where it was read
     qint64 line = 0;
@@ -60,9 +65,11 @@ struct Product {
     int cellCount() const;
 };
 
-// One label on a sheet. Numbers run layout by layout; within a layout row by
-// row from the top, each row left to right. Layout, row and column count
-// from 1 ("row 2, column 1").
+// One label on a sheet. Numbers run as the labels lie on the paper, whatever
+// layout each belongs to: row by row from the top, each row left to right;
+// labels whose tops are within kRowTolerance of the row's first are in its
+// row. Layout, and the row and column within it, count from 1 ("row 2,
+// column 1").
 struct Cell {
     int number = 0;
     int layout = 0;

@@ -93,44 +93,61 @@ struct Collected {
     }
 
     // Each alias becomes a copy of the product it names, through aliases of
-    // aliases if need be.
+    // aliases if need be. Each alias is followed once: a chain is walked to
+    // its first alias already resolved, and every alias on the way takes the
+    // outcome.
     void resolveAliases()
     {
-        for (const Alias& a : std::as_const(aliases)) {
-            const Alias* step = &a;
-            QSet<Key> visited{key(a.brand, a.part)};
-            qsizetype found = -1;
-            for (;;) {
-                const Key target = key(a.brand, step->sameAs);
-                const auto it = claims.constFind(target);
-                if (it != claims.constEnd() && it->product >= 0)
-                    found = it->product;
-                if (found >= 0 || it == claims.constEnd() || it->alias < 0 || visited.contains(target))
+        constexpr qsizetype kUnresolved = -1, kOnTheWay = -2, kNoProduct = -3;
+        QList<qsizetype> product(aliases.size(), kUnresolved);  // per alias: its product's index, or the above
+        QList<qsizetype> way;
+        for (qsizetype first = 0; first < aliases.size(); ++first) {
+            qsizetype found = kNoProduct;
+            for (qsizetype step = first; product[step] == kUnresolved;) {
+                product[step] = kOnTheWay;
+                way.append(step);
+                const Alias& a = aliases[step];
+                const auto it = claims.constFind(key(a.brand, a.sameAs));
+                if (it == claims.constEnd() || a.sameAs == a.part)
                     break;
-                visited.insert(target);
-                step = &aliases[it->alias];
+                if (it->product >= 0) {
+                    found = it->product;
+                    break;
+                }
+                if (it->alias < 0)
+                    break;
+                step = it->alias;
+                if (product[step] >= 0)
+                    found = product[step];
             }
-            if (found < 0) {
-                rejected.append(Rejection{a.file, a.line, a.brand, a.part, aliasProblem(a, step != &a)});
+            for (const qsizetype step : std::as_const(way))
+                product[step] = found;
+            way.clear();
+        }
+        for (qsizetype i = 0; i < aliases.size(); ++i) {
+            const Alias& a = aliases[i];
+            if (product[i] < 0) {
+                rejected.append(Rejection{a.file, a.line, a.brand, a.part, aliasProblem(a)});
                 continue;
             }
-            Product product = products[found];
-            product.part = a.part;
-            product.sameAs = a.sameAs;
-            product.file = a.file;
-            product.line = a.line;
-            products.append(std::move(product));
+            Product copy = products[product[i]];
+            copy.part = a.part;
+            copy.sameAs = a.sameAs;
+            copy.file = a.file;
+            copy.line = a.line;
+            products.append(std::move(copy));
         }
     }
 
-    QString aliasProblem(const Alias& a, bool throughAliases) const
+    QString aliasProblem(const Alias& a) const
     {
-        const QString named = a.brand + QLatin1Char(' ') + a.sameAs;
+        const QString named = excerpt(QString(a.brand + QLatin1Char(' ') + a.sameAs));
         if (a.sameAs.isEmpty())
             return QStringLiteral("names no part it is the same as");
         if (a.sameAs == a.part)
             return QStringLiteral("is the same as itself");
-        if (throughAliases)
+        const auto it = claims.constFind(key(a.brand, a.sameAs));
+        if (it != claims.constEnd() && it->alias >= 0)
             return QStringLiteral("is the same as %1, which leads to no product").arg(named);
         if (leftOut.contains(key(a.brand, a.sameAs)))
             return QStringLiteral("is the same as %1, which is left out").arg(named);
@@ -190,13 +207,6 @@ ProductDatabase ProductDatabase::load(const Sources& sources)
         const QString paperFile = dir.filePath(QStringLiteral("paper-sizes.xml"));
         if (const auto bytes = readFile(paperFile, found.rejected))
             papers = readPaperSizes(*bytes, paperFile, found.rejected);
-        // Names for the categories and the vendors' sites, where there are any.
-        const QString categories = dir.filePath(QStringLiteral("categories.xml"));
-        const QString vendors = dir.filePath(QStringLiteral("vendors.xml"));
-        if (const auto bytes = QFileInfo::exists(categories) ? readFile(categories, found.rejected) : std::nullopt)
-            db.categories_ = readPairs(*bytes, QLatin1String("Category"), QLatin1String("id"), QLatin1String("name"));
-        if (const auto bytes = QFileInfo::exists(vendors) ? readFile(vendors, found.rejected) : std::nullopt)
-            db.vendors_ = readPairs(*bytes, QLatin1String("Vendor"), QLatin1String("name"), QLatin1String("url"));
         db.installed_ = !papers.isEmpty();
         break;
     }
@@ -229,6 +239,20 @@ const Product* ProductDatabase::find(const QString& brand, const QString& part) 
 {
     const auto it = index_.constFind(key(brand, part));
     return it == index_.constEnd() ? nullptr : &products_[*it];
+}
+
+const Rejection* ProductDatabase::leftOut(const QString& brandAndPart) const
+{
+    const QString wanted = brandAndPart.simplified();
+    const auto named = [&wanted](const QString& brand, const QString& part) {
+        return QString(brand + QLatin1Char(' ') + part).compare(wanted, Qt::CaseInsensitive) == 0;
+    };
+    if (std::any_of(products_.begin(), products_.end(), [&](const Product& p) { return named(p.brand, p.part); }))
+        return nullptr;
+    const auto it = std::find_if(rejected_.begin(), rejected_.end(), [&](const Rejection& r) {
+        return !(r.brand.isEmpty() && r.part.isEmpty()) && named(r.brand, r.part);
+    });
+    return it == rejected_.end() ? nullptr : &*it;
 }
 
 QList<const Product*> ProductDatabase::search(const QString& query) const

@@ -18,8 +18,8 @@ public:
     // over one of the same brand and part in a later folder (a second one in
     // the same folder is left out). A product sold under another part number
     // ("equiv") is a copy of the product it names, through other such
-    // products if need be, with `sameAs` set. The paper sizes, categories and
-    // vendors come from the first system folder that has them.
+    // products if need be, with `sameAs` set. The paper sizes come from the
+    // first system folder that has them.
     struct Sources {
         QStringList userFolders;
         QStringList systemFolders;
@@ -41,8 +41,11 @@ public:
     const QList<Rejection>& rejected() const { return rejected_; }
     const Product* find(const QString& brand, const QString& part) const;
 
-    QString categoryName(const QString& id) const { return categories_.value(id, id); }
-    QString vendorUrl(const QString& brand) const { return vendors_.value(brand); }
+    // For a product's name as the user types it ("JAC 10542": brand and
+    // part, ignoring case and runs of blanks), why a product file's product
+    // of that name is left out; null where there is none, or where a product
+    // of that name is available after all.
+    const Rejection* leftOut(const QString& brandAndPart) const;
 
     // The choices for a search: plain paper first, as a null product (it is
     // not in the database), then each product whose brand, part and
@@ -56,8 +59,6 @@ private:
     QList<Product> products_;
     QHash<std::pair<QString, QString>, qsizetype> index_;  // by brand and part
     QList<Rejection> rejected_;
-    QHash<QString, QString> categories_;
-    QHash<QString, QString> vendors_;
 };
 
 // The choice that prints one label at the page corner, as without label stock.

@@ -7,23 +7,40 @@
 #include <optional>
 
 // The reader of the label-product database's XML files. It is pure: bytes
-// in, products and the reasons for what was left out back. It keeps
-// QXmlStreamReader's defaults: no external entity is ever resolved and
-// entity expansion stays limited.
+// in, products and the reasons for what was left out back. A file whose
+// DOCTYPE declares entities is not read (the database declares none, and
+// their expansion costs time and memory without end); no external entity is
+// ever resolved; no attribute or text is taken longer than kMaxText; and a
+// reason quotes at most kMaxQuoted characters of what the file holds.
 namespace stock {
 
 // A file larger than this is not read.
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
-// Labels may overhang the paper by up to 1 mm (some products in the database
-// do, by a fraction of a millimetre, and print well).
-constexpr double kOverhangAllowed = 72 / 25.4;
+// Characters in one attribute or one text.
+constexpr qsizetype kMaxText = 4096;
+constexpr qsizetype kMaxQuoted = 80;
+// Labels may reach past the paper's edge by up to 3 mm (some products in the
+// database do, by their makers' rounding or a margin the paper does not
+// have); printing cuts them at the edge.
+constexpr double kOverhangAllowed = 3 * kPointsPerMm;
+// Labels may lie on one another by up to 1 mm (the rounding of the makers'
+// figures), and never by more than a tenth of their size.
+constexpr double kOverlapAllowed = 1 * kPointsPerMm;
+// The smallest label and paper, and the largest paper.
+constexpr double kMinSize = 1 * kPointsPerMm;
+constexpr double kMaxPaper = 2000 * kPointsPerMm;
 constexpr int kMaxAcross = 100;   // labels in a layout's row or column
 constexpr int kMaxCells = 10000;  // labels on a sheet
 
 // A length: a number and one of the units "pt", "in", "mm", "cm", "pc", or
-// none for points; blanks around either are allowed. In points, or nothing
-// for anything else, including lengths beyond 35 metres.
+// none for points; blanks around either are allowed, and a unit without a
+// number is 0. In points, or nothing for anything else, including lengths
+// beyond 35 metres.
 std::optional<double> parseLength(QStringView text);
+
+// At most kMaxQuoted characters of `text`, for a reason: control characters
+// are written as escapes (a NUL as "\0"), and "..." marks what is cut.
+QString excerpt(QStringView text);
 
 // Something left out, and why. A product has its brand and part; a whole
 // file, or the rest of one, has neither.
@@ -58,16 +75,12 @@ using PaperSizes = QHash<QString, QSizeF>;
 
 // A product file: a list of products ("Glabels-templates") or a single
 // "Template". Element names are matched without their namespace. A product
-// that is not sound is left out with its reason; XML that is not well-formed
-// ends the file there, keeping the products before it.
+// that is not sound is left out with its reason; a layout given twice is
+// one. XML that is not well-formed, a NUL and bytes that are not UTF-8 text
+// end the file there, keeping the products before them.
 FileContents readProducts(const QByteArray& xml, const QString& file, const PaperSizes& papers);
 
 // The paper sizes file. Sizes that are not sound are left out with a reason.
 PaperSizes readPaperSizes(const QByteArray& xml, const QString& file, QList<Rejection>& rejected);
-
-// Two attributes of every `element` of a simple list (categories: id and
-// name; vendors: name and url), as a map from the first to the second. The
-// second may also be spelled with a leading "_" (a text to translate).
-QHash<QString, QString> readPairs(const QByteArray& xml, QLatin1String element, QLatin1String key, QLatin1String value);
 
 }  // namespace stock

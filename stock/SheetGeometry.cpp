@@ -1,6 +1,7 @@
 #include "stock/SheetGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace stock {
 
@@ -50,9 +51,18 @@ PageSetup pageSetup(const Product& product)
 {
     const QSizeF paper = product.paper;
     const bool landscape = paper.width() > paper.height();
-    const QSizeF upright = landscape ? paper.transposed() : paper;
-    return PageSetup{QPageSize(upright, QPageSize::Point, QString(), QPageSize::FuzzyMatch),
-                     landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
+    const QSizeF upright = (landscape ? paper.transposed() : paper) / kPointsPerMm;
+    // A standard size, where the paper is one to a hundredth of a millimetre,
+    // names the printer's paper exactly; any other is kept in millimetres,
+    // which a size in points would round to whole points.
+    const QPageSize standard(QPageSize::id(upright, QPageSize::Millimeter, QPageSize::FuzzyMatch));
+    const QSizeF standardMm = standard.size(QPageSize::Millimeter);
+    const bool isStandard = standard.id() != QPageSize::Custom &&
+                            std::abs(standardMm.width() - upright.width()) < 0.01 &&
+                            std::abs(standardMm.height() - upright.height()) < 0.01;
+    return PageSetup{
+        isStandard ? standard : QPageSize(upright, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
 }
 
 bool PageSetup::matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const

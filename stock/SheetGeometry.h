@@ -32,8 +32,9 @@ struct Placement {
 // `label` (points).
 Placement place(QSizeF designMm, QSizeF label, Fit fit);
 
-// The page a product's sheets are printed on: its paper, upright, a standard
-// size where it is one, turned to landscape when the paper is wider than tall.
+// The page a product's sheets are printed on: its paper, exactly, upright, a
+// standard size where it is one, turned to landscape when the paper is wider
+// than tall.
 struct PageSetup {
     QPageSize size;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;

@@ -57,7 +57,8 @@ void paintPlain(QPainter& painter, const QPagedPaintDevice& device, const platfo
     label.paint(painter, QRectF(QPointF(), label.sizeMm()));
 }
 
-// One label into `cell`, the painter in calibrated paper points.
+// One label into `cell`, the painter in calibrated paper points and clipped
+// to the paper.
 void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
                  const Choice& choice)
 {
@@ -70,14 +71,13 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
         painter.translate(cell.rect.width(), 0);
         painter.scale(-1, 1);
     }
-    painter.setClipPath(shape);
+    painter.setClipPath(shape, Qt::IntersectClip);
     painter.translate(placement.rect.topLeft());
     painter.scale(placement.scale * kPointsPerMm, placement.scale * kPointsPerMm);
     label.paint(painter, QRectF(QPointF(), sizeMm));
     painter.restore();
     if (choice.outline) {
         painter.save();
-        painter.setClipping(false);
         painter.setPen(QPen(Qt::black, 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(shape.translated(cell.rect.topLeft()));
@@ -128,6 +128,8 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
             nextPage(device);
         toPaperPoints(painter, device);
         painter.setWorldTransform(calibration, true);
+        // Labels that reach past the paper's edge are cut there.
+        painter.setClipRect(QRectF(QPointF(0, 0), product.paper));
         const QTransform paper = painter.worldTransform();
         for (int number : page) {
             painter.setWorldTransform(paper);
@@ -145,7 +147,7 @@ std::optional<QPageLayout> pageLayoutFor(const Choice& choice)
     if (choice.plainPaper())
         return std::nullopt;
     const PageSetup setup = pageSetup(*choice.product);
-    QPageLayout layout(setup.size, setup.orientation, QMarginsF(), QPageLayout::Point);
+    QPageLayout layout(setup.size, setup.orientation, QMarginsF(), QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
     return layout;
 }

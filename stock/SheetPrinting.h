@@ -27,7 +27,8 @@ struct PrintedCells {
 
 // Paints `labels` onto `device`, each `choice.copies` times, page after page: on label stock in
 // consecutive cells from choice.firstCell, sheets laid out full-page from the paper's physical
-// corner, each label fitted (choice.fit) and clipped to its label's shape, with choice.calibration
+// corner, each label fitted (choice.fit) and clipped to its label's shape and to the paper's edge
+// (labels may reach past it by the product's overhang), with choice.calibration
 // and outlines (choice.outline); on plain paper one label per page, top-left at the printable
 // area's top-left, at its own size, exactly as a single print today. Starts new pages on the
 // device itself (device.newPage()); sets nothing on the device the caller chose (paper size and
@@ -41,7 +42,7 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
                          const Choice& choice);
 
 // The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
-// label stock; nothing (std::nullopt) for plain paper.
+// label stock, exactly, in millimetres; nothing (std::nullopt) for plain paper.
 std::optional<QPageLayout> pageLayoutFor(const Choice& choice);
 
 // Paints the calibration page of `product` for the printer queue `printer`

@@ -7,8 +7,10 @@
 
 #include "platform/Dialogs.h"
 #include "output/Pipeline.h"
+#include "platform/PdfDocument.h"
 #include "platform/Printer.h"
 #include "platform/Settings.h"
+#include "stock/SheetGeometry.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetPrinting.h"
 #include "stockui/StockTab.h"
@@ -16,12 +18,14 @@
 #include "wizard/PrintManager.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -642,6 +646,70 @@ private Q_SLOTS:
         QCOMPARE(f.readAll(), earlier);
         if (!mounted)
             QSKIP("the full disk needs a file system this process may mount");
+    }
+
+    // The page is the product's paper, exactly: a standard size where it is
+    // one, else its own size in millimetres (in points it would be rounded to
+    // whole points). A label that reaches past the paper's edge is cut there,
+    // where the calibration puts that edge.
+    void labelStockPrintsOnItsExactPaperCutAtItsEdge()
+    {
+        const auto page = [](QSizeF mm) {
+            stock::Product product = diskettes();
+            product.paper = mm * stock::kPointsPerMm;
+            return stock::pageSetup(product);
+        };
+        QCOMPARE(stock::pageSetup(diskettes()).size.id(), QPageSize::Letter);
+        QCOMPARE(page({210, 297}).size.id(), QPageSize::A4);
+        QCOMPARE(page({105, 148}).size.id(), QPageSize::A6);
+        const stock::PageSetup own = page({150.7, 100.3});
+        QCOMPARE(own.size.id(), QPageSize::Custom);
+        QCOMPARE(own.orientation, QPageLayout::Landscape);
+        QCOMPARE(own.size.definitionUnits(), QPageSize::Millimeter);
+        QVERIFY(qAbs(own.size.definitionSize().width() - 100.3) < 1e-9 &&
+                qAbs(own.size.definitionSize().height() - 150.7) < 1e-9);
+
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.product->paper = QSizeF(100.3, 150.7) * stock::kPointsPerMm;
+        choice.product->shape.size = QSizeF(50, 30) * stock::kPointsPerMm;
+        choice.product->layouts = {stock::Layout{1, 1, -2 * stock::kPointsPerMm, 10 * stock::kPointsPerMm, 0, 0}};
+        choice.fit = stock::Fit::ActualSize;
+        // A printer measured to print 2 mm left of the place: printing moves
+        // the page 2 mm right.
+        choice.calibration = {-2, 0, 100, 100};
+        const QPageLayout layout = *stock::pageLayoutFor(choice);
+        QVERIFY(qAbs(layout.fullRect(QPageLayout::Millimeter).width() - 100.3) < 1e-9 &&
+                qAbs(layout.fullRect(QPageLayout::Millimeter).height() - 150.7) < 1e-9);
+        QBuffer pdf;
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
+        const Box label(QSizeF(50, 30));
+        platform::writePdfDocument(&pdf, layout, 1200, QStringLiteral("paper"), [&](QPagedPaintDevice& device) {
+            (void)stock::paintSheets(device, {&label}, choice);
+        });
+        const QRegularExpressionMatch media =
+            QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+                .match(QString::fromLatin1(pdf.data()));
+        QVERIFY(media.hasMatch());
+        QEXPECT_FAIL("", "Qt 6.4's PDF engine writes the page size in whole points", Continue);
+        QVERIFY2(qAbs(media.captured(1).toDouble() - 100.3 * stock::kPointsPerMm) < 0.01 &&
+                     qAbs(media.captured(2).toDouble() - 150.7 * stock::kPointsPerMm) < 0.01,
+                 qPrintable(media.captured(0)));
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("cut.pdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf.data()) == pdf.size());
+        file.close();
+        // The label from -2 mm to 48 mm lands 2 mm further right, cut at the
+        // paper's edge, which lands there too.
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(file.fileName()));
+        QVERIFY2(qAbs(ink.left() - 2) < 0.1 && qAbs(ink.right() - 50) < 0.1 && qAbs(ink.top() - 10) < 0.1 &&
+                     qAbs(ink.bottom() - 40) < 0.1,
+                 qPrintable(QStringLiteral("ink from %1, %2 to %3, %4 mm")
+                                .arg(ink.left())
+                                .arg(ink.top())
+                                .arg(ink.right())
+                                .arg(ink.bottom())));
     }
 
     // A PDF file that cannot be written is not a printer's fault: the
