@@ -28,8 +28,13 @@ ui::Result<Product, QString> chooseProduct(const ProductDatabase& database, cons
     }
     if (found.size() == 1)
         return *found.first();
-    if (found.isEmpty())
+    if (found.isEmpty()) {
+        if (const Rejection* left = database.leftOut(typed))
+            return ui::failed(QStringLiteral("%1 %2 is in the label database but left out: %3 (%4:%5)")
+                                  .arg(left->brand, left->part, left->reason, left->file)
+                                  .arg(left->line));
         return ui::failed(QStringLiteral("no label product matches '%1'").arg(typed));
+    }
     constexpr qsizetype kListed = 20;
     QStringList names;
     for (const Product* product : found.first(std::min(found.size(), kListed)))

@@ -410,6 +410,10 @@ void StockTab::showSearchNote(bool nothingMatches, qsizetype nearest)
                    : QStringLiteral("Nothing matches \u201c%1\u201d. The %2 closest products follow plain paper below.")
                          .arg(query)
                          .arg(nearest);
+    // A product of that name that the database has but leaves out says why.
+    if (const stock::Rejection* left = nothingMatches ? database_->leftOut(query) : nullptr)
+        note += QStringLiteral(" %1 %2 is in the label database but left out: %3.").arg(left->brand, left->part,
+                                                                                        left->reason);
     searchNote_->setText(note);
     searchNote_->setVisible(!note.isEmpty());
 }
@@ -525,6 +529,9 @@ void StockTab::showNotes()
             break;
         }
     }
+    if (product_ && product_->overhang > 0)
+        notes.append(QStringLiteral("The labels reach past the paper's edge by %1 mm and are cut there.")
+                         .arg(QLocale().toString(product_->overhang / stock::kPointsPerMm, 'f', 1)));
     if (product_) {
         // Said whenever a product is chosen: the paper on the dialog's own
         // page is applied only when the dialog closes, too late to tell.

@@ -232,6 +232,27 @@ private Q_SLOTS:
         QCOMPARE(stock::SheetMemory(settings).usedCells(*product), (QList<int>{1, 2}));
     }
 
+    // A product that the database leaves out is named with its reason, not
+    // taken for one that is not there.
+    void aProductLeftOutSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString folder = config_.filePath(QStringLiteral("libglabels/templates"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile products(folder + QStringLiteral("/mine-templates.xml"));
+        QVERIFY(products.open(QIODevice::WriteOnly));
+        products.write(R"(<Glabels-templates><Template brand="Mine" part="M-1" size="Other" width="100mm"
+            height="100mm" _description="Too wide"><Label-rectangle id="0" width="150mm" height="40mm">
+            <Layout nx="1" ny="1" x0="5mm" y0="5mm"/></Label-rectangle></Template></Glabels-templates>)");
+        products.close();
+        const auto forget = qScopeGuard([&products] { products.remove(); });
+        const Outcome run = tessera(dir.path(), QStringLiteral("--floppy --name X --stock 'mine m-1' --pdf x.pdf"));
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.errors.startsWith(QStringLiteral("tessera: Mine M-1 is in the label database but left out: ")),
+                 qPrintable(run.errors));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.pdf"))));
+    }
+
     // The PDF file is never one of the inputs, nor a file that is no PDF:
     // a forgotten output name is a mistake on the command line.
     void thePdfFileIsNeverAnInputNorAnotherFile()

@@ -58,6 +58,9 @@ const QByteArray kProducts = R"(<?xml version="1.0"?>
   <Template brand="Acme" part="R-40" size="A4" _description="Round stickers">
     <Label-round id="0" radius="20mm"><Layout nx="4" ny="6" x0="10mm" y0="10mm" dx="45mm" dy="45mm"/></Label-round>
   </Template>
+  <Template brand="Edge" part="E-1" size="A4" _description="Wide labels">
+    <Label-rectangle id="0" width="50mm" height="30mm"><Layout nx="1" ny="1" x0="-1.5mm" y0="10mm"/></Label-rectangle>
+  </Template>
   <Template brand="Bad" part="zero" size="A4" _description="Nothing">
     <Label-rectangle id="0" width="0mm" height="5mm"><Layout nx="1" ny="1"/></Label-rectangle>
   </Template>
@@ -322,6 +325,17 @@ private Q_SLOTS:
         searchFor(QStringLiteral("diskete"));
         QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
         QCOMPARE(list->currentRow(), 1);
+        // A product the database has but leaves out says why; one whose
+        // labels reach past the paper says where they are cut.
+        searchFor(QStringLiteral("bad zero"));
+        QVERIFY2(note->text().contains(QStringLiteral("Bad zero is in the label database but left out: ")),
+                 qPrintable(note->text()));
+        searchFor(QStringLiteral("edge"));
+        list->setCurrentRow(1);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Edge E-1"));
+        QVERIFY2(find<QLabel>(tab, "notes")->text().contains(
+                     QStringLiteral("The labels reach past the paper's edge by 1.5 mm and are cut there.")),
+                 qPrintable(find<QLabel>(tab, "notes")->text()));
 
         search->clear();
         QVERIFY(!note->isVisible());
