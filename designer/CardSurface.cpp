@@ -67,7 +67,8 @@ void CardSurface::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRect(event->rect());
     painter.scale(ui::mmToPx(1), ui::mmToPx(1));
-    document::paint(*design_, painter, QRectF(QPointF(), design_->sizeMm()), selection_ ? selection_->framed() : -1);
+    document::paint(*design_, painter, QRectF(QPointF(), design_->size().toMm()),
+                    selection_ ? selection_->framed() : -1);
 }
 
 void CardSurface::mousePressEvent(QMouseEvent* event)

@@ -8,7 +8,7 @@
 
 namespace designer {
 
-QSizeF PreviewImage::sizeMm() const { return card_.sizeMm(); }
+ui::LengthSize PreviewImage::size() const { return card_.size(); }
 
 void PreviewImage::paint(QPainter& painter, const QRectF& mm) const
 {

@@ -20,7 +20,7 @@ class Selection;
 class PreviewImage final : public platform::Printable {
 public:
     PreviewImage(const document::CardDocument& card, const Selection& selection) : card_(card), selection_(selection) {}
-    QSizeF sizeMm() const override;
+    ui::LengthSize size() const override;
     void paint(QPainter& painter, const QRectF& mm) const override;
 
 private:

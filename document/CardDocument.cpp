@@ -59,10 +59,10 @@ std::unique_ptr<Document> CardDocument::copy() const
     return out;
 }
 
-QSizeF CardDocument::sizeMm() const
+ui::LengthSize CardDocument::size() const
 {
-    const QSize size = card.clientSize();
-    return QSizeF(ui::pxToMm(size.width()), ui::pxToMm(size.height()));
+    const QSize pixels = card.clientSize();
+    return ui::LengthSize::mm(QSizeF(ui::pxToMm(pixels.width()), ui::pxToMm(pixels.height())));
 }
 
 void CardDocument::paint(QPainter& painter, const QRectF& mm) const { document::paint(*this, painter, mm); }
@@ -77,7 +77,7 @@ void paint(const CardDocument& design, QPainter& painter, const QRectF& mm, int 
 {
     const Card& card = design.card;
     painter.save();
-    ui::paintDesignPixels(painter, mm, design.sizeMm());
+    ui::paintDesignPixels(painter, mm, design.size().toMm());
     const QRect client(QPoint(), card.clientSize());
     QRect area = client;
     if (painter.hasClipping())

@@ -45,8 +45,8 @@ public:
     void reset() override;
     std::unique_ptr<Document> copy() const override;
 
-    // The card's client area, in millimetres.
-    QSizeF sizeMm() const override;
+    // The card's client area.
+    ui::LengthSize size() const override;
     void paint(QPainter& painter, const QRectF& mm) const override;
 
     // Reads the label file at `path` and, when the whole of it can be

@@ -57,7 +57,7 @@ std::unique_ptr<Document> TemplateDocument::copy() const
     return out;
 }
 
-QSizeF TemplateDocument::sizeMm() const { return document::sizeMm(design_); }
+ui::LengthSize TemplateDocument::size() const { return ui::LengthSize::mm(document::sizeMm(design_)); }
 
 void TemplateDocument::paint(QPainter& painter, const QRectF& mm) const { document::paint(*this, painter, mm); }
 

@@ -40,7 +40,7 @@ public:
     void reset() override;
     std::unique_ptr<Document> copy() const override;
 
-    QSizeF sizeMm() const override;
+    ui::LengthSize size() const override;
     void paint(QPainter& painter, const QRectF& mm) const override;
 
 Q_SIGNALS:

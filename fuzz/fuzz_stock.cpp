@@ -11,23 +11,23 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const stock::PaperSizes papers{{QStringLiteral("A4"), QSizeF(595.28, 841.89)},
-                                          {QStringLiteral("US-Letter"), QSizeF(612, 792)}};
+    static const stock::PaperSizes papers{{QStringLiteral("A4"), ui::LengthSize::pt(QSizeF(595.28, 841.89))},
+                                          {QStringLiteral("US-Letter"), ui::LengthSize::pt(QSizeF(612, 792))}};
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const stock::FileContents contents = stock::readProducts(bytes, QStringLiteral("fuzz"), papers);
     for (const stock::Rejection& r : contents.rejected)
         if (r.reason.isEmpty() || r.text().size() > 600 || r.text().contains(QChar(0)))
             std::abort();
+    const ui::Length least = stock::kMinSize * 0.999, most = stock::kMaxPaper * 1.001;
     for (const stock::Product& p : contents.products) {
-        const QSizeF label = p.shape.size;
-        if (!(label.width() >= stock::kMinSize * 0.999 && label.height() >= stock::kMinSize * 0.999 &&
-              p.paper.width() >= stock::kMinSize * 0.999 && p.paper.height() >= stock::kMinSize * 0.999 &&
-              p.paper.width() <= stock::kMaxPaper * 1.001 && p.paper.height() <= stock::kMaxPaper * 1.001))
+        const ui::LengthSize label = p.shape.size;
+        if (!(label.width >= least && label.height >= least && p.paper.width >= least && p.paper.height >= least &&
+              p.paper.width <= most && p.paper.height <= most))
             std::abort();
-        if (p.overhang < 0 || p.overhang > stock::kOverhangAllowed + stock::kPointsPerMm / 10)
+        if (p.overhang < ui::Length() || p.overhang > stock::kOverhangAllowed + ui::Length::mm(0.1))
             std::abort();
-        const double past = p.overhang + 0.01;
-        const QRectF paper = QRectF(QPointF(0, 0), p.paper).adjusted(-past, -past, past, past);
+        const double past = p.overhang.toPt() + 0.01;
+        const QRectF paper = QRectF(QPointF(0, 0), p.paper.toPt()).adjusted(-past, -past, past, past);
         const QList<stock::Cell> cells = stock::cells(p);
         if (cells.isEmpty() || cells.size() != p.cellCount() || cells.size() > stock::kMaxCells)
             std::abort();
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
             // Each row is read left to right, and no label comes before one
             // further up.
-            if (i > 0 && c.rect.top() < cells[i - 1].rect.top() - stock::kRowTolerance)
+            if (i > 0 && c.rect.top() < cells[i - 1].rect.top() - stock::kRowTolerance.toPt())
                 std::abort();
         }
     }

@@ -2,6 +2,7 @@
 
 #include "stock/Choice.h"
 #include "stock/ProductDatabase.h"
+#include "ui/Length.h"
 
 #include <QList>
 #include <QSizeF>
@@ -39,7 +40,7 @@ struct FontChoice {
 // What the print setup offers besides the printer: the label stock the
 // label is printed on.
 struct StockSetup {
-    QSizeF designMm;                  // the label's printed size
+    ui::LengthSize design;            // the label's printed size
     bool roundLabelsAllowed = false;  // whether it may lose its corners
     Settings* settings = nullptr;     // where label stock keeps what it remembers
     stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ui/Length.h"
+
 #include <QRectF>
-#include <QSizeF>
 
 class QPainter;
 
@@ -11,7 +12,8 @@ namespace platform {
 class Printable {
 public:
     virtual ~Printable() = default;
-    virtual QSizeF sizeMm() const = 0;
+    // Its printed size.
+    virtual ui::LengthSize size() const = 0;
     // Paints into `mm`, a rectangle in the painter's millimetres.
     virtual void paint(QPainter& painter, const QRectF& mm) const = 0;
 };

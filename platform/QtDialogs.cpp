@@ -141,7 +141,7 @@ stockui::StockTab* QtDialogs::addStockTab(QPrintDialog& dialog, const StockSetup
 {
     auto* tab = new stockui::StockTab(*stock.settings, stock.sources);
     tab->setWindowTitle(QObject::tr("Label stock"));
-    tab->setDesign(stock.designMm, stock.roundLabelsAllowed);
+    tab->setDesign(stock.design, stock.roundLabelsAllowed);
     dialog.setOptionTabs({tab});
     tab->setPrinter(chosenQueue(dialog));
     if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))

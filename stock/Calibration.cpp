@@ -44,14 +44,16 @@ QString Calibration::problem() const
 
 QTransform Calibration::printer() const
 {
-    return QTransform(acrossPercent / 100, 0, 0, downPercent / 100, rightMm * kPointsPerMm, downMm * kPointsPerMm);
+    return QTransform(acrossPercent / 100, 0, 0, downPercent / 100, rightMm * ui::kPointsPerMm,
+                      downMm * ui::kPointsPerMm);
 }
 
 QTransform Calibration::transform() const
 {
     const double across = acrossPercent / 100;
     const double down = downPercent / 100;
-    return QTransform(1 / across, 0, 0, 1 / down, -rightMm * kPointsPerMm / across, -downMm * kPointsPerMm / down);
+    return QTransform(1 / across, 0, 0, 1 / down, -rightMm * ui::kPointsPerMm / across,
+                      -downMm * ui::kPointsPerMm / down);
 }
 
 QString CalibrationWords::right() { return QStringLiteral("Cross ri&ght of centre"); }

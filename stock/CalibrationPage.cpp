@@ -38,7 +38,7 @@ CalibrationPage calibrationPage(const Product& product, const QString& printer, 
 {
     CalibrationPage page;
     const QPainterPath label = labelPath(product.shape);
-    const double arm = kCrossMm * kPointsPerMm;
+    const double arm = kCrossMm * ui::kPointsPerMm;
     for (const Cell& cell : cells(product)) {
         page.outlines.addPath(label.translated(cell.rect.topLeft()));
         const QPointF c = cell.rect.center();
@@ -46,16 +46,16 @@ CalibrationPage calibrationPage(const Product& product, const QString& printer, 
         page.crosses.append(QLineF(c.x(), c.y() - arm, c.x(), c.y() + arm));
     }
 
-    const double length = CalibrationPage::kRulerMm * kPointsPerMm;
-    const QPointF centre(product.paper.width() / 2, product.paper.height() / 2);
+    const double length = CalibrationPage::kRulerMm * ui::kPointsPerMm;
+    const QPointF centre(product.paper.width.toPt() / 2, product.paper.height.toPt() / 2);
     const QPointF acrossStart(centre.x() - length / 2, centre.y());
     const QPointF downStart(centre.x(), centre.y() - length / 2);
     page.rulers.append(QLineF(acrossStart, acrossStart + QPointF(length, 0)));
     page.rulers.append(QLineF(downStart, downStart + QPointF(0, length)));
     // The marks lie below the ruler across and right of the ruler down.
     for (int mm = 0; mm <= int(CalibrationPage::kRulerMm); ++mm) {
-        const double at = mm * kPointsPerMm;
-        const double mark = markMm(mm) * kPointsPerMm;
+        const double at = mm * ui::kPointsPerMm;
+        const double mark = markMm(mm) * ui::kPointsPerMm;
         page.rulers.append(QLineF(acrossStart + QPointF(at, 0), acrossStart + QPointF(at, mark)));
         page.rulers.append(QLineF(downStart + QPointF(0, at), downStart + QPointF(mark, at)));
     }
@@ -79,12 +79,12 @@ CalibrationPage calibrationPage(const Product& product, const QString& printer, 
     // Below the ruler down, away from the top-left label's cross, which is
     // measured, where there is room; else above it; on a small paper over
     // the top of the page.
-    const double margin = kMarginMm * kPointsPerMm;
-    const double gap = kGapMm * kPointsPerMm;
-    const double room = kTextRoomMm * kPointsPerMm;
-    const double width = product.paper.width() - 2 * margin;
+    const double margin = kMarginMm * ui::kPointsPerMm;
+    const double gap = kGapMm * ui::kPointsPerMm;
+    const double room = kTextRoomMm * ui::kPointsPerMm;
+    const double width = product.paper.width.toPt() - 2 * margin;
     const double belowTop = downStart.y() + length + gap;
-    const double below = product.paper.height() - margin - belowTop;
+    const double below = product.paper.height.toPt() - margin - belowTop;
     const double above = downStart.y() - gap - margin;
     if (below >= room)
         page.textArea = QRectF(margin, belowTop, width, below);

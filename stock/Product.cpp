@@ -20,9 +20,10 @@ QList<Cell> cells(const Product& product)
         const Layout& layout = product.layouts[l];
         for (int row = 0; row < layout.ny; ++row)
             for (int column = 0; column < layout.nx; ++column)
-                out.append(Cell{
-                    0, int(l) + 1, row + 1, column + 1,
-                    QRectF(QPointF(layout.x0 + column * layout.dx, layout.y0 + row * layout.dy), product.shape.size)});
+                out.append(
+                    Cell{0, int(l) + 1, row + 1, column + 1,
+                         QRectF(QPointF((layout.x0 + column * layout.dx).toPt(), (layout.y0 + row * layout.dy).toPt()),
+                                product.shape.size.toPt())});
     }
     // One layout whose rows lie apart is in that order already.
     const bool inOrder =
@@ -36,7 +37,7 @@ QList<Cell> cells(const Product& product)
         };
         std::sort(out.begin(), out.end(), byTop);
         for (auto row = out.begin(); row != out.end();) {
-            const double below = row->rect.top() + kRowTolerance;
+            const double below = row->rect.top() + kRowTolerance.toPt();
             const auto next = std::find_if(row, out.end(), [below](const Cell& c) { return c.rect.top() >= below; });
             std::sort(row, next, byLeft);
             row = next;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Length.h"
+
 #include <QList>
 #include <QRectF>
 #include <QSizeF>
@@ -7,14 +9,17 @@
 #include <QStringList>
 
 // Label stock: sheets (or rolls) of die-cut labels as the label-product
-// database describes them. Every length is in points (1/72 inch) and every
-// position is counted from the paper's physical top-left corner.
+// database describes them. Every position is counted from the paper's
+// physical top-left corner; a cell's rectangle is in points, as its page is
+// painted.
 namespace stock {
 
-constexpr double kPointsPerMm = 72 / 25.4;
+using ui::Length;
+using ui::LengthSize;
+
 // Less than a label's height (every label is 1 mm or taller, and labels
 // overlap by a tenth of their size at most), more than the makers' rounding.
-constexpr double kRowTolerance = 0.5 * kPointsPerMm;
+constexpr Length kRowTolerance = Length::mm(0.5);
 
 // The shape of one label. Its bounding box is `size`: a round label and an
 // unclipped CD label are 2 x radius square; a clipped CD label is narrower or
@@ -22,12 +27,12 @@ constexpr double kRowTolerance = 0.5 * kPointsPerMm;
 struct LabelShape {
     enum Kind { Rectangle, Round, Ellipse, Cd };
     Kind kind = Rectangle;
-    QSizeF size;
-    double corner = 0;  // Rectangle: radius of its rounded corners
-    double radius = 0;  // Round, Cd: radius of the disc
-    double hole = 0;    // Cd: radius of the centre hole
-    double xWaste = 0;  // how far printing may bleed past the label
-    double yWaste = 0;
+    LengthSize size;
+    Length corner;  // Rectangle: radius of its rounded corners
+    Length radius;  // Round, Cd: radius of the disc
+    Length hole;    // Cd: radius of the centre hole
+    Length xWaste;  // how far printing may bleed past the label
+    Length yWaste;
 };
 
 // A grid of equal labels: nx across, ny down, the first one's top-left at
@@ -35,10 +40,10 @@ struct LabelShape {
 struct Layout {
     int nx = 1;
     int ny = 1;
-    double x0 = 0;
-    double y0 = 0;
-    double dx = 0;
-    double dy = 0;
+    Length x0;
+    Length y0;
+    Length dx;
+    Length dy;
 
     friend bool operator==(const Layout&, const Layout&) = default;
 };
@@ -48,14 +53,14 @@ struct Product {
     QString part;
     QString description;
     QString paperId;  // an id of the paper sizes, or "Other" for a size of its own
-    QSizeF paper;
+    LengthSize paper;
     QStringList categories;  // category ids, "media" among them for diskette, Zip and CD stock
     bool mirrored = false;   // printed mirror-inverted (film applied from its back)
     LabelShape shape;
     QList<Layout> layouts;  // no two alike
     // How far the labels reach past the paper's edge (they are cut there when
     // printed), at most kOverhangAllowed; 0 where they lie on the paper.
-    double overhang = 0;
+    Length overhang;
     QString sameAs;  // for a product sold under another part number: that part, else empty
     QString file;    // where it was read
     qint64 line = 0;

@@ -10,16 +10,16 @@ namespace stock {
 
 namespace {
 
-constexpr double kMaxLength = 100000;  // points: about 35 m
+constexpr Length kMaxLength = Length::pt(100000);  // about 35 m
 // What the reasons round away: an overhang or an overlap they would give as
 // the allowed 3.0 or 1.0 mm is allowed.
-constexpr double kSlack = 0.05 * kPointsPerMm;
+constexpr Length kSlack = Length::mm(0.05);
 
-QString millimetres(double points) { return QString::number(points * 25.4 / 72, 'f', 1); }
+QString millimetres(Length length) { return QString::number(length.toMm(), 'f', 1); }
 
-QString dimensions(QSizeF points)
+QString dimensions(LengthSize size)
 {
-    return QStringLiteral("%1 x %2 mm").arg(millimetres(points.width()), millimetres(points.height()));
+    return QStringLiteral("%1 x %2 mm").arg(millimetres(size.width), millimetres(size.height));
 }
 
 // Reads the attributes of one element, keeping the first problem found.
@@ -33,34 +33,34 @@ public:
     bool has(QLatin1String name) const { return attributes_.hasAttribute(name); }
     QString text(QLatin1String name) const { return attributes_.value(name).toString(); }
 
-    // A length in points. An absent or empty attribute is `fallback`, or a
-    // problem when there is none.
-    double length(QLatin1String name, std::optional<double> fallback = std::nullopt)
+    // A length. An absent or empty attribute is `fallback`, or a problem
+    // when there is none.
+    Length length(QLatin1String name, std::optional<Length> fallback = std::nullopt)
     {
         const QStringView value = attributes_.value(name);
         if (value.trimmed().isEmpty()) {
             if (!fallback)
                 fail(QStringLiteral("%1 has no %2").arg(element_, name));
-            return fallback.value_or(0);
+            return fallback.value_or(Length());
         }
-        const auto points = parseLength(value);
-        if (!points)
+        const auto parsed = parseLength(value);
+        if (!parsed)
             fail(QStringLiteral("%1 is not a length in pt, in, mm, cm or pc").arg(quoted(name)));
-        return points.value_or(0);
+        return parsed.value_or(Length());
     }
 
-    double positive(QLatin1String name)
+    Length positive(QLatin1String name)
     {
-        const double value = length(name);
-        if (value <= 0)
+        const Length value = length(name);
+        if (value <= Length())
             fail(QStringLiteral("%1 is not above zero").arg(quoted(name)));
         return value;
     }
 
-    double nonNegative(QLatin1String name, std::optional<double> fallback = 0.0)
+    Length nonNegative(QLatin1String name, std::optional<Length> fallback = Length())
     {
-        const double value = length(name, fallback);
-        if (value < 0)
+        const Length value = length(name, fallback);
+        if (value < Length())
             fail(QStringLiteral("%1 is negative").arg(quoted(name)));
         return value;
     }
@@ -242,7 +242,7 @@ void readTemplate(Pending& p, const QXmlStreamAttributes& attributes, const Pape
         a.text(a.has(QLatin1String("_description")) ? QLatin1String("_description") : QLatin1String("description"));
     product.paperId = a.text(QLatin1String("size"));
     if (product.paperId == QLatin1String("Other")) {
-        product.paper = QSizeF(a.positive(QLatin1String("width")), a.positive(QLatin1String("height")));
+        product.paper = {a.positive(QLatin1String("width")), a.positive(QLatin1String("height"))};
     } else if (product.paperId.isEmpty()) {
         a.fail(QStringLiteral("Template has no size"));
     } else {
@@ -281,10 +281,10 @@ bool readShape(Pending& p, QStringView element, const QXmlStreamAttributes& attr
         return true;
     Attributes a(attributes, element, p.problem);
     if (shape.kind == LabelShape::Rectangle || shape.kind == LabelShape::Ellipse) {
-        shape.size = QSizeF(a.positive(QLatin1String("width")), a.positive(QLatin1String("height")));
+        shape.size = {a.positive(QLatin1String("width")), a.positive(QLatin1String("height"))};
     } else {
         shape.radius = a.positive(QLatin1String("radius"));
-        shape.size = QSizeF(2 * shape.radius, 2 * shape.radius);
+        shape.size = {2 * shape.radius, 2 * shape.radius};
     }
     if (shape.kind == LabelShape::Rectangle)
         shape.corner = a.nonNegative(QLatin1String("round"));
@@ -292,10 +292,10 @@ bool readShape(Pending& p, QStringView element, const QXmlStreamAttributes& attr
         shape.hole = a.nonNegative(QLatin1String("hole"), std::nullopt);
         // A clipped disc: the label is cut narrower or shorter than it.
         if (a.has(QLatin1String("width")))
-            shape.size.setWidth(a.positive(QLatin1String("width")));
+            shape.size.width = a.positive(QLatin1String("width"));
         if (a.has(QLatin1String("height")))
-            shape.size.setHeight(a.positive(QLatin1String("height")));
-        if (2 * shape.hole >= std::min({2 * shape.radius, shape.size.width(), shape.size.height()}))
+            shape.size.height = a.positive(QLatin1String("height"));
+        if (2 * shape.hole >= std::min({2 * shape.radius, shape.size.width, shape.size.height}))
             a.fail(QStringLiteral("the hole of Label-cd is not smaller than the disc"));
     }
     if (a.has(QLatin1String("x_waste")) || a.has(QLatin1String("y_waste"))) {
@@ -316,35 +316,35 @@ void readLayout(Pending& p, const QXmlStreamAttributes& attributes)
     Layout layout;
     layout.nx = a.count(QLatin1String("nx"));
     layout.ny = a.count(QLatin1String("ny"));
-    layout.x0 = a.length(QLatin1String("x0"), 0.0);
-    layout.y0 = a.length(QLatin1String("y0"), 0.0);
+    layout.x0 = a.length(QLatin1String("x0"), Length());
+    layout.y0 = a.length(QLatin1String("y0"), Length());
     layout.dx = a.nonNegative(QLatin1String("dx"));
     layout.dy = a.nonNegative(QLatin1String("dy"));
-    if ((layout.nx > 1 && layout.dx == 0) || (layout.ny > 1 && layout.dy == 0))
+    if ((layout.nx > 1 && layout.dx == Length()) || (layout.ny > 1 && layout.dy == Length()))
         a.fail(QStringLiteral("a Layout of several labels has no dx or dy: they would lie on one another"));
     if (!p.product.layouts.contains(layout))
         p.product.layouts.append(layout);
 }
 
 // Why `size` is no label or paper size: under 1 mm or over 2 m.
-QString sizeProblem(const char* what, QSizeF size)
+QString sizeProblem(const char* what, LengthSize size)
 {
-    if (std::min(size.width(), size.height()) < kMinSize * (1 - 1e-9))
+    if (std::min(size.width, size.height) < kMinSize * (1 - 1e-9))
         return QStringLiteral("%1 is %2: smaller than 1 mm").arg(QLatin1String(what), dimensions(size));
-    if (std::max(size.width(), size.height()) > kMaxPaper * (1 + 1e-9))
+    if (std::max(size.width, size.height) > kMaxPaper * (1 + 1e-9))
         return QStringLiteral("%1 is %2: larger than 2 m").arg(QLatin1String(what), dimensions(size));
     return {};
 }
 
 // How far the labels reach past the paper's edge, or 0.
-double overhang(const Product& product)
+Length overhang(const Product& product)
 {
-    double out = 0;
-    const QSizeF label = product.shape.size;
+    Length out;
+    const LengthSize label = product.shape.size;
     for (const Layout& l : product.layouts) {
-        const double right = l.x0 + (l.nx - 1) * l.dx + label.width();
-        const double bottom = l.y0 + (l.ny - 1) * l.dy + label.height();
-        out = std::max({out, -l.x0, -l.y0, right - product.paper.width(), bottom - product.paper.height()});
+        const Length right = l.x0 + (l.nx - 1) * l.dx + label.width;
+        const Length bottom = l.y0 + (l.ny - 1) * l.dy + label.height;
+        out = std::max({out, -l.x0, -l.y0, right - product.paper.width, bottom - product.paper.height});
     }
     return out;
 }
@@ -352,15 +352,16 @@ double overhang(const Product& product)
 // How deep two labels of `shape` lie on one another, `offset` apart: 0 or
 // less where they do not. Every shape is symmetric about both of its axes
 // and convex, so two of them overlap where half the offset lies in one
-// centred on the origin, by twice its distance from the edge.
+// centred on the origin, by twice its distance from the edge. In points,
+// as the cells lie on the page.
 double overlapDepth(const LabelShape& shape, QPointF offset)
 {
     const double x = std::abs(offset.x()) / 2, y = std::abs(offset.y()) / 2;
-    const double w = shape.size.width() / 2, h = shape.size.height() / 2;
+    const double w = shape.size.width.toPt() / 2, h = shape.size.height.toPt() / 2;
     double inside = std::min(w - x, h - y);
     switch (shape.kind) {
     case LabelShape::Rectangle: {
-        const double r = std::min({shape.corner, w, h});
+        const double r = std::min({shape.corner.toPt(), w, h});
         if (x > w - r && y > h - r)
             inside = std::min(inside, r - std::hypot(x - (w - r), y - (h - r)));
         break;
@@ -371,7 +372,7 @@ double overlapDepth(const LabelShape& shape, QPointF offset)
         // radius, and so its shrunken copies hold smaller discs.
         inside = std::min(inside, (1 - std::hypot(x / w, y / h)) * std::min(w, h));
         break;
-    case LabelShape::Cd: inside = std::min(inside, shape.radius - std::hypot(x, y)); break;
+    case LabelShape::Cd: inside = std::min(inside, shape.radius.toPt() - std::hypot(x, y)); break;
     }
     return 2 * inside;
 }
@@ -383,21 +384,21 @@ double overlapDepth(const LabelShape& shape, QPointF offset)
 QString overlapProblem(const Product& product)
 {
     const QList<Cell> sheet = cells(product);
-    const QSizeF size = product.shape.size;
-    const double allowed = std::min(kOverlapAllowed, std::min(size.width(), size.height()) / 10);
+    const QSizeF size = product.shape.size.toPt();
+    const double allowed = std::min(kOverlapAllowed.toPt(), std::min(size.width(), size.height()) / 10);
     const auto name = [](const Cell& c) {
         return QStringLiteral("Layout %1, row %2, column %3").arg(c.layout).arg(c.row).arg(c.column);
     };
     for (qsizetype i = 1; i < sheet.size(); ++i) {
         const QPointF at = sheet[i].rect.topLeft();
-        for (qsizetype j = i - 1; j >= 0 && at.y() - sheet[j].rect.top() < size.height() + kRowTolerance; --j) {
+        for (qsizetype j = i - 1; j >= 0 && at.y() - sheet[j].rect.top() < size.height() + kRowTolerance.toPt(); --j) {
             const QPointF offset = at - sheet[j].rect.topLeft();
             if (std::abs(offset.x()) >= size.width() || std::abs(offset.y()) >= size.height())
                 continue;
             const double depth = overlapDepth(product.shape, offset);
-            if (depth > allowed + kSlack)
+            if (depth > allowed + kSlack.toPt())
                 return QStringLiteral("its labels overlap by %1 mm (%2 and %3)")
-                    .arg(millimetres(depth), name(sheet[j]), name(sheet[i]));
+                    .arg(millimetres(Length::pt(depth)), name(sheet[j]), name(sheet[i]));
         }
     }
     return {};
@@ -418,7 +419,7 @@ QString wholeProductProblem(const Product& product, int labels)
         return why;
     if (product.cellCount() > kMaxCells)
         return QStringLiteral("has more than %1 labels on a sheet").arg(kMaxCells);
-    if (const double past = overhang(product); past > kOverhangAllowed + kSlack)
+    if (const Length past = overhang(product); past > kOverhangAllowed + kSlack)
         return QStringLiteral("its labels leave the paper by %1 mm").arg(millimetres(past));
     return overlapProblem(product);
 }
@@ -440,8 +441,8 @@ void finish(Pending& p, const QString& file, qint64 line, FileContents& out)
         return;
     }
     // A hundredth of a millimetre past the edge is the makers' rounding.
-    const double past = overhang(product);
-    product.overhang = past > 0.01 * kPointsPerMm ? past : 0;
+    const Length past = overhang(product);
+    product.overhang = past > Length::mm(0.01) ? past : Length();
     product.file = file;
     product.line = line;
     out.products.append(std::move(product));
@@ -449,29 +450,29 @@ void finish(Pending& p, const QString& file, qint64 line, FileContents& out)
 
 }  // namespace
 
-std::optional<double> parseLength(QStringView text)
+std::optional<Length> parseLength(QStringView text)
 {
     text = text.trimmed();
     qsizetype unitStart = text.size();
     while (unitStart > 0 && text[unitStart - 1].isLetter())
         --unitStart;
     const QStringView unit = text.mid(unitStart);
-    double factor = 0;
+    Length unitLength;
     if (unit.isEmpty() || unit == QLatin1String("pt"))
-        factor = 1;
+        unitLength = Length::pt(1);
     else if (unit == QLatin1String("in"))
-        factor = 72;
+        unitLength = Length::in(1);
     else if (unit == QLatin1String("mm"))
-        factor = 72 / 25.4;
+        unitLength = Length::mm(1);
     else if (unit == QLatin1String("cm"))
-        factor = 72 / 2.54;
+        unitLength = Length::mm(10);
     else if (unit == QLatin1String("pc"))
-        factor = 12;
+        unitLength = Length::pt(12);
     else
         return std::nullopt;
     QStringView number = text.left(unitStart).trimmed();
     if (number.isEmpty() && !unit.isEmpty())
-        return 0.0;
+        return Length();
     if (number.startsWith(QLatin1Char('+')))
         number = number.mid(1);
     char ascii[64];
@@ -484,10 +485,11 @@ std::optional<double> parseLength(QStringView text)
     }
     double value = 0;
     const auto [end, error] = std::from_chars(ascii, ascii + number.size(), value);
-    value *= factor;
-    if (error != std::errc() || end != ascii + number.size() || !std::isfinite(value) || std::abs(value) > kMaxLength)
+    const Length length = value * unitLength;
+    if (error != std::errc() || end != ascii + number.size() || !std::isfinite(length.toPt()) ||
+        std::abs(length.toPt()) > kMaxLength.toPt())
         return std::nullopt;
-    return value;
+    return length;
 }
 
 QString excerpt(QStringView text)
@@ -629,7 +631,7 @@ PaperSizes readPaperSizes(const QByteArray& bytes, const QString& file, QList<Re
         }
         Attributes a(xml.attributes(), u"Paper-size", problem);
         const QString id = a.text(QLatin1String("id"));
-        const QSizeF size(a.positive(QLatin1String("width")), a.positive(QLatin1String("height")));
+        const LengthSize size{a.positive(QLatin1String("width")), a.positive(QLatin1String("height"))};
         if (id.isEmpty())
             a.fail(QStringLiteral("Paper-size has no id"));
         if (const QString why = sizeProblem("the paper", size); !why.isEmpty())

@@ -22,21 +22,20 @@ constexpr qsizetype kMaxQuoted = 80;
 // Labels may reach past the paper's edge by up to 3 mm (some products in the
 // database do, by their makers' rounding or a margin the paper does not
 // have); printing cuts them at the edge.
-constexpr double kOverhangAllowed = 3 * kPointsPerMm;
+constexpr Length kOverhangAllowed = Length::mm(3);
 // Labels may lie on one another by up to 1 mm (the rounding of the makers'
 // figures), and never by more than a tenth of their size.
-constexpr double kOverlapAllowed = 1 * kPointsPerMm;
+constexpr Length kOverlapAllowed = Length::mm(1);
 // The smallest label and paper, and the largest paper.
-constexpr double kMinSize = 1 * kPointsPerMm;
-constexpr double kMaxPaper = 2000 * kPointsPerMm;
+constexpr Length kMinSize = Length::mm(1);
+constexpr Length kMaxPaper = Length::mm(2000);
 constexpr int kMaxAcross = 100;   // labels in a layout's row or column
 constexpr int kMaxCells = 10000;  // labels on a sheet
 
 // A length: a number and one of the units "pt", "in", "mm", "cm", "pc", or
 // none for points; blanks around either are allowed, and a unit without a
-// number is 0. In points, or nothing for anything else, including lengths
-// beyond 35 metres.
-std::optional<double> parseLength(QStringView text);
+// number is 0. Nothing for anything else, including lengths beyond 35 metres.
+std::optional<Length> parseLength(QStringView text);
 
 // At most kMaxQuoted characters of `text`, for a reason: control characters
 // are written as escapes (a NUL as "\0"), and "..." marks what is cut.
@@ -71,7 +70,7 @@ struct FileContents {
 };
 
 // Paper size ids ("A4", "US-Letter") and their sizes.
-using PaperSizes = QHash<QString, QSizeF>;
+using PaperSizes = QHash<QString, LengthSize>;
 
 // A product file: a list of products ("Glabels-templates") or a single
 // "Template". Element names are matched without their namespace. A product

@@ -7,11 +7,13 @@ namespace stock {
 
 QPainterPath labelPath(const LabelShape& shape)
 {
-    const QRectF box(QPointF(0, 0), shape.size);
+    const QRectF box(QPointF(0, 0), shape.size.toPt());
+    const double radius = shape.radius.toPt();
+    const double hole = shape.hole.toPt();
     QPainterPath path;
     switch (shape.kind) {
     case LabelShape::Rectangle: {
-        const double corner = std::min({shape.corner, box.width() / 2, box.height() / 2});
+        const double corner = std::min({shape.corner.toPt(), box.width() / 2, box.height() / 2});
         path.addRoundedRect(box, corner, corner);
         break;
     }
@@ -19,24 +21,25 @@ QPainterPath labelPath(const LabelShape& shape)
     case LabelShape::Ellipse: path.addEllipse(box); break;
     case LabelShape::Cd: {
         const QPointF centre = box.center();
-        path.addEllipse(centre, shape.radius, shape.radius);
-        if (box.width() < 2 * shape.radius || box.height() < 2 * shape.radius) {
+        path.addEllipse(centre, radius, radius);
+        if (box.width() < 2 * radius || box.height() < 2 * radius) {
             QPainterPath cut;
             cut.addRect(box);
             path = path.intersected(cut);
         }
-        QPainterPath hole;
-        hole.addEllipse(centre, shape.hole, shape.hole);
-        path = path.subtracted(hole);
+        QPainterPath holePath;
+        holePath.addEllipse(centre, hole, hole);
+        path = path.subtracted(holePath);
         break;
     }
     }
     return path;
 }
 
-Placement place(QSizeF designMm, QSizeF label, Fit fit)
+Placement place(LengthSize designed, LengthSize labelSize, Fit fit)
 {
-    const QSizeF design = designMm * kPointsPerMm;
+    const QSizeF design = designed.toPt();
+    const QSizeF label = labelSize.toPt();
     Placement p;
     // A hundredth of a point is no real overhang.
     p.larger = design.width() > label.width() + 0.01 || design.height() > label.height() + 0.01;
@@ -49,9 +52,9 @@ Placement place(QSizeF designMm, QSizeF label, Fit fit)
 
 PageSetup pageSetup(const Product& product)
 {
-    const QSizeF paper = product.paper;
-    const bool landscape = paper.width() > paper.height();
-    const QSizeF upright = (landscape ? paper.transposed() : paper) / kPointsPerMm;
+    const LengthSize paper = product.paper;
+    const bool landscape = paper.width > paper.height;
+    const QSizeF upright = (landscape ? paper.transposed() : paper).toMm();
     // A standard size, where the paper is one to a hundredth of a millimetre,
     // names the printer's paper exactly; any other is kept in millimetres,
     // which a size in points would round to whole points.

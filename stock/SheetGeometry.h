@@ -28,9 +28,9 @@ struct Placement {
     double percent() const { return scale * 100; }
 };
 
-// A design of `designMm` (width x height in millimetres) on a label of
-// `label` (points).
-Placement place(QSizeF designMm, QSizeF label, Fit fit);
+// A design of size `design` on a label of size `label`; the placement is in
+// the cell's points.
+Placement place(LengthSize design, LengthSize label, Fit fit);
 
 // The page a product's sheets are printed on: its paper, exactly, upright, a
 // standard size where it is one, turned to landscape when the paper is wider

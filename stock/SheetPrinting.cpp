@@ -54,7 +54,7 @@ void paintPlain(QPainter& painter, const QPagedPaintDevice& device, const platfo
 {
     painter.resetTransform();
     painter.scale(device.logicalDpiX() / ui::kMmPerInch, device.logicalDpiY() / ui::kMmPerInch);
-    label.paint(painter, QRectF(QPointF(), label.sizeMm()));
+    label.paint(painter, QRectF(QPointF(), label.size().toMm()));
 }
 
 // One label into `cell`, the painter in calibrated paper points and clipped
@@ -63,8 +63,8 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
                  const Choice& choice)
 {
     const QPainterPath shape = labelPath(product.shape);
-    const QSizeF sizeMm = label.sizeMm();
-    const Placement placement = place(sizeMm, product.shape.size, choice.fit);
+    const ui::LengthSize size = label.size();
+    const Placement placement = place(size, product.shape.size, choice.fit);
     painter.save();
     painter.translate(cell.rect.topLeft());
     if (product.mirrored) {
@@ -73,8 +73,8 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
     }
     painter.setClipPath(shape, Qt::IntersectClip);
     painter.translate(placement.rect.topLeft());
-    painter.scale(placement.scale * kPointsPerMm, placement.scale * kPointsPerMm);
-    label.paint(painter, QRectF(QPointF(), sizeMm));
+    painter.scale(placement.scale * ui::kPointsPerMm, placement.scale * ui::kPointsPerMm);
+    label.paint(painter, QRectF(QPointF(), size.toMm()));
     painter.restore();
     if (choice.outline) {
         painter.save();
@@ -129,7 +129,7 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
         toPaperPoints(painter, device);
         painter.setWorldTransform(calibration, true);
         // Labels that reach past the paper's edge are cut there.
-        painter.setClipRect(QRectF(QPointF(0, 0), product.paper));
+        painter.setClipRect(QRectF(QPointF(0, 0), product.paper.toPt()));
         const QTransform paper = painter.worldTransform();
         for (int number : page) {
             painter.setWorldTransform(paper);

@@ -29,11 +29,11 @@ void SheetView::setSheet(const stock::Product* product, const QList<int>& used, 
 {
     const QList<stock::Cell> cells = product ? stock::cells(*product) : QList<stock::Cell>();
     const QPainterPath label = product ? stock::labelPath(product->shape) : QPainterPath();
-    const bool sheetChanged = label != label_ || (product ? product->paper : QSizeF()) != paper_ ||
+    const bool sheetChanged = label != label_ || (product ? product->paper.toPt() : QSizeF()) != paper_ ||
                               cells.size() != cells_.size() ||
                               !std::equal(cells.begin(), cells.end(), cells_.begin(),
                                           [](const stock::Cell& a, const stock::Cell& b) { return a.rect == b.rect; });
-    paper_ = product ? product->paper : QSizeF();
+    paper_ = product ? product->paper.toPt() : QSizeF();
     label_ = label;
     severalLayouts_ = product && product->layouts.size() > 1;
     cells_ = cells;

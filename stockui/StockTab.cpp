@@ -34,10 +34,9 @@ QString paperText(const stock::Product& product)
 {
     if (product.paperId != QLatin1String("Other"))
         return product.paperId;
-    constexpr double kMmPerPoint = 25.4 / 72;
     return QStringLiteral("%1 x %2 mm")
-        .arg(QLocale().toString(std::round(product.paper.width() * kMmPerPoint)),
-             QLocale().toString(std::round(product.paper.height() * kMmPerPoint)));
+        .arg(QLocale().toString(std::round(product.paper.width.toMm())),
+             QLocale().toString(std::round(product.paper.height.toMm())));
 }
 
 QString listText(const stock::Product* product)
@@ -326,9 +325,9 @@ void StockTab::load()
     showSettingsProblem();
 }
 
-void StockTab::setDesign(QSizeF sizeMm, bool roundLabelsAllowed)
+void StockTab::setDesign(ui::LengthSize size, bool roundLabelsAllowed)
 {
-    designMm_ = sizeMm;
+    design_ = size;
     roundAllowed_ = roundLabelsAllowed;
     if (product_ && !offered(*product_)) {
         choose(nullptr, false);
@@ -412,8 +411,8 @@ void StockTab::showSearchNote(bool nothingMatches, qsizetype nearest)
                          .arg(nearest);
     // A product of that name that the database has but leaves out says why.
     if (const stock::Rejection* left = nothingMatches ? database_->leftOut(query) : nullptr)
-        note += QStringLiteral(" %1 %2 is in the label database but left out: %3.").arg(left->brand, left->part,
-                                                                                        left->reason);
+        note += QStringLiteral(" %1 %2 is in the label database but left out: %3.")
+                    .arg(left->brand, left->part, left->reason);
     searchNote_->setText(note);
     searchNote_->setVisible(!note.isEmpty());
 }
@@ -476,8 +475,7 @@ void StockTab::choose(const stock::Product* product, bool byUser)
 // A design larger than the product's label is shrunk unless the user says otherwise.
 void StockTab::fitToDesign()
 {
-    if (product_ && !designMm_.isEmpty() &&
-        stock::place(designMm_, product_->shape.size, stock::Fit::ActualSize).larger)
+    if (product_ && !design_.isEmpty() && stock::place(design_, product_->shape.size, stock::Fit::ActualSize).larger)
         fit_->setCurrentIndex(fit_->findData(int(stock::Fit::ShrinkToFit)));
 }
 
@@ -502,12 +500,12 @@ void StockTab::showSheet()
 
 void StockTab::showFit()
 {
-    if (!product_ || designMm_.isEmpty()) {
+    if (!product_ || design_.isEmpty()) {
         scale_->setText(QString());
         return;
     }
     const auto fit = stock::Fit(fit_->currentData().toInt());
-    const stock::Placement placement = stock::place(designMm_, product_->shape.size, fit);
+    const stock::Placement placement = stock::place(design_, product_->shape.size, fit);
     const QString percent = QLocale().toString(std::round(placement.percent() * 10) / 10, 'g', 4);
     scale_->setText(fit == stock::Fit::ActualSize && placement.larger
                         ? QStringLiteral("at %1 %, cut to the label").arg(percent)
@@ -529,9 +527,9 @@ void StockTab::showNotes()
             break;
         }
     }
-    if (product_ && product_->overhang > 0)
+    if (product_ && product_->overhang > ui::Length())
         notes.append(QStringLiteral("The labels reach past the paper's edge by %1 mm and are cut there.")
-                         .arg(QLocale().toString(product_->overhang / stock::kPointsPerMm, 'f', 1)));
+                         .arg(QLocale().toString(product_->overhang.toMm(), 'f', 1)));
     if (product_) {
         // Said whenever a product is chosen: the paper on the dialog's own
         // page is applied only when the dialog closes, too late to tell.

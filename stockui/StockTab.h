@@ -48,7 +48,7 @@ public:
 
     // The design to be printed: its printed size, and whether it may lose its
     // corners (round and CD labels are offered only then).
-    void setDesign(QSizeF sizeMm, bool roundLabelsAllowed);
+    void setDesign(ui::LengthSize size, bool roundLabelsAllowed);
     // The printer, by its queue name, whose calibration the tab shows and
     // hands out. An empty name is no printer: the calibration is the identity.
     void setPrinter(const QString& queue);
@@ -100,7 +100,7 @@ private:
     stock::ProductDatabase::Sources sources_;
     std::shared_ptr<const stock::ProductDatabase> database_;  // the process's, once read
     bool loaded_ = false;
-    QSizeF designMm_;
+    ui::LengthSize design_;
     bool roundAllowed_ = false;
     QString printer_;
     stock::Calibration calibration_;

@@ -146,12 +146,13 @@ class BatchTest : public QObject {
         const QList<stock::Cell> cells = stock::cells(*product);
         QCOMPARE(cells.size(), 9);
         const document::TemplateDesign& design = document::floppyLabel();
-        const QSizeF designMm = document::sizeMm(design);
+        const ui::LengthSize designSize = ui::LengthSize::mm(document::sizeMm(design));
         QList<Fields> labels;
         for (int page = 1; page <= 4; ++page) {
             const QList<pdfprobe::Word> words = pdfprobe::words(pdf, page);
             for (const stock::Cell& cell : cells) {
-                const stock::Placement placed = stock::place(designMm, cell.rect.size(), stock::Fit::ShrinkToFit);
+                const stock::Placement placed =
+                    stock::place(designSize, ui::LengthSize::pt(cell.rect.size()), stock::Fit::ShrinkToFit);
                 labels.append(printedFields(words, placed.rect.translated(cell.rect.topLeft()), placed.scale, design));
             }
         }
@@ -220,8 +221,7 @@ private Q_SLOTS:
         const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(product);
         const QRectF cell = stock::cells(*product)[1].rect;
-        const QRectF expected(cell.topLeft() / stock::kPointsPerMm + QPointF(-2, 1.5),
-                              cell.size() / stock::kPointsPerMm);
+        const QRectF expected(cell.topLeft() / ui::kPointsPerMm + QPointF(-2, 1.5), cell.size() / ui::kPointsPerMm);
         const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(job), expected.adjusted(-3, -3, 3, 3));
         QVERIFY2(qAbs(ink.left() - expected.left()) < 0.15 && qAbs(ink.top() - expected.top()) < 0.15,
                  qPrintable(QStringLiteral("ink at %1, %2 mm, the calibrated cell at %3, %4 mm")

@@ -99,7 +99,7 @@ void renderWindow(QWidget* client, const QPrinter& printer, const QString& file)
 class Box final : public platform::Printable {
 public:
     explicit Box(QSizeF mm) : mm_(mm) {}
-    QSizeF sizeMm() const override { return mm_; }
+    ui::LengthSize size() const override { return ui::LengthSize::mm(mm_); }
     void paint(QPainter& painter, const QRectF& mm) const override { painter.fillRect(mm, Qt::black); }
 
 private:
@@ -112,9 +112,10 @@ stock::Product diskettes()
     stock::Product p;
     p.brand = QStringLiteral("Test");
     p.part = QStringLiteral("5196");
-    p.paper = QSizeF(8.5 * 72, 11 * 72);
-    p.shape.size = QSizeF(2.75 * 72, 2.75 * 72);
-    p.layouts = {stock::Layout{3, 3, 0.125 * 72, 0.5 * 72, 2.75 * 72, 3 * 72}};
+    using ui::Length;
+    p.paper = {Length::in(8.5), Length::in(11)};
+    p.shape.size = {Length::in(2.75), Length::in(2.75)};
+    p.layouts = {stock::Layout{3, 3, Length::in(0.125), Length::in(0.5), Length::in(2.75), Length::in(3)}};
     return p;
 }
 
@@ -355,7 +356,7 @@ private Q_SLOTS:
         platform::StockSetup setup;
         setup.settings = &settings;
         setup.sources = {{}, {dir.filePath(QStringLiteral("system"))}};
-        setup.designMm = QSizeF(78.05, 58.21);
+        setup.design = ui::LengthSize::mm(QSizeF(78.05, 58.21));
         platform::ScriptedPrinter printer;
         for (const bool remembered : {false, true}) {
             if (remembered) {
@@ -528,7 +529,7 @@ private Q_SLOTS:
         Harness h(Harness::PrinterKind::System);
         h.forms->start();
         makeBusyCard(h, true);
-        const QSizeF size = h.forms->card().sizeMm();
+        const QSizeF size = h.forms->card().size().toMm();
         h.forms->CustomOp.Command1_Click();
         h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseFile(pdf));
         h.forms->readytoprint.Command1_Click();
@@ -580,13 +581,13 @@ private Q_SLOTS:
             const QImage image = pdfprobe::page(file, page);
             QCOMPARE(image.width(), qRound(8.5 * pdfprobe::kDpi));
             for (const stock::Cell& cell : cells) {
-                const QRectF mm(cell.rect.topLeft() / stock::kPointsPerMm, cell.rect.size() / stock::kPointsPerMm);
+                const QRectF mm(cell.rect.topLeft() / ui::kPointsPerMm, cell.rect.size() / ui::kPointsPerMm);
                 const QRectF ink = pdfprobe::inkBoxMm(image, mm);
                 if (!printed.run->pages[page - 1].contains(cell.number)) {
                     QVERIFY2(ink.isNull(), qPrintable(QStringLiteral("page %1 cell %2").arg(page).arg(cell.number)));
                     continue;
                 }
-                const QPointF centre = calibration.map(cell.rect.center()) / stock::kPointsPerMm;
+                const QPointF centre = calibration.map(cell.rect.center()) / ui::kPointsPerMm;
                 QVERIFY2(std::abs(ink.center().x() - centre.x()) < 0.1 && std::abs(ink.center().y() - centre.y()) < 0.1,
                          qPrintable(QStringLiteral("page %1 cell %2 at %3, %4")
                                         .arg(page)
@@ -656,7 +657,7 @@ private Q_SLOTS:
     {
         const auto page = [](QSizeF mm) {
             stock::Product product = diskettes();
-            product.paper = mm * stock::kPointsPerMm;
+            product.paper = ui::LengthSize::mm(mm);
             return stock::pageSetup(product);
         };
         QCOMPARE(stock::pageSetup(diskettes()).size.id(), QPageSize::Letter);
@@ -671,9 +672,9 @@ private Q_SLOTS:
 
         stock::Choice choice;
         choice.product = diskettes();
-        choice.product->paper = QSizeF(100.3, 150.7) * stock::kPointsPerMm;
-        choice.product->shape.size = QSizeF(50, 30) * stock::kPointsPerMm;
-        choice.product->layouts = {stock::Layout{1, 1, -2 * stock::kPointsPerMm, 10 * stock::kPointsPerMm, 0, 0}};
+        choice.product->paper = ui::LengthSize::mm(QSizeF(100.3, 150.7));
+        choice.product->shape.size = ui::LengthSize::mm(QSizeF(50, 30));
+        choice.product->layouts = {stock::Layout{1, 1, ui::Length::mm(-2), ui::Length::mm(10), {}, {}}};
         choice.fit = stock::Fit::ActualSize;
         // A printer measured to print 2 mm left of the place: printing moves
         // the page 2 mm right.
@@ -692,8 +693,8 @@ private Q_SLOTS:
                 .match(QString::fromLatin1(pdf.data()));
         QVERIFY(media.hasMatch());
         QEXPECT_FAIL("", "Qt 6.4's PDF engine writes the page size in whole points", Continue);
-        QVERIFY2(qAbs(media.captured(1).toDouble() - 100.3 * stock::kPointsPerMm) < 0.01 &&
-                     qAbs(media.captured(2).toDouble() - 150.7 * stock::kPointsPerMm) < 0.01,
+        QVERIFY2(qAbs(media.captured(1).toDouble() - 100.3 * ui::kPointsPerMm) < 0.01 &&
+                     qAbs(media.captured(2).toDouble() - 150.7 * ui::kPointsPerMm) < 0.01,
                  qPrintable(media.captured(0)));
 
         QTemporaryDir dir;

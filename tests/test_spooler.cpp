@@ -271,7 +271,7 @@ private Q_SLOTS:
         h.forms->readytoprint.Command1_Click();
         QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
         QCOMPARE(h.dialogs->stockSetups.size(), 1);
-        QCOMPARE(h.dialogs->stockSetups[0].designMm, QSizeF(ui::pxToMm(240), ui::pxToMm(150)));
+        QCOMPARE(h.dialogs->stockSetups[0].design.toMm(), QSizeF(ui::pxToMm(240), ui::pxToMm(150)));
         QVERIFY(h.dialogs->stockSetups[0].roundLabelsAllowed);
 
         QString trouble;
@@ -281,18 +281,18 @@ private Q_SLOTS:
         const QList<stock::Cell> cells = stock::cells(*product);
         for (qsizetype page = 0; page < pages.size(); ++page) {
             const QImage image = pdfprobe::page(job, int(page) + 1);
-            const QSizeF paper = product->paper / 72 * pdfprobe::kDpi;
+            const QSizeF paper = product->paper.toPt() / ui::kPointsPerInch * pdfprobe::kDpi;
             QVERIFY(qAbs(image.width() - paper.width()) < 2 && qAbs(image.height() - paper.height()) < 2);
             for (const stock::Cell& cell : cells) {
                 const QRectF placed = calibration.transform().mapRect(cell.rect);
-                const QRectF area(placed.topLeft() / stock::kPointsPerMm, placed.size() / stock::kPointsPerMm);
+                const QRectF area(placed.topLeft() / ui::kPointsPerMm, placed.size() / ui::kPointsPerMm);
                 const QRectF ink = pdfprobe::inkBoxMm(image, area);
                 const QString where = QStringLiteral("page %1, cell %2").arg(page + 1).arg(cell.number);
                 if (!pages[page].contains(cell.number)) {
                     QVERIFY2(ink.isNull(), qPrintable(where));
                     continue;
                 }
-                const QPointF centre = calibration.transform().map(cell.rect.center()) / stock::kPointsPerMm;
+                const QPointF centre = calibration.transform().map(cell.rect.center()) / ui::kPointsPerMm;
                 qInfo("%s: ink centre %.2f, %.2f mm, cell centre %.2f, %.2f mm", qPrintable(where), ink.center().x(),
                       ink.center().y(), centre.x(), centre.y());
                 QVERIFY2(qAbs(ink.center().x() - centre.x()) < 0.1 && qAbs(ink.center().y() - centre.y()) < 0.1,

@@ -177,7 +177,7 @@ private Q_SLOTS:
     {
         const Product* avery = sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(avery);
-        QCOMPARE(avery->paper, QSizeF(612, 792));
+        QCOMPARE(avery->paper.toPt(), QSizeF(612, 792));
         const QList<Cell> letter = cells(*avery);
         QCOMPARE(letter.size(), 9);
         QCOMPARE(letter[0].rect, QRectF(9, 36, 198, 198));
@@ -195,23 +195,23 @@ private Q_SLOTS:
 
         const Product* a4 = sheets_.find(QStringLiteral("Avery"), QStringLiteral("7664"));
         QVERIFY(a4);
-        QCOMPARE(a4->paper.width(), 210 * kMm);
-        QCOMPARE(a4->paper.height(), 297 * kMm);
+        QCOMPARE(a4->paper.width.toPt(), 210 * kMm);
+        QCOMPARE(a4->paper.height.toPt(), 297 * kMm);
         const QList<Cell> grid = cells(*a4);
         QCOMPARE(grid.size(), 8);
         QCOMPARE((QList<int>{grid[2].row, grid[2].column}), (QList<int>{2, 1}));
         QCOMPARE(grid[7].rect.topLeft(), QPointF(120 * kMm, 222 * kMm));
-        QCOMPARE(a4->shape.xWaste, 1 * kMm);
-        QCOMPARE(a4->shape.yWaste, 2 * kMm);
+        QCOMPARE(a4->shape.xWaste.toPt(), 1 * kMm);
+        QCOMPARE(a4->shape.yWaste.toPt(), 2 * kMm);
 
         const Product* round = sheets_.find(QStringLiteral("Acme"), QStringLiteral("R-12"));
         QVERIFY(round);
         QCOMPARE(round->description, QStringLiteral("Round stickers"));
         QCOMPARE(round->paperId, QStringLiteral("Other"));
-        QCOMPARE(round->paper, QSizeF(100 * kMm, 150 * kMm));
+        QCOMPARE(round->paper.toPt(), QSizeF(100 * kMm, 150 * kMm));
         QCOMPARE(round->shape.kind, LabelShape::Round);
-        QCOMPARE(round->shape.size, QSizeF(4 * kIn / 2.54, 4 * kIn / 2.54));
-        QCOMPARE(round->shape.xWaste, 9.0);
+        QCOMPARE(round->shape.size.toPt(), QSizeF(4 * kIn / 2.54, 4 * kIn / 2.54));
+        QCOMPARE(round->shape.xWaste.toPt(), 9.0);
         QVERIFY(round->mirrored);
         const QList<Cell> two = cells(*round);
         QCOMPARE(two.size(), 4);
@@ -241,8 +241,8 @@ private Q_SLOTS:
         const Product* oval = sheets_.find(QStringLiteral("Acme"), QStringLiteral("E-3"));
         QVERIFY(oval);
         QCOMPARE(oval->shape.kind, LabelShape::Ellipse);
-        QCOMPARE(oval->shape.size, QSizeF(72, 36));
-        QCOMPARE(oval->shape.yWaste, 7.2);
+        QCOMPARE(oval->shape.size.toPt(), QSizeF(72, 36));
+        QCOMPARE(oval->shape.yWaste.toPt(), 7.2);
     }
 
     void labelShapes()
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QVERIFY(!oval.contains(QPointF(4, 4)));
 
         const LabelShape cd = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-2"))->shape;
-        QCOMPARE(cd.size, QSizeF(117 * kMm, 117 * kMm));
+        QCOMPARE(cd.size.toPt(), QSizeF(117 * kMm, 117 * kMm));
         const QPainterPath disc = labelPath(cd);
         const QPointF centre(58.5 * kMm, 58.5 * kMm);
         QVERIFY(!disc.contains(centre));                         // the hole
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QVERIFY(!disc.contains(QPointF(5 * kMm, 5 * kMm)));      // outside the disc
 
         const LabelShape clippedShape = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-clipped"))->shape;
-        QCOMPARE(clippedShape.size, QSizeF(105 * kMm, 117 * kMm));
+        QCOMPARE(clippedShape.size.toPt(), QSizeF(105 * kMm, 117 * kMm));
         const QPainterPath clipped = labelPath(clippedShape);
         const QPointF middle(52.5 * kMm, 58.5 * kMm);
         QVERIFY(!clipped.contains(middle));
@@ -419,11 +419,12 @@ private Q_SLOTS:
         for (const Product& p : db.products())
             QVERIFY(!p.description.contains(QLatin1String("SECRET")) &&
                     !p.categories.join(QLatin1Char(' ')).contains(QLatin1String("SECRET")));
-        QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("bare-unit"))->shape.corner, 0.0);
+        QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("bare-unit"))->shape.corner.toPt(), 0.0);
         QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("twice"))->cellCount(), 2);
         QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("latin1"))->description, QStringLiteral("T\u00e9st"));
-        QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("first"))->overhang, 0.0);
-        QVERIFY(qAbs(db.find(QStringLiteral("Good"), QStringLiteral("overhang-2.9"))->overhang - 2.9 * kMm) < 1e-9);
+        QCOMPARE(db.find(QStringLiteral("Good"), QStringLiteral("first"))->overhang.toPt(), 0.0);
+        QVERIFY(qAbs(db.find(QStringLiteral("Good"), QStringLiteral("overhang-2.9"))->overhang.toPt() - 2.9 * kMm) <
+                1e-9);
 
         const QList<std::pair<const char*, const char*>> reasons = {
             {"unit", "width=\"2furlong\" of Label-rectangle is not a length in pt, in, mm, cm or pc"},
@@ -539,7 +540,7 @@ private Q_SLOTS:
         // The system's alias takes the user's product.
         const Product* alias = db.find(QStringLiteral("Avery"), QStringLiteral("5096"));
         QCOMPARE(alias->description, QStringLiteral("Mine"));
-        QCOMPARE(alias->shape.size, QSizeF(72, 72));
+        QCOMPARE(alias->shape.size.toPt(), QSizeF(72, 72));
     }
 
     // Reads the database installed on this machine (what it leaves out, and
@@ -577,12 +578,12 @@ private Q_SLOTS:
                                                                               {"PEARL", "VM-5217", 15},
                                                                               {"PEARL", "VM-5517", 15}}) {
             QVERIFY2(product(brand, part), part);
-            QCOMPARE(qRound(product(brand, part)->overhang / kMm * 10), tenths);
+            QCOMPARE(qRound(product(brand, part)->overhang.toMm() * 10), tenths);
         }
         for (const auto& [brand, part] :
              Names{{"Herma", "4464"}, {"Herma", "4620"}, {"JAC", "5229"}, {"Zweckform", "3475"}})
             QVERIFY2(product(brand, part), part);
-        QCOMPARE(product("Online Labels", "OL320 (rectangle)")->shape.corner, 0.0);
+        QCOMPARE(product("Online Labels", "OL320 (rectangle)")->shape.corner.toPt(), 0.0);
         for (const auto& [brand, part, count] :
              std::initializer_list<std::tuple<const char*, const char*, int>>{{"Your Design", "VM-6310", 8},
                                                                               {"Your Design", "VM-6810", 8},
@@ -606,15 +607,15 @@ private Q_SLOTS:
 
     void fitting()
     {
-        const QSizeF label(198, 198);  // 69.85 mm square
-        const Placement shrunk = place(QSizeF(100, 50), label, Fit::ShrinkToFit);
+        const LengthSize label = LengthSize::pt(QSizeF(198, 198));  // 69.85 mm square
+        const Placement shrunk = place(LengthSize::mm(QSizeF(100, 50)), label, Fit::ShrinkToFit);
         QVERIFY(shrunk.larger);
         QCOMPARE(shrunk.scale, 198 / (100 * kMm));
         QCOMPARE(shrunk.rect.width(), 198.0);
         QCOMPARE(shrunk.rect.center(), QPointF(99, 99));
         QVERIFY(qAbs(shrunk.percent() - 69.85) < 0.001);
 
-        const Placement actual = place(QSizeF(100, 50), label, Fit::ActualSize);
+        const Placement actual = place(LengthSize::mm(QSizeF(100, 50)), label, Fit::ActualSize);
         QVERIFY(actual.larger);
         QCOMPARE(actual.scale, 1.0);
         QCOMPARE(actual.rect.size(), QSizeF(100 * kMm, 50 * kMm));
@@ -622,7 +623,7 @@ private Q_SLOTS:
 
         // A smaller design is centred at its own size either way: never enlarged.
         for (const Fit fit : {Fit::ShrinkToFit, Fit::ActualSize}) {
-            const Placement small = place(QSizeF(50, 30), label, fit);
+            const Placement small = place(LengthSize::mm(QSizeF(50, 30)), label, fit);
             QVERIFY(!small.larger);
             QCOMPARE(small.percent(), 100.0);
             QCOMPARE(small.rect, QRectF(99 - 25 * kMm, 99 - 15 * kMm, 50 * kMm, 30 * kMm));

@@ -39,7 +39,7 @@ namespace {
 
 constexpr double kMm = 72 / 25.4;
 // The floppy disk label, 4425 x 3300 twips: larger than a 2.75 in square.
-const QSizeF kFloppyMm(4425 * 25.4 / 1440, 3300 * 25.4 / 1440);
+const ui::LengthSize kFloppyMm = ui::LengthSize::mm(QSizeF(4425 * 25.4 / 1440, 3300 * 25.4 / 1440));
 
 const QByteArray kProducts = R"(<?xml version="1.0"?>
 <Glabels-templates>
@@ -333,8 +333,9 @@ private Q_SLOTS:
         searchFor(QStringLiteral("edge"));
         list->setCurrentRow(1);
         QCOMPARE(tab.choice().product->name(), QStringLiteral("Edge E-1"));
-        QVERIFY2(find<QLabel>(tab, "notes")->text().contains(
-                     QStringLiteral("The labels reach past the paper's edge by 1.5 mm and are cut there.")),
+        QVERIFY2(find<QLabel>(tab, "notes")
+                     ->text()
+                     .contains(QStringLiteral("The labels reach past the paper's edge by 1.5 mm and are cut there.")),
                  qPrintable(find<QLabel>(tab, "notes")->text()));
 
         search->clear();

@@ -3,13 +3,18 @@
 #include <QPointF>
 #include <QRect>
 
-// Every design number is in twips (1440 to the inch). On screen one
-// device-independent pixel (1/96 inch) is 15 twips.
+// The one place that knows how units relate. Every design number is in
+// twips (1440 to the inch). On screen one device-independent pixel (1/96
+// inch) is 15 twips. Paper is measured in points (72 to the inch) and
+// millimetres.
 namespace ui {
 
 constexpr int kTwipsPerInch = 1440;
 constexpr int kTwipsPerPixel = 15;
 constexpr double kMmPerInch = 25.4;
+constexpr double kPointsPerInch = 72;
+constexpr double kPointsPerMm = kPointsPerInch / kMmPerInch;
+constexpr double kPixelsPerInch = double(kTwipsPerInch) / kTwipsPerPixel;  // 96
 
 constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 constexpr double pxF(double twips) { return twips / kTwipsPerPixel; }

@@ -62,7 +62,7 @@ void PrintManager::Command1_Click()
         platform::StockSetup stock;
         stock.settings = &services.settings;
         if (const Printed page = printed(); page.label)
-            stock.designMm = page.label->sizeMm();
+            stock.design = page.label->size();
         stock.roundLabelsAllowed = labelKind(forms_.Tessera.disktype).roundLabelsAllowed;
         stock.printCalibrationPage = [this, services](const stock::Product& product, const QByteArray& queue) {
             (void)forms_.context.busy().run<bool>(window(), kPrintingText, [=](std::stop_token stop) {
