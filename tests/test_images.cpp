@@ -5,6 +5,8 @@
 #include "support/Harness.h"
 
 #include "media/DiskImage.h"
+#include "media/ImageDrives.h"
+#include "templates/ContentSelection.h"
 #include "templates/DirectoryList.h"
 
 #include <QComboBox>
@@ -417,6 +419,38 @@ private Q_SLOTS:
                      QStringLiteral("Device unavailable (the image is damaged: a volume on it starts at an impossible "
                                     "offset)"));
         }
+    }
+
+    // Only the trees of the last images used stay in memory; an older one
+    // stays a drive and is read again when it is picked.
+    void onlyTheLastImagesUsedStayInMemory()
+    {
+        const QString failed = sh(dir_.path(), images().value(0).script + QStringLiteral(" && for i in 1 2 3 4 5; do "
+                                                                                         "cp floppy.img kept$i.img; "
+                                                                                         "done"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto root = [this](int i) {
+            return media::ImageDrives::rootOf(dir_.filePath(QStringLiteral("kept%1.img").arg(i)));
+        };
+        Harness h;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        openImage(h, dir_.filePath(QStringLiteral("kept1.img")));
+        const std::weak_ptr<const media::DiskImage> first = c.files->kept(root(1));
+        QVERIFY(!first.expired());
+        for (int i = 2; i <= 5; ++i)
+            openImage(h, dir_.filePath(QStringLiteral("kept%1.img").arg(i)));
+        QTRY_VERIFY(first.expired());
+        for (int i = 2; i <= 5; ++i)
+            QVERIFY(c.files->kept(root(i)));
+        QCOMPARE(driveItems(h).size(), 7);
+
+        h.forms->opncontents.pickDrive(1);
+        QCOMPARE(c.Dir1->path(), root(1));
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        QVERIFY(c.files->kept(root(1)));
+        QVERIFY(!c.files->kept(root(2)));
+        QVERIFY(h.messages->calls.isEmpty());
     }
 
     void anImageNoOneMayReadIsPermissionDenied()
