@@ -72,12 +72,12 @@ QString udfVolumeLabel(const platform::UserFile& file)
         if (!sequence)
             continue;
         const quint64 sectors = std::min(sequence->length / quint64(sectorSize), descriptors::kUdfMaxSequenceSectors);
-        return descriptors::udfLabel(readAt(file, qint64(sequence->location) * sectorSize, qsizetype(sectors) * sectorSize),
-                                     sequence->location, sectorSize);
+        return descriptors::udfLabel(
+            readAt(file, qint64(sequence->location) * sectorSize, qsizetype(sectors) * sectorSize), sequence->location,
+            sectorSize);
     }
     return {};
 }
-
 
 // The image as libarchive reads it: from the checked descriptor, at an offset
 // of its own. Skipping over file data only moves that offset; the reader
@@ -329,8 +329,8 @@ SevenZipVolume readWithSevenZip(const platform::UserFile& file, QList<DiskImage:
     // table itself only when 7-Zip cannot choose one.
     if (partitionTables().contains(listing.type())) {
         if (listing.partitions() > 1)
-            throw unreadable(
-                QStringLiteral("the disk has %1 partitions: only a disk with one can be read").arg(listing.partitions()));
+            throw unreadable(QStringLiteral("the disk has %1 partitions: only a disk with one can be read")
+                                 .arg(listing.partitions()));
         throw unreadable(QStringLiteral("the file system on the disk's partition cannot be read"));
     }
     // An image 7-Zip could not open at all has no type.
@@ -340,7 +340,6 @@ SevenZipVolume readWithSevenZip(const platform::UserFile& file, QList<DiskImage:
         throw unreadable(QStringLiteral("the image is damaged or cut short"));
     return {listing.type(), listing.label(), listing.volumeOffset()};
 }
-
 
 FileStamp stampOf(const struct stat& status)
 {
