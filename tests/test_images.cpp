@@ -29,12 +29,13 @@
 namespace {
 
 // Runs a shell script in `dir`; returns its error output when it fails.
+// Making an image of many files takes minutes on a loaded machine.
 QString sh(const QString& dir, const QString& script)
 {
     QProcess p;
     p.setWorkingDirectory(dir);
     p.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+    if (!p.waitForFinished(300000) || p.exitCode() != 0)
         return QStringLiteral("failed: %1\n%2").arg(script, QString::fromLocal8Bit(p.readAllStandardError()));
     return {};
 }
