@@ -31,13 +31,17 @@ class DiskImage {
 public:
     // At most this many entries in one image, so that memory stays bounded.
     static constexpr int kMaxEntries = 1000000;
+    // Why an image of more entries is not read.
+    static QString tooManyEntries() { return QStringLiteral("it holds more than %1 entries").arg(kMaxEntries); }
 
     // Reads the image's directories. Raises Error 53 for a missing file or a
     // folder, 70 when permission is denied, 75 for anything that is no
-    // regular file (a named pipe, a device) or cannot be read, and 68 (Device
-    // unavailable) with the reason for anything that is no readable disk
-    // image: not an image, empty, cut short, damaged, looping, too large, or
-    // a disk of several partitions.
+    // regular file (a named pipe, a device) or cannot be read, and 68 for
+    // anything that is no readable disk image: "The file is not a disk
+    // image", with what it is where its first bytes tell ("a PE file (a
+    // Windows program)", "plain text", ...), or Device unavailable with the
+    // reason: empty, cut short, damaged, looping, too large, or a disk of
+    // several partitions.
     // Raises Stopped when `stop` is requested on the way (7-Zip's lister is
     // ended then). Safe on any thread.
     static std::shared_ptr<const DiskImage> open(const QString& path, std::stop_token stop = {});

@@ -24,13 +24,13 @@ platform::Drive ImageDrives::driveOf(const DiskImage& image)
 void ImageDrives::tellApart(QList<platform::Drive>& drives) const
 {
     QHash<QString, int> named;  // how many images have each file name
-    for (const auto& [root, image] : images_)
-        ++named[QFileInfo(image->path()).fileName()];
+    for (const Opened& opened : images_)
+        ++named[QFileInfo(opened.path).fileName()];
     for (platform::Drive& drive : drives) {
-        const auto [image, inside] = find(drive.root);
-        if (!image || !inside.isEmpty())
+        const Opened* opened = find(drive.root);
+        if (!opened || opened->root != drive.root)
             continue;
-        const QFileInfo file(image->path());
+        const QFileInfo file(opened->path);
         drive.label = shown(file.fileName());
         if (named.value(file.fileName()) > 1)
             drive.label += QStringLiteral(" (%1)").arg(shown(file.absolutePath()));
@@ -39,23 +39,52 @@ void ImageDrives::tellApart(QList<platform::Drive>& drives) const
 
 void ImageDrives::keep(std::shared_ptr<const DiskImage> image)
 {
-    const QByteArray root = rootOf(image->path());
-    for (auto& [kept, earlier] : images_) {
-        if (kept == root) {
-            earlier = std::move(image);
-            return;
-        }
+    Opened* opened = find(rootOf(image->path()));
+    if (!opened) {
+        images_.append({rootOf(image->path()), image->path(), nullptr});
+        opened = &images_.last();
     }
-    images_.append({root, std::move(image)});
+    opened->image = std::move(image);
+    use(*opened);
 }
 
-std::pair<std::shared_ptr<const DiskImage>, QByteArray> ImageDrives::find(const QByteArray& path) const
+void ImageDrives::use(Opened& opened)
 {
-    for (const auto& [root, image] : images_) {
-        if (platform::isUnder(path, root))
-            return {image, path == root ? QByteArray() : path.mid(root.size() + 1)};
+    opened.used = ++uses_;
+    for (;;) {
+        Opened* oldest = nullptr;
+        int kept = 0;
+        for (Opened& other : images_) {
+            if (!other.image)
+                continue;
+            ++kept;
+            if (!oldest || other.used < oldest->used)
+                oldest = &other;
+        }
+        if (kept <= kImagesKept)
+            return;
+        oldest->image.reset();
     }
-    return {nullptr, {}};
+}
+
+std::shared_ptr<const DiskImage> ImageDrives::kept(const QByteArray& root) const
+{
+    const Opened* opened = find(root);
+    return opened && opened->root == root ? opened->image : nullptr;
+}
+
+const ImageDrives::Opened* ImageDrives::find(const QByteArray& path) const
+{
+    for (const Opened& opened : images_) {
+        if (platform::isUnder(path, opened.root))
+            return &opened;
+    }
+    return nullptr;
+}
+
+ImageDrives::Opened* ImageDrives::find(const QByteArray& path)
+{
+    return const_cast<Opened*>(std::as_const(*this).find(path));
 }
 
 namespace {
@@ -71,11 +100,15 @@ ui::Result<platform::Listing> folder(const List& list)
 }
 }  // namespace
 
-ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<platform::Drive> drive) const
+ImageDrives::Reader ImageDrives::reader(const QByteArray& path, std::optional<platform::Drive> drive)
 {
-    const auto [found, inside] = find(path);
-    if (found) {
-        return [image = found, inside = inside, reread = opener(found->path(), path)](std::stop_token stop) {
+    if (Opened* opened = find(path)) {
+        Reader reread = opener(opened->path, path);
+        if (!opened->image)
+            return reread;
+        use(*opened);
+        const QByteArray inside = path == opened->root ? QByteArray() : path.mid(opened->root.size() + 1);
+        return [image = opened->image, inside, reread = std::move(reread)](std::stop_token stop) {
             if (image->changed())
                 return reread(stop);
             return Read{folder([&] { return image->list(inside); }), nullptr};

@@ -1,5 +1,6 @@
 #include "platform/Pictures.h"
 
+#include "platform/GifStream.h"
 #include "platform/UserFile.h"
 #include "ui/Error.h"
 
@@ -55,54 +56,8 @@ public:
     WarningCollector& operator=(const WarningCollector&) = delete;
 };
 
-// Whether a GIF stream reaches its trailer: the blocks are walked by their
-// stated lengths, so bytes after the trailer (common in older files) do not
-// count against it, and a stream that ends before it is cut short.
-bool gifReachesTrailer(QIODevice& file)
-{
-    const auto byte = [&file]() -> int {
-        char c = 0;
-        return file.getChar(&c) ? int(uchar(c)) : -1;
-    };
-    const auto skip = [&file](qint64 count) { return file.seek(file.pos() + count) && file.pos() <= file.size(); };
-    const auto skipColourTable = [&skip](int flags) { return !(flags & 0x80) || skip(3 * (qint64(2) << (flags & 7))); };
-    const auto skipSubBlocks = [&byte, &skip] {
-        for (;;) {
-            const int length = byte();
-            if (length <= 0)
-                return length == 0;
-            if (!skip(length))
-                return false;
-        }
-    };
-    // Header, then the logical screen descriptor with its flags at offset 10.
-    if (!file.seek(10))
-        return false;
-    const int screenFlags = byte();
-    if (screenFlags < 0 || !skip(2) || !skipColourTable(screenFlags))
-        return false;
-    for (;;) {
-        switch (byte()) {
-        case 0x3B: return true;  // the trailer
-        case 0x21:               // an extension: its label, then sub-blocks
-            if (byte() < 0 || !skipSubBlocks())
-                return false;
-            break;
-        case 0x2C: {  // an image: position and size, flags, colours, code size, data
-            if (!skip(8))
-                return false;
-            const int imageFlags = byte();
-            if (imageFlags < 0 || !skipColourTable(imageFlags) || byte() < 0 || !skipSubBlocks())
-                return false;
-            break;
-        }
-        default: return false;  // the end of the stream, or no block at all
-        }
-    }
-}
-
 // A file cut short: the size its BMP header states, or a GIF's blocks.
-bool cutShort(QIODevice& file, const QByteArray& format)
+bool cutShort(QFile& file, const QByteArray& format)
 {
     if (format == "bmp") {
         const QByteArray header = file.seek(0) ? file.read(6) : QByteArray();
@@ -112,8 +67,16 @@ bool cutShort(QIODevice& file, const QByteArray& format)
                                quint32(uchar(header[4])) << 16 | quint32(uchar(header[5])) << 24;
         return stated != 0 && qint64(stated) > file.size();
     }
-    if (format == "gif")
-        return !gifReachesTrailer(file);
+    if (format == "gif") {
+        // Mapped, the file is walked without a copy of it.
+        const qint64 size = file.size();
+        if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
+            const bool whole = gifReachesTrailer(QByteArrayView(reinterpret_cast<const char*>(mapped), size));
+            file.unmap(mapped);
+            return !whole;
+        }
+        return !file.seek(0) || !gifReachesTrailer(file.readAll());
+    }
     return false;
 }
 

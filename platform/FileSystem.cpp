@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -38,6 +39,25 @@ QByteArray parentPath(const QByteArray& path)
 }
 
 QByteArray lastComponent(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+QByteArray cleanPath(QByteArrayView raw)
+{
+    QByteArray path;
+    path.reserve(raw.size());
+    const char* at = raw.data();
+    const char* const end = at + raw.size();
+    while (at < end) {
+        const void* slash = std::memchr(at, '/', size_t(end - at));
+        const char* const next = slash ? static_cast<const char*>(slash) : end;
+        if (next > at && !(next - at == 1 && *at == '.')) {
+            if (!path.isEmpty())
+                path += '/';
+            path.append(at, next - at);
+        }
+        at = next + 1;
+    }
+    return path;
+}
 
 void sortEntries(QList<DirEntry>& entries)
 {

@@ -73,6 +73,9 @@ QString displayName(const QByteArray& name);
 QByteArray joinPath(const QByteArray& directory, const QByteArray& name);
 QByteArray parentPath(const QByteArray& path);
 QByteArray lastComponent(const QByteArray& path);
+// A path as the names between its slashes, without empty or "." parts:
+// "./A//B/" is "A/B".
+QByteArray cleanPath(QByteArrayView raw);
 // Whether `path` is `root` or lies below it ("/media/u2" is not below
 // "/media/u"); every absolute path lies below "/".
 bool isUnder(const QByteArray& path, const QByteArray& root);

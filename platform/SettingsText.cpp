@@ -1,6 +1,7 @@
 #include "platform/SettingsText.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 
 namespace platform {
 
@@ -9,6 +10,14 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
+
+// UTF-8 as text, a byte order mark at its start included: a part of a key
+// or value, never the start of the file.
+QString utf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
 
 // A key or a section name as the file writes it: "/" as "\", letters,
 // digits, "_", "-" and "." as they are, anything else as %XX or %UXXXX.
@@ -38,7 +47,7 @@ QByteArray escapedKey(const QString& key)
 
 QString unescapedKey(QByteArrayView bytes)
 {
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = utf8(bytes);
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
@@ -73,6 +82,22 @@ QString unescapedKey(QByteArrayView bytes)
     return out;
 }
 
+// A key as QSettings asks for it: without a "/" at either end or after
+// another, which its reader keeps from a section or key of the file.
+QString normalizedKey(const QString& key)
+{
+    QString out;
+    out.reserve(key.size());
+    for (const QChar c : key) {
+        if (c == u'/' && (out.isEmpty() || out.back() == u'/'))
+            continue;
+        out += c;
+    }
+    if (out.endsWith(u'/'))
+        out.chop(1);
+    return out;
+}
+
 // A text as the file writes it: quoted when it holds ";", "," or "=" or
 // starts or ends with a blank, with backslash escapes for quotes,
 // backslashes and control characters, and as UTF-8 otherwise.
@@ -81,7 +106,8 @@ void appendEscaped(const QString& text, QByteArray& out)
     const qsizetype start = out.size();
     bool quotes = false;
     bool escapeNextIfHex = false;  // a hex digit after "\x1" would join it
-    for (const QChar qc : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar qc = text[i];
         const char16_t c = qc.unicode();
         if (c == u';' || c == u',' || c == u'=')
             quotes = true;
@@ -109,7 +135,11 @@ void appendEscaped(const QString& text, QByteArray& out)
             out += char(c);
             break;
         default:
-            if (c <= 0x1F) {
+            if (qc.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                // A character beyond the first 65536, in UTF-8 as one.
+                out += QStringView(text).sliced(i++, 2).toUtf8();
+            } else if (c <= 0x1F || qc.isSurrogate()) {
+                // A half of a pair alone has no UTF-8.
                 out += "\\x" + QByteArray::number(c, 16);
                 escapeNextIfHex = true;
             } else {
@@ -219,7 +249,7 @@ Decoded decode(QByteArrayView raw)
             qsizetype j = i + 1;
             while (j < raw.size() && raw[j] != '\\' && raw[j] != '"' && raw[j] != ',')
                 ++j;
-            d.text += QString::fromUtf8(raw.sliced(i, j - i));
+            d.text += utf8(raw.sliced(i, j - i));
             i = j;
         }
     }
@@ -248,14 +278,27 @@ QVariant textValue(const QString& text)
     return text;
 }
 
-// Where the line from `pos` lies, as QSettings reads it: blanks before it
-// skipped, ended by a line break or a ";" outside quotes (a comment);
-// `equals` is its first "=" outside quotes, or -1. False at the end.
-bool readLine(QByteArrayView data, qsizetype& pos, qsizetype& start, qsizetype& length, qsizetype& equals)
+// A line of the file, as QSettings reads it: blanks before it skipped,
+// ended by a line break or a ";" outside quotes (a comment).
+struct Line {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    qsizetype equals = -1;    // its first "=" outside quotes, or -1
+    bool openQuote = false;   // the file ended inside quotes...
+    bool openEscape = false;  // ... or right after a backslash
+    // The bytes of the line breaks escaped at its end (before a backslash
+    // the file ends with), which continue the line into nothing.
+    qsizetype continuation = 0;
+};
+
+// The line from `pos`, and `pos` moved past it. False at the end.
+bool readLine(QByteArrayView data, qsizetype& pos, Line& line)
 {
     const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
     bool inQuotes = false;
-    equals = -1;
+    qsizetype continuedFrom = -1, continuedTo = -1;  // the last run of escaped line breaks
+    line = Line();
+    qsizetype& start = line.start;
     start = pos;
     while (start < data.size() && space(data[start]))
         ++start;
@@ -263,8 +306,8 @@ bool readLine(QByteArrayView data, qsizetype& pos, qsizetype& start, qsizetype& 
     while (i < data.size()) {
         const char c = data[i++];
         if (c == '=') {
-            if (!inQuotes && equals == -1)
-                equals = i - 1;
+            if (!inQuotes && line.equals == -1)
+                line.equals = i - 1;
         } else if (c == '\n' || c == '\r') {
             if (i == start + 1) {
                 ++start;
@@ -274,9 +317,17 @@ bool readLine(QByteArrayView data, qsizetype& pos, qsizetype& start, qsizetype& 
             }
         } else if (c == '\\') {
             if (i < data.size()) {
+                const qsizetype escape = i - 1;
                 const char next = data[i++];
                 if (i < data.size() && ((next == '\n' && data[i] == '\r') || (next == '\r' && data[i] == '\n')))
                     ++i;
+                if (next == '\n' || next == '\r') {
+                    if (continuedTo != escape)
+                        continuedFrom = escape;
+                    continuedTo = i;
+                }
+            } else {
+                line.openEscape = true;
             }
         } else if (c == '"') {
             inQuotes = !inQuotes;
@@ -294,9 +345,12 @@ bool readLine(QByteArrayView data, qsizetype& pos, qsizetype& start, qsizetype& 
             }
         }
     }
+    line.openQuote = inQuotes;
+    if (continuedTo == (line.openEscape ? i - 1 : i))
+        line.continuation = continuedTo - continuedFrom;
     pos = i;
-    length = i - start;
-    return length > 0;
+    line.length = i - start;
+    return line.length > 0;
 }
 
 }  // namespace
@@ -308,9 +362,10 @@ SettingsText SettingsText::parse(const QByteArray& bytes)
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
     QString section;  // with its "/", or empty for [General]
-    qsizetype pos = 0, start = 0, length = 0, equals = -1;
-    while (readLine(data, pos, start, length, equals)) {
-        const QByteArrayView line = data.sliced(start, length);
+    qsizetype pos = 0;
+    Line at;
+    while (readLine(data, pos, at)) {
+        const QByteArrayView line = data.sliced(at.start, at.length);
         if (line.front() == '[') {
             const qsizetype close = line.indexOf(']');
             const QByteArray name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).toByteArray().trimmed();
@@ -322,15 +377,25 @@ SettingsText SettingsText::parse(const QByteArray& bytes)
                 section = unescapedKey(name) + u'/';
             continue;
         }
-        if (equals < 0)
+        if (at.equals < 0)
             continue;
-        qsizetype keyEnd = equals;
-        while (keyEnd > start && isSpace(data[keyEnd - 1]))
+        qsizetype keyEnd = at.equals;
+        while (keyEnd > at.start && isSpace(data[keyEnd - 1]))
             --keyEnd;
-        const QString key = unescapedKey(data.sliced(start, keyEnd - start));
-        if (key.isEmpty())
+        const QString name = unescapedKey(data.sliced(at.start, keyEnd - at.start));
+        const QString key = normalizedKey(section + name);
+        if (name.isEmpty() || key.isEmpty())
             continue;
-        out.raw_.insert(section + key, data.sliced(equals + 1, start + length - equals - 1).toByteArray());
+        // A value the file's end cut off is kept closed, and one continued
+        // into nothing ends, as either reads: so that it stays one value when
+        // a line follows it in the file written.
+        QByteArray value = data.sliced(at.equals + 1, at.start + at.length - at.equals - 1).toByteArray();
+        if (at.openEscape)
+            value.chop(1);
+        value.chop(std::min(at.continuation, value.size()));
+        if (at.openQuote)
+            value += '"';
+        out.raw_.insert(key, value);
     }
     return out;
 }

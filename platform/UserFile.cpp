@@ -36,8 +36,13 @@ ui::Result<void> regular(const struct stat& status)
     if (S_ISDIR(status.st_mode))
         return ui::failed(ui::Error::of(ui::Error::FileNotFound, ui::standardDescription(ui::Error::FileNotFound) +
                                                                      QStringLiteral(" (it is a folder)")));
-    return ui::failed(ui::Error::of(ui::Error::PathFileAccess, ui::standardDescription(ui::Error::PathFileAccess) +
-                                                                   QStringLiteral(" (it is not a regular file)")));
+    const QString what = S_ISFIFO(status.st_mode)                             ? QStringLiteral("a pipe, not")
+                         : S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ? QStringLiteral("a device, not")
+                         : S_ISSOCK(status.st_mode)                           ? QStringLiteral("a socket, not")
+                                                                              : QStringLiteral("not");
+    return ui::failed(ui::Error::of(
+        ui::Error::PathFileAccess,
+        ui::standardDescription(ui::Error::PathFileAccess) + QStringLiteral(" (it is %1 a regular file)").arg(what)));
 }
 
 }  // namespace

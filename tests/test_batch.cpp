@@ -48,9 +48,11 @@ struct Outcome {
 
 // The program run by the shell in `dir` with `words` (shell words, so that
 // names that are no UTF-8 can be given), no display anywhere, the spooler
-// at `cupsServer` if one is given, and files up to `fileSizeLimit` bytes if
-// one is given.
-Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {}, rlim_t fileSizeLimit = 0)
+// at `cupsServer` if one is given, files up to `fileSizeLimit` bytes if
+// one is given, and the file `piped` through a pipe on its standard input
+// if one is given.
+Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {}, rlim_t fileSizeLimit = 0,
+                const QString& piped = {})
 {
     QProcess p;
     if (fileSizeLimit > 0) {
@@ -66,8 +68,9 @@ Outcome tessera(const QString& dir, const QString& words, const QString& cupsSer
     if (!cupsServer.isEmpty())
         env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
     p.setProcessEnvironment(env);
+    const QString pipe = piped.isEmpty() ? QString() : QStringLiteral("cat '%1' | ").arg(piped);
     p.start(QStringLiteral("sh"),
-            {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + words, QStringLiteral(TESSERA_BINARY)});
+            {QStringLiteral("-c"), pipe + QStringLiteral("exec \"$0\" ") + words, QStringLiteral(TESSERA_BINARY)});
     if (!p.waitForFinished(300000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -374,6 +377,33 @@ private Q_SLOTS:
         QFile out(dir.filePath(QStringLiteral("out.pdf")));
         QVERIFY(out.open(QIODevice::ReadOnly));
         QCOMPARE(out.readAll(), QByteArray("%PDF-before\n"));
+    }
+
+    // A disk image on standard input is read where it is a file, whatever
+    // reads it; through a pipe it is refused, and so is a file that is no
+    // disk image, each saying what it is.
+    void standardInputAndWhatIsNoImageSayWhatTheyAre()
+    {
+        QTemporaryDir dir;
+        QVERIFY(sh(dir.path(), QStringLiteral("mkfs.fat -n PIPED -C fat.img 1440 >/dev/null && echo a > A.TXT && "
+                                              "mcopy -i fat.img A.TXT ::/ && mkdir cd && echo b > cd/B.TXT && "
+                                              "xorriso -as mkisofs -quiet -J -o cd.iso cd 2>/dev/null && "
+                                              "printf 'MZ%58s\\100\\000\\000\\000PE\\000\\000%200s' > x.exe"))
+                    .isEmpty());
+        for (const char* image : {"fat.img", "cd.iso"}) {
+            const Outcome run =
+                tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin < %1").arg(image));
+            QVERIFY2(run.status == 0 && run.errors.isEmpty(), qPrintable(image + (": " + run.errors)));
+            QVERIFY(QFile::remove(dir.filePath(QStringLiteral("out.pdf"))));
+        }
+        const Outcome piped =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin x.exe"), {}, 0,
+                    QStringLiteral("fat.img"));
+        QCOMPARE(piped.status, 1);
+        QCOMPARE(piped.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{"tessera: /dev/stdin: Path/File access error (it is a pipe, not a regular file)",
+                              "tessera: x.exe: The file is not a disk image: a PE file (a Windows program)",
+                              "tessera: 2 of 2 inputs failed"}));
     }
 
     // A saved card prints at the size the designer prints it.

@@ -5,6 +5,8 @@
 #include "support/Harness.h"
 
 #include "media/DiskImage.h"
+#include "media/ImageDrives.h"
+#include "templates/ContentSelection.h"
 #include "templates/DirectoryList.h"
 
 #include <QComboBox>
@@ -27,12 +29,13 @@
 namespace {
 
 // Runs a shell script in `dir`; returns its error output when it fails.
+// Making an image of many files takes minutes on a loaded machine.
 QString sh(const QString& dir, const QString& script)
 {
     QProcess p;
     p.setWorkingDirectory(dir);
     p.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+    if (!p.waitForFinished(300000) || p.exitCode() != 0)
         return QStringLiteral("failed: %1\n%2").arg(script, QString::fromLocal8Bit(p.readAllStandardError()));
     return {};
 }
@@ -288,10 +291,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("why");
-        QTest::newRow("not an image") << "echo 'just text' > bad.img" << 68 << "not a disk image";
+        // Not a disk image: what the file is instead, where its first bytes say.
+        QTest::newRow("text") << "echo 'just text' > bad.img" << 68 << "The file is not a disk image: plain text,";
         QTest::newRow("an archive")
             << "rm -f bad.img bad.zip && 7zz a -tzip bad.zip tree >/dev/null && mv bad.zip bad.img" << 68
-            << "not a disk image";
+            << "The file is not a disk image: a ZIP archive,";
+        QTest::newRow("a Windows program")
+            << "printf 'MZ%58s\\100\\000\\000\\000PE\\000\\000\\144\\206%200s' > bad.img" << 68
+            << "The file is not a disk image: a PE file (a Windows program),";
         QTest::newRow("empty") << ": > bad.img" << 68 << "the file is empty";
         QTest::newRow("truncated floppy")
             << "mkfs.fat -C full.img 1440 >/dev/null && mcopy -s -i full.img tree/* ::/ && head -c 700000 full.img "
@@ -301,21 +308,23 @@ private Q_SLOTS:
             << "truncate -s 3M pad.bin && mkdir -p big && mv pad.bin big/ && xorriso -as mkisofs -quiet -J -o full.iso "
                "big 2>/dev/null && head -c 1000000 full.iso > bad.img && rm -rf full.iso big"
             << 68 << "cut short";
-        QTest::newRow("2 GB of zeros") << "rm -f bad.img && truncate -s 2G bad.img" << 68 << "not a disk image";
+        QTest::newRow("2 GB of zeros") << "rm -f bad.img && truncate -s 2G bad.img" << 68
+                                       << "The file is not a disk image,";
         // A folder whose entry points back at its parent's cluster.
         QTest::newRow("looping directory")
             << "rm -f bad.img && mkfs.fat -C bad.img 1440 >/dev/null && mmd -i bad.img ::/A && mmd -i bad.img ::/A/B "
                "&& "
                "printf '\\002\\000' | dd of=bad.img bs=1 seek=16986 conv=notrunc 2>/dev/null"
-            << 68 << "not a disk image";
+            << 68 << "Device unavailable (the FAT file system on it is damaged)";
         QTest::newRow("two partitions")
             << "rm -f bad.img && truncate -s 20M bad.img && printf 'label: dos\\n1 : start=2048, size=16384, type=1\\n"
                "2 : start=18432, size=16384, type=1\\n' | sfdisk -q bad.img && mkfs.fat --offset 2048 bad.img 8192 "
                ">/dev/null && mkfs.fat --offset 18432 bad.img 8192 >/dev/null"
             << 68 << "the disk has 2 partitions";
         QTest::newRow("missing") << "rm -f bad.img" << 53 << "File not found";
-        QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "not a regular file";
-        QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75 << "not a regular file";
+        QTest::newRow("a named pipe") << "rm -f bad.img && mkfifo bad.img" << 75 << "it is a pipe, not a regular file";
+        QTest::newRow("a device") << "rm -f bad.img && ln -s /dev/zero bad.img" << 75
+                                  << "it is a device, not a regular file";
     }
     void whatCannotBeOpenedIsNoDriveAndChangesNothing()
     {
@@ -355,6 +364,94 @@ private Q_SLOTS:
         QCOMPARE(c.Drive1->currentIndex(), 0);
         QCOMPARE(c.Dir1->path(), realRoot + "/kept");
         QCOMPARE(h.forms->opncontents.contents(), before);
+    }
+
+    // A disk's name as the disk gives it: the placeholder that formatting
+    // leaves, in the root folder or in the boot sector (padded with blanks or
+    // 0xFF), is no name; and a control that would reorder the printed name
+    // shows as "?", as other control characters do.
+    void volumeLabelsAreTheDisksOwnNames_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("label");
+        // A 1.44 MB floppy's root folder starts at byte 9728, its boot
+        // sector's label at byte 43.
+        const QString root = QStringLiteral(" | dd of=l.img bs=1 seek=9728 conv=notrunc 2>/dev/null");
+        const QString boot = QStringLiteral(" | dd of=l.img bs=1 seek=43 conv=notrunc 2>/dev/null");
+        QTest::newRow("placeholder in the root folder")
+            << "mkfs.fat -n FLOPPY -C l.img 1440 >/dev/null && printf 'NO NAME    '" + root << "FLOPPY";
+        QTest::newRow("placeholder padded with 0xFF")
+            << "mkfs.fat -C l.img 1440 >/dev/null && printf 'NO NAME\\377\\377\\377\\377'" + boot << "";
+        // U+202E, right-to-left override; U+2066, left-to-right isolate.
+        QTest::newRow("override in a FAT label")
+            << "mkfs.fat -n X -C l.img 1440 >/dev/null && printf 'AB\\342\\200\\256CD    '" + root << "AB?CD";
+        QTest::newRow("override in a CD name")
+            << "xorriso -as mkisofs -quiet -J -V \"$(printf 'abc\\342\\200\\256gpj.exe')\" -o l.img tree 2>/dev/null"
+            << "abc?gpj.exe";
+        QTest::newRow("isolate in a UDF name")
+            << "truncate -s 8M l.img && mkudffs --utf8 --lvid=\"$(printf 'x\\342\\201\\246y')\" l.img >/dev/null 2>&1"
+            << "x?y";
+    }
+    void volumeLabelsAreTheDisksOwnNames()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, label);
+        const QString failed = sh(dir_.path(), QStringLiteral("rm -f l.img && ") + script);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QCOMPARE(media::DiskImage::open(dir_.filePath(QStringLiteral("l.img")))->volumeLabel(), label);
+    }
+
+    // A listing that puts the volume past any offset a file can have is
+    // refused, not added up past the largest number.
+    void aVolumeAtAnImpossibleOffsetIsRefused()
+    {
+        const StandInLister lister(QStringLiteral(
+            "#!/bin/sh\nprintf 'Path = h.img\\nType = MBR\\n\\nPath = 1.fat\\nType = MBR\\n"
+            "Offset = 9223372036854775807\\n\\nPath = 2.fat\\nType = FAT\\nOffset = 9223372036854775807\\n"
+            "----------\\nPath = A.TXT\\nFolder = -\\n'\n"));
+        const QString failed = sh(dir_.path(), QStringLiteral("echo 'no CD' > far.img"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        try {
+            media::DiskImage::open(dir_.filePath(QStringLiteral("far.img")));
+            QFAIL("opened");
+        } catch (const ui::Error& e) {
+            QCOMPARE(e.number, 68);
+            QCOMPARE(e.description,
+                     QStringLiteral("Device unavailable (the image is damaged: a volume on it starts at an impossible "
+                                    "offset)"));
+        }
+    }
+
+    // Only the trees of the last images used stay in memory; an older one
+    // stays a drive and is read again when it is picked.
+    void onlyTheLastImagesUsedStayInMemory()
+    {
+        const QString failed = sh(dir_.path(), images().value(0).script + QStringLiteral(" && for i in 1 2 3 4 5; do "
+                                                                                         "cp floppy.img kept$i.img; "
+                                                                                         "done"));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const auto root = [this](int i) {
+            return media::ImageDrives::rootOf(dir_.filePath(QStringLiteral("kept%1.img").arg(i)));
+        };
+        Harness h;
+        h.forms->opncontents.show();
+        auto& c = h.forms->opncontents.controls();
+        openImage(h, dir_.filePath(QStringLiteral("kept1.img")));
+        const std::weak_ptr<const media::DiskImage> first = c.files->kept(root(1));
+        QVERIFY(!first.expired());
+        for (int i = 2; i <= 5; ++i)
+            openImage(h, dir_.filePath(QStringLiteral("kept%1.img").arg(i)));
+        QTRY_VERIFY(first.expired());
+        for (int i = 2; i <= 5; ++i)
+            QVERIFY(c.files->kept(root(i)));
+        QCOMPARE(driveItems(h).size(), 7);
+
+        h.forms->opncontents.pickDrive(1);
+        QCOMPARE(c.Dir1->path(), root(1));
+        QCOMPARE(h.forms->opncontents.contents(), kRootContents);
+        QVERIFY(c.files->kept(root(1)));
+        QVERIFY(!c.files->kept(root(2)));
+        QVERIFY(h.messages->calls.isEmpty());
     }
 
     void anImageNoOneMayReadIsPermissionDenied()

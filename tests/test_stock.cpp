@@ -747,6 +747,43 @@ private Q_SLOTS:
         QCOMPARE(ours.value(QStringLiteral("stock/last/part")), QStringLiteral("@at"));
     }
 
+    // What the settings file holds is written so that it reads back the
+    // same, however the file ended or was edited by hand; and every text is
+    // written so that it reads back as itself.
+    void settingsTextReadsBackWhatItWrites()
+    {
+        using platform::SettingsText;
+        const QList<std::pair<QByteArray, QString>> files = {
+            // The file ends inside quotes, after a backslash, or with a line
+            // continued into nothing; the sections after the first come first
+            // when written.
+            {"[z]\nk=\"open to the end\n[a]\nx=1\n", QStringLiteral("z/k")},
+            {"[z]\nk=trailing\\", QStringLiteral("z/k")},
+            {"[z]\nk=continued\\\r\r[a]\nx=1\n", QStringLiteral("z/k")},
+            {"[z]\nk=continued twice\\\r\\\r\\", QStringLiteral("z/k")},
+            // Slashes QSettings does not ask for.
+            {"[/a//b/]\n/c/=1\n", QStringLiteral("a/b/c")},
+        };
+        for (const auto& [bytes, key] : files) {
+            const SettingsText read = SettingsText::parse(bytes);
+            QVERIFY2(read.contains(key), bytes.constData());
+            const SettingsText again = SettingsText::parse(read.bytes());
+            QVERIFY2(again == read, read.bytes().constData());
+            QCOMPARE(again.value(key), read.value(key));
+        }
+        // A character beyond the first 65536 as UTF-8, half of one alone as
+        // an escape, a byte order mark as itself.
+        const QStringList values = {QStringLiteral("\U0001F389 party"), QString(QChar(0xD800)) + QStringLiteral("1 alone"),
+                                    QStringLiteral("\uFEFFmarked")};
+        SettingsText text;
+        for (const QString& value : values)
+            text.setValue(value, value);
+        QVERIFY2(text.bytes().contains("=\xF0\x9F\x8E\x89 party\n"), text.bytes().constData());
+        const SettingsText written = SettingsText::parse(text.bytes());
+        for (const QString& value : values)
+            QCOMPARE(written.value(value), value);
+    }
+
     // Settings are written only into the user's own regular file: a link is
     // followed to one and stays a link; a link to anything else, and
     // anything else in the file's place, is neither read (nothing waits on
