@@ -17,7 +17,6 @@ std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int copies)
     const int last = run.pages.last().last();
     for (int c = 1; c <= last; ++c)
         run.usedAfter.append(c);
-    run.nextCell = cell;
     return run;
 }
 

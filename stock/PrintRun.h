@@ -17,8 +17,6 @@ struct PrintRun {
     // and on a single sheet also those before the first cell, which were
     // used already. All of them when the sheet is full.
     QList<int> usedAfter;
-    // Where the next print on that sheet starts; 1 (a new sheet) when it is full.
-    int nextCell = 1;
 };
 
 // Nothing unless 1 <= firstCell <= cellsPerSheet and 1 <= copies <= kMaxCopies.

@@ -68,9 +68,4 @@ PageSetup pageSetup(const Product& product)
         landscape ? QPageLayout::Landscape : QPageLayout::Portrait};
 }
 
-bool PageSetup::matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const
-{
-    return size.isEquivalentTo(other) && orientation == otherOrientation;
-}
-
 }  // namespace stock

@@ -38,9 +38,6 @@ Placement place(LengthSize design, LengthSize label, Fit fit);
 struct PageSetup {
     QPageSize size;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-
-    // Whether a printer's page is this one.
-    bool matches(const QPageSize& other, QPageLayout::Orientation otherOrientation) const;
 };
 
 PageSetup pageSetup(const Product& product);

@@ -544,27 +544,6 @@ void StockTab::showNotes()
     notes_->setVisible(!notes.isEmpty());
 }
 
-void StockTab::paperChanged(const QPageSize& size, QPageLayout::Orientation orientation)
-{
-    if (!product_)
-        return;
-    const stock::PageSetup page = stock::pageSetup(*product_);
-    if (page.matches(size, orientation))
-        return;
-    Q_EMIT pageWanted(page.size, page.orientation);
-}
-
-void StockTab::printed(const stock::Choice& printed, const stock::PrintRun& run)
-{
-    if (!printed.product)
-        return;
-    memory_.recordPrint(*printed.product, run);
-    if (product_ && product_->brand == printed.product->brand && product_->part == printed.product->part) {
-        first_ = memory_.firstFreeCell(*product_);
-        showSheet();
-    }
-}
-
 void StockTab::calibrationEdited()
 {
     if (printer_.isEmpty())

@@ -60,15 +60,6 @@ public:
 
     stock::Choice choice() const;
 
-public Q_SLOTS:
-    // The paper on the dialog's own page changed to this. While a product is
-    // chosen its paper wins: the tab says so and asks for it again.
-    void paperChanged(const QPageSize& size, QPageLayout::Orientation orientation);
-    // The print of `printed` succeeded, filling the labels of `run`: they
-    // are used now, and the next print starts after them. Not called for a
-    // print that failed or was cancelled, which uses nothing.
-    void printed(const stock::Choice& printed, const stock::PrintRun& run);
-
 Q_SIGNALS:
     // The page the chosen product needs: when it is chosen, and when the
     // dialog's paper was changed away from it.

@@ -925,21 +925,30 @@ private Q_SLOTS:
 
     void printCells()
     {
+        // Where the next print on the sheet in the printer starts.
+        QTemporaryDir dir;
+        platform::Settings settings(dir.filePath(QStringLiteral("Tessera.conf")));
+        const Product& sheet = *sheets_.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        const auto nextAfter = [&](const PrintRun& printed) {
+            SheetMemory(settings).newSheet(sheet);
+            SheetMemory(settings).recordPrint(sheet, printed);
+            return SheetMemory(settings).firstFreeCell(sheet);
+        };
         const auto run = planPrint(9, 4, 11);
         QVERIFY(run);
         QCOMPARE(run->pages, (QList<QList<int>>{{4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5}}));
         QCOMPARE(run->usedAfter, (QList<int>{1, 2, 3, 4, 5}));
-        QCOMPARE(run->nextCell, 6);
+        QCOMPARE(nextAfter(*run), 6);
 
         const auto fewer = planPrint(9, 4, 3);
         QCOMPARE(fewer->pages, (QList<QList<int>>{{4, 5, 6}}));
         QCOMPARE(fewer->usedAfter, (QList<int>{1, 2, 3, 4, 5, 6}));
-        QCOMPARE(fewer->nextCell, 7);
+        QCOMPARE(nextAfter(*fewer), 7);
 
         const auto full = planPrint(9, 4, 6);
         QCOMPARE(full->pages.size(), 1);
         QCOMPARE(full->usedAfter.size(), 9);
-        QCOMPARE(full->nextCell, 1);
+        QCOMPARE(nextAfter(*full), 1);
 
         QVERIFY(!planPrint(9, 0, 1));
         QVERIFY(!planPrint(9, 10, 1));
