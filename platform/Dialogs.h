@@ -47,6 +47,10 @@ struct StockSetup {
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
     // Prints the calibration page of a product on a queue; raises ui::Error.
     std::function<void(const stock::Product&, const QByteArray& queue)> printCalibrationPage;
+    // Adds the tab that chooses the label stock to a print setup dialog, and
+    // gives what reads its choice once the dialog is confirmed (the label
+    // stock's own layer makes it).
+    std::function<std::function<stock::Choice()>(QPrintDialog&, const StockSetup&)> attachTab;
 };
 
 // The system's standard modal dialogs. Each returns nothing when the user
@@ -74,8 +78,6 @@ public:
     static void preparePrintSetup(QPrintDialog& dialog);
     // Adds the "Label stock" tab for `stock` to the dialog's option tabs, told
     // the design and the queue the dialog shows, and reads the products.
-    // `stock` must outlive the dialog.
-    static stockui::StockTab* addStockTab(QPrintDialog& dialog, const StockSetup& stock);
 };
 
 }  // namespace platform

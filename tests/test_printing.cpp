@@ -13,6 +13,7 @@
 #include "stock/SheetGeometry.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetPrinting.h"
+#include "stockui/PrintSetupTab.h"
 #include "stockui/StockTab.h"
 #include "ui/SystemColors.h"
 #include "wizard/PrintManager.h"
@@ -366,7 +367,7 @@ private Q_SLOTS:
             }
             QPrintDialog dialog(&printer.device());
             platform::QtDialogs::preparePrintSetup(dialog);
-            stockui::StockTab* tab = platform::QtDialogs::addStockTab(dialog, setup);
+            stockui::StockTab* tab = stockui::addStockTab(dialog, setup);
             dialog.show();
             auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabs"));
             QVERIFY(tabs);

@@ -6,6 +6,7 @@
 #include "platform/Printable.h"
 #include "platform/Settings.h"
 #include "stock/ProductCatalog.h"
+#include "stockui/PrintSetupTab.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
 #include "ui/SystemColors.h"
@@ -70,6 +71,7 @@ void PrintManager::Command1_Click()
                 return true;
             });
         };
+        stock.attachTab = stockui::attachStockTab;
         dialog.Flags = ui::CommonDialog::PrintSetup;
         dialog.CancelError = true;
         dialog.ShowPrinter(&stock);
