@@ -4,6 +4,7 @@
 
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
+#include "support/ProcessMemory.h"
 
 #include "designer/CardSurface.h"
 #include "document/LabelFile.h"
@@ -84,19 +85,6 @@ QByteArray savedBytes(Harness& h)
         return {};
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The memory this process holds, in kB.
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 // A picture of `width` x `height` that no other picture shares.
