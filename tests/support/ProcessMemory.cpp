@@ -3,6 +3,13 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <cstddef>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's own count (GCC installs no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace {
 // A field of /proc/self/status, given in kB there.
 long statusKb(const QByteArray& field)
@@ -20,3 +27,12 @@ long statusKb(const QByteArray& field)
 
 long residentKb() { return statusKb("VmRSS"); }
 long peakResidentKb() { return statusKb("VmHWM"); }
+
+long inUseKb()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return long(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return residentKb();
+#endif
+}
