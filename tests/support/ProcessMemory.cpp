@@ -25,7 +25,6 @@ long statusKb(const QByteArray& field)
 }
 }  // namespace
 
-long residentKb() { return statusKb("VmRSS"); }
 long peakResidentKb() { return statusKb("VmHWM"); }
 
 long inUseKb()
@@ -33,6 +32,6 @@ long inUseKb()
 #if defined(__SANITIZE_ADDRESS__)
     return long(__sanitizer_get_current_allocated_bytes() / 1024);
 #else
-    return residentKb();
+    return statusKb("VmRSS");
 #endif
 }

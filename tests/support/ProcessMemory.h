@@ -1,10 +1,8 @@
 #pragma once
 
-// The memory this process holds, in kB, as Linux reports it: resident now,
-// or at its peak; -1 when it cannot be read.
-long residentKb();
+// The memory this process holds, in kB, -1 when it cannot be read: the
+// largest resident size it has had, as Linux reports it; and what it has in
+// use now, its resident size, or under AddressSanitizer, which holds freed
+// memory back for a while, what is allocated.
 long peakResidentKb();
-// What this process has in use, in kB: its resident memory, or under
-// AddressSanitizer, which holds freed memory back for a while, what is
-// allocated.
 long inUseKb();
