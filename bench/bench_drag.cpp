@@ -7,9 +7,9 @@
 
 #include "designer/CardSurface.h"
 #include "support/Harness.h"
+#include "support/ProcessMemory.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMouseEvent>
 
 namespace {
@@ -25,18 +25,6 @@ public:
         return false;
     }
 };
-
-long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // Picks up line 0 and moves it along a diagonal zigzag, repainting as the
 // event loop does after each move.
@@ -77,7 +65,7 @@ int main(int argc, char** argv)
 
     Harness plain;
     open(plain);
-    const long before = peakKb();
+    const long before = peakResidentKb();
     Harness pictured;
     open(pictured);
     QImage photo(4000, 3000, QImage::Format_RGB32);
@@ -91,7 +79,7 @@ int main(int argc, char** argv)
     pictured.forms->CustomOp.Command12_Click();
     photo = QImage();
     QApplication::processEvents();
-    const long after = peakKb();
+    const long after = peakResidentKb();
 
     PaintCounter counter;
     pictured.forms->CustomPre.controls().surface->installEventFilter(&counter);

@@ -1,6 +1,7 @@
 #include "designer/ColorPicker.h"
 
 #include "app/Forms.h"
+#include "document/CardDocument.h"
 #include "ui/Controls.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
@@ -86,7 +87,10 @@ void ColorPicker::refresh(int bar)
 void ColorPicker::Command1_Click()
 {
     // The swatch's colour is the mixed one; the card is made if need be.
-    forms_.CustomPre.card().setBackColor(mixed());
+    using Doc = document::CardDocument;
+    document::Card& card = forms_.CustomPre.card();
+    forms_.card().edit(QStringLiteral("Background Color"), Doc::mergeKey(Doc::Fold::None),
+                       [&] { card.setBackColor(mixed()); });
     hide();
 }
 

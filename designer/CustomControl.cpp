@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "document/Card.h"
+#include "designer/HistoryActions.h"
 #include "designer/Selection.h"
 #include "document/CardDocument.h"
 #include "document/LabelFile.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
@@ -89,6 +91,32 @@ QString captionToText4(const QString& caption)
     return text;
 }
 
+// The multi-line box's text, its line breaks LF. The raw text, as
+// toPlainText() would turn a no-break space into a blank.
+QString text4Text(const QPlainTextEdit* box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// The multi-line box's context menu, its Undo and Redo the card's.
+void showText4Menu(QPlainTextEdit* box, const HistoryActions& history, const QPoint& at)
+{
+    QMenu* menu = box->createStandardContextMenu(at);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const auto& [name, action] : {std::pair{"edit-undo", history.undo}, std::pair{"edit-redo", history.redo}}) {
+        if (QAction* own = menu->findChild<QAction*>(QLatin1String(name))) {
+            menu->insertAction(own, action);
+            menu->removeAction(own);
+        }
+    }
+    menu->popup(box->viewport()->mapToGlobal(at));
+}
+
+using Doc = document::CardDocument;
+
 }  // namespace
 
 CustomControl::CustomControl(Forms& forms)
@@ -103,6 +131,9 @@ CustomControl::CustomControl(Forms& forms)
       design_(forms.card()),
       selection_(forms.selection)
 {
+    // Both live for the run: an undone line takes its selection with it.
+    QObject::connect(&design_, &Doc::restored, &selection_,
+                     [&selection = selection_, &card = design_.card] { selection.afterRestore(card); });
 }
 
 void CustomControl::build(QWidget* client)
@@ -161,6 +192,8 @@ void CustomControl::build(QWidget* client)
     c.Text4->setGeometry(ui::pxRect(120, 600, 2535, 525));
     c.Text4->setTabChangesFocus(true);
     c.Text4->setAccessibleName(QStringLiteral("Text"));
+    // Typing is the card's step: the box keeps no history of its own.
+    c.Text4->setUndoRedoEnabled(false);
     new ui::PlainTextLimit(c.Text4, document::kMaxCaptionLength);
     QObject::connect(c.Text4, &QPlainTextEdit::textChanged, c.Text4, [this] { Text4_Change(); });
     c.Command2 = button(c.Frame2, QStringLiteral("Font Type:"), 120, 1320, 1095, 255, &CustomControl::Command2_Click);
@@ -174,13 +207,17 @@ void CustomControl::build(QWidget* client)
     c.Command1 = button(client, QStringLiteral("Print Card"), 1560, 7320, 1335, 255, &CustomControl::Command1_Click);
     c.CommonDialog1.emplace(forms_.context, [this] { return window(); });
 
+    const HistoryActions history = HistoryActions::add(design_.history(), client);
+    for (QWidget* box : std::initializer_list<QWidget*>{c.Text1, c.Text2, c.Text4, c.Text5, c.Text6, c.Text3})
+        history.leaveKeys(box);
+    c.Text4->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(c.Text4, &QWidget::customContextMenuRequested, c.Text4,
+                     [box = c.Text4, history](const QPoint& at) { showText4Menu(box, history, at); });
+
     QObject::connect(&selection_, &Selection::lineSelected, windowScope(), [this] { showSelection(); });
     QObject::connect(&design_.card, &document::Card::sizeChanged, windowScope(), [this] { showCardSize(); });
-    // Typing goes to line ind, so the box shows what it will change.
-    QObject::connect(&design_, &document::CardDocument::loaded, windowScope(), [this] {
-        if (ind >= 0 && ind < document::kLineCount)
-            setText4(design_.card.line(ind).Caption);
-    });
+    QObject::connect(&design_, &Doc::loaded, windowScope(), [this] { showCaption(); });
+    QObject::connect(&design_, &Doc::restored, windowScope(), [this] { showCaption(); });
 }
 
 document::Card& CustomControl::card() { return forms_.CustomPre.card(); }
@@ -188,6 +225,7 @@ document::Card& CustomControl::card() { return forms_.CustomPre.card(); }
 void CustomControl::Form_Load()
 {
     forms_.CustomPre.show();
+    // The designer's start, no step of the user's to undo.
     for (int i = 0; i < document::kLineCount; ++i)
         card().setVisible(i, false);
     showCardSize();
@@ -214,12 +252,22 @@ void CustomControl::setText4(const QString& caption)
     ui::PlainTextLimit::setWholeText(controls().Text4, captionToText4(caption));
 }
 
+void CustomControl::showCaption()
+{
+    // Typing goes to line ind, so the box shows what it will change, the
+    // caret at its end.
+    if (ind < 0 || ind >= document::kLineCount)
+        return;
+    QPlainTextEdit* box = controls().Text4;
+    if (text4Text(box) == captionToText4(design_.card.line(ind).Caption))
+        return;
+    setText4(design_.card.line(ind).Caption);
+    box->moveCursor(QTextCursor::End);
+}
+
 void CustomControl::Text4_Change()
 {
-    // The raw text, as toPlainText() would turn a no-break space into a blank.
-    QString text = controls().Text4->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    const QString text = text4Text(controls().Text4);
     if (ind < 0 || ind >= document::kLineCount)
         return;
     // The same text written back leaves the caption as it is, a lone CR too.
@@ -227,7 +275,9 @@ void CustomControl::Text4_Change()
         return;
     QString caption = text;
     caption.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    card().setCaption(ind, caption);
+    const int i = ind;
+    design_.edit(QStringLiteral("Typing in line %1").arg(i + 1), Doc::mergeKey(Doc::Fold::Typing, i),
+                 [&] { card().setCaption(i, caption); });
 }
 
 void CustomControl::Command1_Click()
@@ -249,13 +299,21 @@ void CustomControl::Command2_Click()
     }
     const platform::FontChoice& font = dialog.Font;
     if (ind >= 0 && ind < document::kLineCount) {
-        card().setFontName(ind, font.name);
-        card().setFontSize(ind, float(font.size));
-        card().setFontBold(ind, font.bold);
-        card().setFontItalic(ind, font.italic);
-        card().setFontUnderline(ind, font.underline);
-        card().setFontStrikethru(ind, font.strikethru);
-        card().setForeColor(ind, font.color);
+        const int i = ind;
+        const document::TextLine& line = card().line(i);
+        const bool sameFace = line.FontName == font.name && line.FontSize == float(font.size) &&
+                              line.FontBold == font.bold && line.FontItalic == font.italic &&
+                              line.FontUnderline == font.underline && line.FontStrikethru == font.strikethru;
+        design_.edit(sameFace ? QStringLiteral("Font Color") : QStringLiteral("Font"), Doc::mergeKey(Doc::Fold::None),
+                     [&] {
+                         card().setFontName(i, font.name);
+                         card().setFontSize(i, float(font.size));
+                         card().setFontBold(i, font.bold);
+                         card().setFontItalic(i, font.italic);
+                         card().setFontUnderline(i, font.underline);
+                         card().setFontStrikethru(i, font.strikethru);
+                         card().setForeColor(i, font.color);
+                     });
     }
     auto& c = controls();
     c.Text5->setText(font.name);
@@ -271,10 +329,10 @@ void CustomControl::Command3_Click()
     forms_.Tessera.show();
 }
 
-void CustomControl::Command5_Click() { selection_.nudge(design_.card, false, -1); }
-void CustomControl::Command6_Click() { selection_.nudge(design_.card, false, 1); }
-void CustomControl::Command7_Click() { selection_.nudge(design_.card, true, -1); }
-void CustomControl::Command8_Click() { selection_.nudge(design_.card, true, 1); }
+void CustomControl::Command5_Click() { selection_.nudge(design_, false, -1); }
+void CustomControl::Command6_Click() { selection_.nudge(design_, false, 1); }
+void CustomControl::Command7_Click() { selection_.nudge(design_, true, -1); }
+void CustomControl::Command8_Click() { selection_.nudge(design_, true, 1); }
 
 void CustomControl::Command9_Click()
 {
@@ -295,8 +353,11 @@ void CustomControl::Command12_Click()
         return;
     const QString path = controls().CommonDialog1->FileName;
     try {
-        card().setPicture(forms_.context.pictures().load(path));
-        cardpc = path;
+        const QImage picture = forms_.context.pictures().load(path);
+        design_.edit(QStringLiteral("Background Graphic"), Doc::mergeKey(Doc::Fold::None), [&] {
+            card().setPicture(picture);
+            cardpc = path;
+        });
     } catch (const ui::Error& error) {
         // Asked for a picture, the user hears why none came.
         forms_.context.messages().show(

@@ -55,7 +55,8 @@ struct CustomControlControls {
 };
 
 // The custom card designer's control panel: a view of the card's document,
-// which it edits, and of what the preview selected.
+// which it edits a step at a time, and of what the preview selected. Its
+// keys undo and redo the card's steps, in its text boxes too.
 class CustomControl final : public ui::FormWith<CustomControlControls> {
 public:
     explicit CustomControl(Forms& forms);
@@ -98,9 +99,11 @@ protected:
 
 private:
     document::Card& card();
-    // The views of the document: the selected line, the card's size.
+    // The views of the document: the selected line, the card's size, the
+    // selected line's caption as a load or an undo left it.
     void showSelection();
     void showCardSize();
+    void showCaption();
     void saveLabel(const QString& path);
     // Shows the panel's file dialog with a filter; false when cancelled.
     bool chooseFile(bool (ui::CommonDialog::*show)(), const QString& filter);

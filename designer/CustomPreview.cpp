@@ -2,9 +2,13 @@
 
 #include "app/Forms.h"
 #include "designer/CardSurface.h"
+#include "designer/HistoryActions.h"
 #include "designer/Selection.h"
 #include "document/CardDocument.h"
 #include "ui/FormWindow.h"
+
+#include <QMenu>
+#include <QShortcut>
 
 namespace designer {
 
@@ -42,6 +46,20 @@ void CustomPreview::build(QWidget* client)
     QObject::connect(c.surface, &CardSurface::cardClicked, c.surface, [this] { Form_Click(); });
     QObject::connect(c.surface, &CardSurface::mouseMoved, c.surface,
                      [this](float x, float y) { Form_MouseMove(x, y); });
+    const HistoryActions history = HistoryActions::add(design_.history(), c.surface);
+    c.menu = new QMenu(c.surface);
+    c.menu->addActions({history.undo, history.redo});
+    // The menu opens on a right click, and on the Menu key or Shift+F10
+    // once the card has the focus.
+    c.surface->setFocusPolicy(Qt::StrongFocus);
+    c.surface->setContextMenuPolicy(Qt::CustomContextMenu);
+    const auto popup = [menu = c.menu, surface = c.surface](const QPoint& at) {
+        menu->popup(surface->mapToGlobal(at));
+    };
+    QObject::connect(c.surface, &QWidget::customContextMenuRequested, c.menu, popup);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), c.surface);
+    QObject::connect(menuKey, &QShortcut::activated, c.menu,
+                     [popup, surface = c.surface] { popup(surface->rect().center()); });
     QObject::connect(&design_.card, &document::Card::sizeChanged, windowScope(), [this] { applyCardSize(); });
     QObject::connect(frame(), &ui::FormWindow::resized, windowScope(), [this] { Form_Resize(); });
     applyCardSize();
@@ -58,6 +76,8 @@ void CustomPreview::applyCardSize()
 void CustomPreview::Label1_Click(int Index)
 {
     forms_.CustomOp.use();
+    // A drop ends the drag's step; what follows is a step of its own.
+    design_.closeStep();
     selection_.selectLine(Index);
 }
 
@@ -71,9 +91,7 @@ void CustomPreview::Form_MouseMove(float X, float Y)
 {
     if (!moving)
         return;
-    const int i = selection_.ind;
-    design_.card.setTop(i, Y);
-    design_.card.setLeft(i, X);
+    selection_.follow(design_, X, Y);
 }
 
 void CustomPreview::Form_Click() { selection_.setFramed(-1); }
@@ -81,8 +99,10 @@ void CustomPreview::Form_Click() { selection_.setFramed(-1); }
 void CustomPreview::Form_Resize()
 {
     // The card takes the size the user dragged the window to; the panel
-    // hears of it from the card.
-    design_.card.followClientSize(window()->size());
+    // hears of it from the card. A drag of the border is one step.
+    using Doc = document::CardDocument;
+    design_.edit(QStringLiteral("Card size"), Doc::mergeKey(Doc::Fold::Size),
+                 [this] { design_.card.followClientSize(window()->size()); });
 }
 
 }  // namespace designer

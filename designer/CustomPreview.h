@@ -4,6 +4,7 @@
 #include "ui/FormWith.h"
 
 class Forms;
+class QMenu;
 
 namespace document {
 class Card;
@@ -30,11 +31,13 @@ private:
 
 struct CustomPreviewControls {
     CardSurface* surface = nullptr;
+    QMenu* menu = nullptr;  // the card's context menu: Undo, Redo
 };
 
 // The custom card at its real size: a view of the card's document. The
 // window's client area is the card; the window follows the card's size and
-// the card follows a window the user resized.
+// the card follows a window the user resized. Its context menu and keys
+// undo and redo the card's steps.
 class CustomPreview final : public ui::FormWith<CustomPreviewControls> {
 public:
     explicit CustomPreview(Forms& forms);

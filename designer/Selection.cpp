@@ -1,8 +1,12 @@
 #include "designer/Selection.h"
 
-#include "document/Card.h"
+#include "document/CardDocument.h"
 
 namespace designer {
+
+namespace {
+QString moveStep(int index) { return QStringLiteral("Move line %1").arg(index + 1); }
+}  // namespace
 
 void Selection::setFramed(int index)
 {
@@ -26,15 +30,46 @@ void Selection::selectLine(int index)
     setFramed(index);
 }
 
-void Selection::nudge(document::Card& card, bool left, float step) const
+void Selection::nudge(document::CardDocument& design, bool left, float step) const
 {
     if (typ != kSelectedLine || ind < 0 || ind >= document::kLineCount)
         return;
-    const document::TextLine& line = card.line(ind);
-    if (left)
-        card.setLeft(ind, line.Left + step);
-    else
-        card.setTop(ind, line.Top + step);
+    using Doc = document::CardDocument;
+    design.edit(moveStep(ind), Doc::mergeKey(Doc::Fold::Nudge, ind), [&, i = ind] {
+        const document::TextLine& line = design.card.line(i);
+        if (left)
+            design.card.setLeft(i, line.Left + step);
+        else
+            design.card.setTop(i, line.Top + step);
+    });
+}
+
+void Selection::follow(document::CardDocument& design, float x, float y) const
+{
+    using Doc = document::CardDocument;
+    design.edit(moveStep(ind), Doc::mergeKey(Doc::Fold::Drag, ind), [&, i = ind] {
+        design.card.setTop(i, y);
+        design.card.setLeft(i, x);
+    });
+}
+
+void Selection::afterRestore(const document::Card& card)
+{
+    moving = false;
+    if (typ.isEmpty() || ind < 0 || ind >= document::kLineCount || card.line(ind).Visible)
+        return;
+    int shown = -1;
+    for (int i = ind - 1; i >= 0 && shown < 0; --i)
+        shown = card.line(i).Visible ? i : -1;
+    for (int i = ind + 1; i < document::kLineCount && shown < 0; ++i)
+        shown = card.line(i).Visible ? i : -1;
+    if (shown < 0)
+        return;
+    const bool framed = framed_ == ind;
+    ind = qint16(shown);
+    Q_EMIT lineSelected();
+    if (framed)
+        setFramed(shown);
 }
 
 void Selection::clear()

@@ -5,7 +5,8 @@
 
 namespace document {
 class Card;
-}
+class CardDocument;
+}  // namespace document
 
 namespace designer {
 
@@ -30,9 +31,17 @@ public:
     // Selects line `index` as a click on it does: ends a move, sets typ and
     // ind, then frames the line.
     void selectLine(int index);
-    // Moves the selected line of `card` by `step` mm, across (`left`) or
-    // down; only once a line has been selected.
-    void nudge(document::Card& card, bool left, float step) const;
+    // Moves the selected line by `step` mm, across (`left`) or down; only
+    // once a line has been selected. Presses on one line fold into one step.
+    void nudge(document::CardDocument& design, bool left, float step) const;
+    // Puts the selected line's top-left corner at a point, in card mm: one
+    // step from the pick-up to the drop.
+    void follow(document::CardDocument& design, float x, float y) const;
+    // After an undo or redo: the line put back follows the pointer no more,
+    // and a selected line that is no longer shown gives way to the nearest
+    // one that is, below it first, its frame too; with no line shown, the
+    // selection stays.
+    void afterRestore(const document::Card& card);
 
     // Nothing selected, framed or moving.
     void clear();

@@ -14,35 +14,205 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QScopedValueRollback>
+#include <QSet>
+
+#include <algorithm>
+#include <vector>
 
 namespace document {
+
+// The card as a step keeps it: what a label file stores, and the picture,
+// shared with the card (a picture is the same one while its key is).
+struct CardDocument::State {
+    labelfile::CardValues values;
+    QImage picture;
+
+    friend bool operator==(const State& a, const State& b)
+    {
+        return a.values == b.values && a.picture.cacheKey() == b.picture.cacheKey();
+    }
+};
+
+// One step of the history: the card before and after it.
+class CardDocument::Step final : public QUndoCommand {
+public:
+    Step(CardDocument& document, const QString& name, int key, int fold, State before, State after)
+        : QUndoCommand(name),
+          document_(document),
+          key_(key),
+          fold_(fold),
+          before_(std::move(before)),
+          after_(std::move(after))
+    {
+    }
+
+    // The same step, for a history that forgets its oldest ones.
+    std::unique_ptr<Step> copy() const
+    {
+        return std::make_unique<Step>(document_, text(), key_, fold_, before_, after_);
+    }
+    const State& before() const { return before_; }
+    const State& after() const { return after_; }
+
+    int id() const override { return key_; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const Step*>(other);
+        if (next->fold_ != fold_)
+            return false;
+        after_ = next->after_;
+        // Typing that took back all it typed leaves no step.
+        setObsolete(after_ == before_);
+        return true;
+    }
+    void undo() override
+    {
+        document_.restore(before_, after_);
+        done_ = false;
+    }
+    // The change was made when the step was pushed.
+    void redo() override
+    {
+        if (!done_)
+            document_.restore(after_, before_);
+        done_ = true;
+    }
+
+private:
+    CardDocument& document_;
+    int key_;
+    int fold_;
+    State before_;
+    State after_;
+    bool done_ = true;
+};
+
+CardDocument::CardDocument(qint64 historyPictureBytes) : pictureBudget_(historyPictureBytes)
+{
+    history_.setUndoLimit(kHistorySteps);
+}
+
+CardDocument::State CardDocument::state() const { return State{values(), card.picture()}; }
+
+void CardDocument::edit(const QString& name, int mergeKey, const std::function<void()>& change)
+{
+    if (editing_) {
+        change();
+        return;
+    }
+    State before = state();
+    {
+        const QScopedValueRollback editing(editing_, true);
+        change();
+    }
+    State after = state();
+    if (after == before)
+        return;
+    const bool newPicture = after.picture.cacheKey() != before.picture.cacheKey();
+    history_.push(new Step(*this, name, mergeKey, fold_, std::move(before), std::move(after)));
+    if (newPicture)
+        keepHistoryWithinBudget();
+}
+
+void CardDocument::closeStep() { ++fold_; }
+
+void CardDocument::clearHistory()
+{
+    history_.clear();
+    closeStep();
+}
+
+void CardDocument::restore(const State& to, const State& from)
+{
+    {
+        // What the views do as the card changes (a window that follows its
+        // size) is part of the undo.
+        const QScopedValueRollback editing(editing_, true);
+        const labelfile::CardValues& v = to.values;
+        const labelfile::CardValues& was = from.values;
+        if (v.txtamt != was.txtamt)
+            txtamt = v.txtamt;
+        if (v.Height != was.Height)
+            card.setHeight(v.Height);
+        if (v.Width != was.Width)
+            card.setWidth(v.Width);
+        if (v.BackColor != was.BackColor)
+            card.setBackColor(v.BackColor);
+        if (to.picture.cacheKey() != from.picture.cacheKey())
+            card.setPicture(to.picture);
+        if (v.cardpc != was.cardpc)
+            cardpc = v.cardpc;
+        for (int i = 0; i < kLineCount; ++i) {
+            if (v.lines[size_t(i)] != was.lines[size_t(i)])
+                card.assignLine(i, v.lines[size_t(i)]);
+        }
+    }
+    closeStep();
+    Q_EMIT restored();
+}
+
+qint64 CardDocument::heldPictureBytes(int first) const
+{
+    QSet<qint64> seen{card.picture().cacheKey()};
+    qint64 bytes = 0;
+    for (int i = first; i < history_.count(); ++i) {
+        const auto* step = static_cast<const Step*>(history_.command(i));
+        for (const QImage* picture : {&step->before().picture, &step->after().picture}) {
+            if (!picture->isNull() && !seen.contains(picture->cacheKey())) {
+                seen.insert(picture->cacheKey());
+                bytes += picture->sizeInBytes();
+            }
+        }
+    }
+    return bytes;
+}
+
+void CardDocument::keepHistoryWithinBudget()
+{
+    // Called right after a step was pushed: no step waits to be redone.
+    int first = 0;
+    while (first < history_.count() && heldPictureBytes(first) > pictureBudget_)
+        ++first;
+    if (first == 0)
+        return;
+    std::vector<std::unique_ptr<Step>> kept;
+    for (int i = first; i < history_.count(); ++i)
+        kept.push_back(static_cast<const Step*>(history_.command(i))->copy());
+    history_.clear();
+    for (std::unique_ptr<Step>& step : kept)
+        history_.push(step.release());
+}
 
 void CardDocument::addLine()
 {
     if (full())
         return;
-    if (txtamt < 0)
-        txtamt = 0;
-    card.setVisible(txtamt, true);
-    ++txtamt;
+    const qint16 next = std::max<qint16>(txtamt, 0);
+    edit(QStringLiteral("Add line %1").arg(next + 1), mergeKey(Fold::None), [this, next] {
+        card.setVisible(next, true);
+        txtamt = qint16(next + 1);
+    });
 }
 
 void CardDocument::clear()
 {
-    txtamt = 0;
-    card.setHeight(Card::kDesignHeight);
-    card.setWidth(Card::kDesignWidth);
-    card.setBackColor(ui::syscolor::ButtonFace);
-    for (int i = 0; i < kLineCount; ++i) {
-        TextLine cleared;
-        cleared.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
-        cleared.FontName = ui::fontname::SansSerif;
-        cleared.FontSize = 10;
-        cleared.Height = 3.44f;
-        cleared.Width = 15.61f;
-        cleared.Visible = false;
-        card.assignLine(i, cleared);
-    }
+    edit(QStringLiteral("Clear Label"), mergeKey(Fold::None), [this] {
+        txtamt = 0;
+        card.setHeight(Card::kDesignHeight);
+        card.setWidth(Card::kDesignWidth);
+        card.setBackColor(ui::syscolor::ButtonFace);
+        for (int i = 0; i < kLineCount; ++i) {
+            TextLine cleared;
+            cleared.Caption = QStringLiteral("Line %1 text.").arg(i + 1);
+            cleared.FontName = ui::fontname::SansSerif;
+            cleared.FontSize = 10;
+            cleared.Height = 3.44f;
+            cleared.Width = 15.61f;
+            cleared.Visible = false;
+            card.assignLine(i, cleared);
+        }
+    });
 }
 
 void CardDocument::reset()
@@ -180,7 +350,8 @@ ui::Result<QStringList, QString> CardDocument::load(const QByteArray& nativePath
 
     // The path as the file has it, so a save writes it back unchanged; a
     // picture that could not be loaded keeps its path too.
-    apply(values, picture);
+    edit(QStringLiteral("Load %1").arg(QFileInfo(path).fileName()), mergeKey(Fold::None),
+         [&] { apply(values, picture); });
     Q_EMIT loaded();
     return notes;
 }

@@ -2,15 +2,15 @@
 
 #include "document/Card.h"
 #include "document/Document.h"
+#include "platform/Pictures.h"
 #include "ui/Result.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 
-namespace platform {
-class Pictures;
-}
+#include <functional>
 
 namespace document {
 
@@ -24,24 +24,60 @@ struct CardValues;
 // its signals and the card's; what is selected, framed or following the
 // pointer is theirs. It lives for the whole run; only a successful print
 // starts it afresh. It prints as its card.
+//
+// Every change the user makes goes through edit() and becomes a named step
+// of the card's history, which undoes and redoes it. A step keeps the card
+// as it was before and after, sharing the captions and the picture with the
+// card: undoing puts back what the step changed, and only that.
 class CardDocument final : public Document {
     Q_OBJECT
 public:
+    // The most steps the history keeps, and the most bytes of pictures it
+    // holds beside the card's own (two of the largest that load); the oldest
+    // steps are forgotten first.
+    static constexpr int kHistorySteps = 200;
+    static constexpr qint64 kHistoryPictureBytes = 2 * (qint64(platform::FilePictures::kAllocationLimitMb) << 20);
+
+    explicit CardDocument(qint64 historyPictureBytes = kHistoryPictureBytes);
+
     Card card;
     qint16 txtamt = 0;  // lines in use
     QString cardpc;     // background picture path, as the label file has it
 
     LabelKind kind() const override { return LabelKind::Custom; }
 
+    // Edits of one kind on one line that fold into the step before them, as
+    // long as nothing else came between (see closeStep()).
+    enum class Fold { None, Typing, Nudge, Drag, Size };
+    static constexpr int mergeKey(Fold kind, int line = 0)
+    {
+        return kind == Fold::None ? -1 : int(kind) * kLineCount + line;
+    }
+
+    // Runs `change` on the card, the count and the path as one step named
+    // `name`; a change that changes nothing is no step. A change with the
+    // same mergeKey (not -1) as the last step, right after it, folds into
+    // it. An edit inside another, or inside an undo, is part of that one.
+    void edit(const QString& name, int mergeKey, const std::function<void()>& change);
+    // The next edit starts a step of its own, whatever its key (a line was
+    // selected, a drag ended).
+    void closeStep();
+    // The steps, for undoing, redoing and naming them.
+    QUndoStack& history() { return history_; }
+    // Forgets every step: the card being designed is done with.
+    void clearHistory();
+
     // Whether every line a card holds is in use (a label file may have set
     // any count: 10 or more is full).
     bool full() const { return txtamt >= kLineLimit; }
-    // Reveals the next line unless full (a count below 0 counts as none).
+    // Reveals the next line unless full (a count below 0 counts as none); a
+    // step, "Add line 3".
     void addLine();
-    // Erases the card's lines, size and colour; the picture stays.
+    // Erases the card's lines, size and colour; the picture stays. A step,
+    // "Clear Label".
     void clear();
 
-    // Back to the start of the run.
+    // Back to the start of the run; the history stays until cleared.
     void reset() override;
     std::unique_ptr<Document> copy() const override;
 
@@ -50,10 +86,10 @@ public:
     void paint(QPainter& painter, const QRectF& mm) const override;
 
     // Reads the label file at `path` and, when the whole of it can be
-    // applied, applies it, its background picture loaded through
-    // `pictures`. Gives what the user should be told about a load that
-    // left something out (a caption cut, a picture missing), or why
-    // nothing was loaded.
+    // applied, applies it as one step ("Load holiday.lab"), its background
+    // picture loaded through `pictures`. Gives what the user should be told
+    // about a load that left something out (a caption cut, a picture
+    // missing), or why nothing was loaded.
     ui::Result<QStringList, QString> load(const QByteArray& nativePath, platform::Pictures& pictures);
     // What a save would not write as it is, one sentence each.
     QStringList saveProblems() const;
@@ -64,10 +100,27 @@ public:
 Q_SIGNALS:
     // A label file was applied.
     void loaded();
+    // An undo or redo put the card back as it was before or after a step.
+    void restored();
 
 private:
+    struct State;
+    class Step;
+
     labelfile::CardValues values() const;
     void apply(const labelfile::CardValues& values, const QImage& picture);
+    State state() const;
+    // Puts back of `to` what differs from `from`.
+    void restore(const State& to, const State& from);
+    // The bytes of the pictures the steps from `first` on hold, the card's
+    // own picture aside.
+    qint64 heldPictureBytes(int first) const;
+    void keepHistoryWithinBudget();
+
+    QUndoStack history_;
+    qint64 pictureBudget_;
+    int fold_ = 0;  // steps made under different numbers never fold
+    bool editing_ = false;
 };
 
 // The card of `card` painted into `mm` (a rectangle in the painter's

@@ -4,20 +4,26 @@
 
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
+#include "support/ProcessMemory.h"
 
 #include "designer/CardSurface.h"
+#include "document/LabelFile.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 using designer::CardSurface;
@@ -54,6 +60,13 @@ void move(QWidget* w, QPoint p)
     QApplication::sendEvent(w, &event);
 }
 
+// Shows a form's window and waits until it is the active one, as its keys need.
+void activate(ui::Form& form)
+{
+    form.show();
+    QTRY_COMPARE(QApplication::activeWindow(), form.window());
+}
+
 // "Add Text" n times.
 void add(Harness& h, int n)
 {
@@ -62,6 +75,38 @@ void add(Harness& h, int n)
 }
 
 float mm(double pixels) { return float(ui::pxToMm(pixels)); }
+
+// What "Save Custom Label" writes of the card now.
+QByteArray savedBytes(Harness& h)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.lab"));
+    if (!h.forms->card().save(path))
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A picture of `width` x `height` that no other picture shares.
+QImage picture(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The names of a menu's entries as assistive technology reads them, each
+// with "(off)" when disabled.
+QStringList readMenu(QMenu* menu)
+{
+    QStringList entries;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(menu);
+    for (int i = 0; iface && i < iface->childCount(); ++i) {
+        QAccessibleInterface* entry = iface->child(i);
+        entries << entry->text(QAccessible::Name) + (entry->state().disabled ? QStringLiteral(" (off)") : QString());
+    }
+    return entries;
+}
 
 // The first and last columns of `area` in `image` that hold dark pixels.
 QPair<int, int> inkColumns(const QImage& image, const QRect& area)
@@ -393,18 +438,25 @@ private Q_SLOTS:
     {
         Harness h;
         open(h);
+        activate(h.forms->CustomOp);
         QPlainTextEdit* box = panel(h).Text4;
+        box->setFocus();
         // A paste keeps its first characters that fit; a line break counts as CR LF.
         const QString paste = QStringLiteral("ab\ncd") + QString(document::kMaxCaptionLength, QLatin1Char('x'));
         QGuiApplication::clipboard()->setText(paste);
         box->paste();
         const QString atLimit = QStringLiteral("ab\r\ncd") + QString(document::kMaxCaptionLength - 6, QLatin1Char('x'));
         QCOMPARE(card(h).line(0).Caption, atLimit);
-        // One undo takes back the whole paste.
-        box->undo();
-        QCOMPARE(card(h).line(0).Caption, QString());
-        box->redo();
+        // One undo in the box takes back the whole paste, the card's step, and
+        // the box shows what the card has.
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("Line 1 Text"));
+        QCOMPARE(box->toPlainText(), QStringLiteral("Line 1 Text"));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(card(h).line(0).Caption, atLimit);
+        QCOMPARE(box->toPlainText(),
+                 QStringLiteral("ab\ncd") + QString(document::kMaxCaptionLength - 6, QLatin1Char('x')));
+        QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
         QTest::keyClick(box, Qt::Key_Z);
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(card(h).line(0).Caption, atLimit);
@@ -575,6 +627,251 @@ private Q_SLOTS:
         QCOMPARE(card(h).line(1).Caption, QStringLiteral("Line 2 Text"));
         QVERIFY(!card(h).line(1).Visible);
         QCOMPARE(h.forms->CustomOp.typ, QString());
+    }
+
+    void everyKindOfStepUndoesToTheStartAndRedoesToTheEnd()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        QUndoStack& history = h.forms->card().history();
+        const QImage photo = picture(40, 30, qRgb(200, 10, 10));
+        h.pictures->images.insert(QStringLiteral("/pictures/photo.jpg"), photo);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("other.lab"));
+        {
+            QFile other(file);
+            QVERIFY(other.open(QIODevice::WriteOnly));
+            document::labelfile::CardValues values;
+            values.txtamt = 1;
+            values.Height = 3000;
+            values.Width = 5000;
+            for (document::TextLine& line : values.lines) {
+                line.Caption = QStringLiteral("Other");
+                line.FontName = QStringLiteral("MS Sans Serif");
+                line.Visible = &line == &values.lines[0];
+            }
+            other.write(document::labelfile::write(values));
+        }
+        platform::FontChoice serif;
+        serif.name = QStringLiteral("MS Serif");
+        serif.size = 12;
+        platform::FontChoice blue = serif;
+        blue.color = ui::rgb(0, 0, 255);
+        h.dialogs->fontAnswers = {serif, blue};
+        h.dialogs->openAnswers = {QStringLiteral("/pictures/photo.jpg"), file};
+        h.messages->answers = {6};
+
+        // After each step: the step's name, the bytes a save writes, the picture.
+        QStringList names;
+        QList<QByteArray> saved{savedBytes(h)};
+        QList<qint64> pictures{card(h).picture().cacheKey()};
+        const auto step = [&](const std::function<void()>& user) {
+            user();
+            names << history.undoText();
+            saved << savedBytes(h);
+            pictures << card(h).picture().cacheKey();
+        };
+        step([&] { add(h, 1); });
+        step([&] { add(h, 1); });
+        step([&] {
+            click(h, inside(h, 1));
+            QTest::keyClicks(panel(h).Text4, QStringLiteral(" and more"));
+        });
+        step([&] { op.Command2_Click(); });
+        step([&] { op.Command2_Click(); });
+        step([&] { op.Command12_Click(); });
+        step([&] {
+            op.Command10_Click();
+            h.forms->rgbcolor.controls().HScroll2->setValue(99);
+            h.forms->rgbcolor.Command1_Click();
+        });
+        step([&] {
+            for (int i = 0; i < 3; ++i)
+                op.Command6_Click();
+        });
+        step([&] {
+            doubleClick(h, inside(h, 1));
+            for (QPoint p : {QPoint(60, 50), QPoint(50, 40), QPoint(40, 30)})
+                move(surface(h), p);
+            click(h, {40, 30});
+        });
+        step([&] { h.forms->CustomPre.window()->resize(300, 200); });
+        step([&] { op.Command13_Click(); });
+        step([&] { op.Command4_Click(); });
+        QCOMPARE(names,
+                 QStringList({QStringLiteral("Add line 1"), QStringLiteral("Add line 2"),
+                              QStringLiteral("Typing in line 2"), QStringLiteral("Font"), QStringLiteral("Font Color"),
+                              QStringLiteral("Background Graphic"), QStringLiteral("Background Color"),
+                              QStringLiteral("Move line 2"), QStringLiteral("Move line 2"), QStringLiteral("Card size"),
+                              QStringLiteral("Clear Label"), QStringLiteral("Load other.lab")}));
+        QCOMPARE(history.count(), names.size());
+        QCOMPARE(QSet(saved.begin(), saved.end()).size(), saved.size());
+        QVERIFY(card(h).picture().isNull());
+
+        // Back to the start, step by step: the same bytes, the same picture
+        // (shared, not loaded again), the box showing the selected line.
+        for (int k = names.size() - 1; k >= 0; --k) {
+            history.undo();
+            QCOMPARE(saved[k], savedBytes(h));
+            QCOMPARE(card(h).picture().cacheKey(), pictures[k]);
+            QCOMPARE(panel(h).Text4->toPlainText(), card(h).line(op.ind).Caption);
+            if (k == 2)
+                QCOMPARE(panel(h).Text4->toPlainText(), QStringLiteral("Line 2 Text"));
+        }
+        QVERIFY(!history.canUndo());
+        // Line 2 went with its step: the selection went to line 1.
+        QCOMPARE(op.ind, qint16(0));
+        QCOMPARE(panel(h).Label4->text(), QStringLiteral("Text line #1"));
+        QCOMPARE(h.forms->selection.framed(), 0);
+        for (int k = 1; k <= names.size(); ++k) {
+            history.redo();
+            QCOMPARE(saved[k], savedBytes(h));
+            QCOMPARE(card(h).picture().cacheKey(), pictures[k]);
+        }
+        QVERIFY(!history.canRedo());
+        // Undone, the picture is the very one loaded.
+        history.undo();
+        QCOMPARE(card(h).picture().constBits(), photo.constBits());
+        // Selecting, framing and picking up are no steps.
+        click(h, {250, 190});
+        doubleClick(h, inside(h, 1));
+        click(h, inside(h, 1));
+        QCOMPARE(history.count(), names.size());
+    }
+
+    void theKeysAndThePreviewsMenuUndoAndRedo()
+    {
+        Harness h;
+        open(h);
+        auto& op = h.forms->CustomOp;
+        QMenu* menu = h.forms->CustomPre.controls().menu;
+        const auto openMenu = [&] {
+            click(h, {100, 100}, Qt::RightButton);
+            return QTest::qWaitFor([menu] { return menu->isVisible(); }) ? readMenu(menu) : QStringList();
+        };
+        QCOMPARE(openMenu(), QStringList({QStringLiteral("Undo (off)"), QStringLiteral("Redo (off)")}));
+        menu->hide();
+        add(h, 2);
+        QCOMPARE(openMenu(), QStringList({QStringLiteral("Undo Add line 2"), QStringLiteral("Redo (off)")}));
+        // The entries lie where the menu shows them.
+        QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(menu)->child(0);
+        QCOMPARE(entry->rect(), QRect(menu->mapToGlobal(menu->actionGeometry(menu->actions()[0]).topLeft()),
+                                      menu->actionGeometry(menu->actions()[0]).size()));
+        menu->actions()[0]->trigger();
+        menu->hide();
+        QCOMPARE(op.txtamt, qint16(1));
+        QCOMPARE(openMenu(), QStringList({QStringLiteral("Undo Add line 1"), QStringLiteral("Redo Add line 2")}));
+        menu->hide();
+
+        // The keys on the preview.
+        activate(h.forms->CustomPre);
+        QWidget* preview = h.forms->CustomPre.window();
+        QCOMPARE(QApplication::focusWidget(), surface(h));
+        QTest::keyClick(surface(h), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+        activate(h.forms->CustomPre);
+        QTest::keyClick(preview, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(op.txtamt, qint16(0));
+        QTest::keyClick(preview, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(op.txtamt, qint16(1));
+        QTest::keyClick(preview, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(op.txtamt, qint16(2));
+        // A line picked up and moved goes back, and follows the pointer no more.
+        doubleClick(h, inside(h, 1));
+        move(surface(h), {90, 60});
+        QTest::keyClick(preview, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(card(h).line(1).Left, 0.0f);
+        QVERIFY(!h.forms->CustomPre.moving);
+
+        // On the panel, whichever box has the focus.
+        activate(op);
+        panel(h).Text1->setFocus();
+        QTest::keyClick(panel(h).Text1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(op.txtamt, qint16(1));
+        QTest::keyClick(panel(h).Text1, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(op.txtamt, qint16(2));
+        // Typing folds into one step until another line is selected.
+        QPlainTextEdit* box = panel(h).Text4;
+        h.forms->CustomPre.Label1_Click(0);
+        box->setFocus();
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        h.forms->CustomPre.Label1_Click(1);
+        h.forms->CustomPre.Label1_Click(0);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral("cd"));
+        QCOMPARE(h.forms->card().history().undoText(), QStringLiteral("Typing in line 1"));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(card(h).line(0).Caption, QStringLiteral("Line 1 Textab"));
+        QCOMPARE(box->toPlainText(), QStringLiteral("Line 1 Textab"));
+        // The box's own menu undoes the card's steps too.
+        Q_EMIT box->customContextMenuRequested(box->viewport()->rect().center());
+        auto* boxMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(boxMenu);
+        QCOMPARE(readMenu(boxMenu).mid(0, 2),
+                 QStringList({QStringLiteral("Undo Typing in line 1"), QStringLiteral("Redo Typing in line 1")}));
+        boxMenu->actions()[0]->trigger();
+        boxMenu->close();
+        QCOMPARE(box->toPlainText(), QStringLiteral("Line 1 Text"));
+        // A successful print ends the card's history.
+        op.Command1_Click();
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY(!h.forms->card().history().canUndo() && !h.forms->card().history().canRedo());
+    }
+
+    void twoHundredDragsOverATwelveMegapixelPictureCostLittleMemory()
+    {
+        Harness h;
+        open(h);
+        add(h, 1);
+        h.pictures->images.insert(QStringLiteral("/photos/12mp.jpg"), picture(4000, 3000, qRgb(10, 120, 200)));
+        h.dialogs->openAnswers.push_back(QStringLiteral("/photos/12mp.jpg"));
+        h.forms->CustomOp.Command12_Click();
+        h.pictures->images.clear();
+        auto& pre = h.forms->CustomPre;
+        const qint64 loaded = card(h).picture().cacheKey();
+        const auto drag = [&](int i) {
+            pre.Label1_Click(0);
+            pre.Label1_DblClick(0);
+            for (int j = 1; j <= 5; ++j)
+                pre.Form_MouseMove(float(i % 50 + j), float(i % 30 + j));
+            pre.Label1_Click(0);
+            QApplication::processEvents();
+        };
+        drag(0);
+        const long before = inUseKb();
+        for (int i = 1; i <= 200; ++i)
+            drag(i);
+        const long after = inUseKb();
+        qInfo("memory in use %ld kB before 200 drags, %ld kB after", before, after);
+        QVERIFY2(after - before < 20 * 1024, qPrintable(QStringLiteral("%1 kB more").arg(after - before)));
+        QUndoStack& history = h.forms->card().history();
+        QCOMPARE(history.count(), document::CardDocument::kHistorySteps);
+        QCOMPARE(history.undoText(), QStringLiteral("Move line 1"));
+        while (history.canUndo())
+            history.undo();
+        QCOMPARE(card(h).picture().cacheKey(), loaded);
+        QCOMPARE(card(h).line(0).Top, 5.0f);
+
+        // Pictures the history holds beside the card's stay within its budget,
+        // the oldest steps forgotten first; no window needed.
+        const QImage pictures[] = {picture(100, 100, 1), picture(100, 100, 2), picture(100, 100, 3),
+                                   picture(100, 100, 4), picture(100, 100, 5)};
+        document::CardDocument design(2 * pictures[0].sizeInBytes());
+        for (const QImage& p : pictures)
+            design.edit(QStringLiteral("Background Graphic"), -1, [&] { design.card.setPicture(p); });
+        QCOMPARE(design.history().count(), 2);
+        design.history().undo();
+        QCOMPARE(design.card.picture().cacheKey(), pictures[3].cacheKey());
+        design.history().undo();
+        QCOMPARE(design.card.picture().cacheKey(), pictures[2].cacheKey());
+        QVERIFY(!design.history().canUndo());
+        design.history().redo();
+        design.history().redo();
+        QCOMPARE(design.card.picture().cacheKey(), pictures[4].cacheKey());
     }
 
     void theCardsLinesAreReadableByAssistiveTechnology()

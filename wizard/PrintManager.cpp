@@ -99,6 +99,7 @@ void PrintManager::Command1_Click()
         forms_.CustomPre.unload();
         forms_.CustomOp.unload();
         forms_.card().reset();
+        forms_.card().clearHistory();
         forms_.selection.clear();
         forms_.Tessera.show();
     } catch (const ui::Error& error) {
