@@ -13,8 +13,9 @@
 
 namespace {
 
-// Every option with its one line of help, in the order help lists them.
-struct OptionSpec {
+// An option's definition: its names, its value, its one line of help; the
+// options are listed in the order help lists them.
+struct OptionDefinition {
     QStringList names;
     QString valueName;  // none for a switch
     QString description;
@@ -45,15 +46,15 @@ QString templateKindList(const QString& last)
     return names.join(QStringLiteral(", ")) + last + final;
 }
 
-QList<OptionSpec> makeOptionSpecs()
+QList<OptionDefinition> makeOptionDefinitions()
 {
-    QList<OptionSpec> specs = {
+    QList<OptionDefinition> definitions = {
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("show this text and exit")},
         {{QStringLiteral("v"), QStringLiteral("version")}, {}, QStringLiteral("show the version and exit")},
     };
     for (const LabelKindRow* row : kindRows())
-        specs.append({{row->option}, {}, row->optionHelp});
-    specs += {
+        definitions.append({{row->option}, {}, row->optionHelp});
+    definitions += {
         {{QStringLiteral("contents")}, {}, QStringLiteral("one label per folder or disk image, filled from it")},
         {{QStringLiteral("name")},
          QStringLiteral("TEXT"),
@@ -86,13 +87,13 @@ QList<OptionSpec> makeOptionSpecs()
          true},
         {{QStringLiteral("display")}, QStringLiteral("NAME"), QStringLiteral("the X display to show windows on"), true},
     };
-    return specs;
+    return definitions;
 }
 
-const QList<OptionSpec>& optionSpecs()
+const QList<OptionDefinition>& optionDefinitions()
 {
-    static const QList<OptionSpec> specs = makeOptionSpecs();
-    return specs;
+    static const QList<OptionDefinition> definitions = makeOptionDefinitions();
+    return definitions;
 }
 
 bool isEscape(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }
@@ -279,8 +280,8 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     // -platform and -display are written with one dash, as every Qt program
     // takes them.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : optionSpecs())
-        parser.addOption(QCommandLineOption(spec.names, spec.description, spec.valueName));
+    for (const OptionDefinition& definition : optionDefinitions())
+        parser.addOption(QCommandLineOption(definition.names, definition.description, definition.valueName));
     QStringList texts{QStringLiteral("tessera")};
     for (const QByteArray& argument : arguments)
         texts.append(argumentText(argument));
@@ -304,11 +305,11 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     }
 
     CommandLine line;
-    for (const OptionSpec& spec : optionSpecs()) {
-        const QString& name = spec.names.last();
-        if (spec.valueName.isEmpty() || !options.has(name))
+    for (const OptionDefinition& definition : optionDefinitions()) {
+        const QString& name = definition.names.last();
+        if (definition.valueName.isEmpty() || !options.has(name))
             continue;
-        if (spec.qt) {
+        if (definition.qt) {
             // Qt takes the last one.
             if (!options.value(name).isEmpty())
                 line.qtOptions << "-" + name.toLatin1() << options.bytes(name);
@@ -380,14 +381,14 @@ QString CommandLine::usage()
         "of label (--floppy, --zip-label, --zip-sleeve or --cd) or --card, makes the\n"
         "labels without a window: printed, or written to one PDF file.\n"
         "\n");
-    for (const OptionSpec& spec : optionSpecs()) {
+    for (const OptionDefinition& definition : optionDefinitions()) {
         QStringList names;
-        for (const QString& name : spec.names)
-            names << (name.size() == 1 || spec.qt ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        for (const QString& name : definition.names)
+            names << (name.size() == 1 || definition.qt ? QStringLiteral("-") : QStringLiteral("--")) + name;
         QString left = names.join(QStringLiteral(", "));
-        if (!spec.valueName.isEmpty())
-            left += QLatin1Char(' ') + spec.valueName;
-        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + spec.description + QLatin1Char('\n');
+        if (!definition.valueName.isEmpty())
+            left += QLatin1Char(' ') + definition.valueName;
+        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + definition.description + QLatin1Char('\n');
     }
     return text;
 }
