@@ -260,13 +260,16 @@ private Q_SLOTS:
 
     void theProgramAnswersHelpVersionAndMistakesWithoutADisplay()
     {
-        const auto run = [](const QStringList& args, QByteArray& out, QByteArray& err) {
+        // Standard output to `outFile`, when given.
+        const auto run = [](const QStringList& args, QByteArray& out, QByteArray& err, const QString& outFile = {}) {
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove(QStringLiteral("DISPLAY"));
             env.remove(QStringLiteral("WAYLAND_DISPLAY"));
             env.remove(QStringLiteral("QT_QPA_PLATFORM"));
             p.setProcessEnvironment(env);
+            if (!outFile.isEmpty())
+                p.setStandardOutputFile(outFile);
             p.start(QStringLiteral(TESSERA_BINARY), args);
             p.waitForFinished(20000);
             out = p.readAllStandardOutput();
@@ -278,6 +281,11 @@ private Q_SLOTS:
         QVERIFY(out.startsWith("Usage: tessera [FILE.lab]"));
         QCOMPARE(run({"--version"}, out, err), 0);
         QCOMPARE(out, QByteArray("Tessera 1.6.0\n"));
+        // Help or the version that cannot be written is no success.
+        for (const char* asked : {"--help", "--version"}) {
+            QCOMPARE(run({QLatin1String(asked)}, out, err, QStringLiteral("/dev/full")), 1);
+            QCOMPARE(err, QByteArray("tessera: write error: No space left on device\n"));
+        }
         QCOMPARE(run({"--frobnicate"}, out, err), 2);
         QCOMPARE(err, QByteArray("tessera: unknown option '--frobnicate' (try 'tessera --help')\n"));
         QVERIFY(out.isEmpty());
