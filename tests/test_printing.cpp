@@ -224,6 +224,24 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(config.filePath(QStringLiteral("Tessera/Tessera.conf"))).isFile() == false);
     }
 
+    // A character that no installed font has prints as an empty box: the
+    // user is told so after the print, once, however often it prints.
+    void aCharacterNoFontHasIsToldOnce()
+    {
+        Harness h;
+        for (int print = 0; print < 2; ++print) {
+            finishDiskLabel(h, LabelKind::ZipLabel);
+            h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("caf\u00e9 \u0416 \u0378"));
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+            h.forms->readytoprint.Command1_Click();
+            QCOMPARE(h.printer->jobs.size(), print + 1);
+        }
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(h.messages->calls[0].text,
+                 QStringLiteral("No installed font has this character, which prints as an empty box: \u0378 (U+0378)."));
+        QCOMPARE(h.messages->calls[0].style, int(platform::MessageBox::Information));
+    }
+
     void anyOtherPrintFailureIsReportedToo()
     {
         Harness h;

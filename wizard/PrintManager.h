@@ -49,4 +49,5 @@ protected:
 
 private:
     Forms& forms_;
+    QString toldMissing_;  // the characters no installed font has that the user was told of
 };
