@@ -203,9 +203,9 @@ const QStringList& templateOptions()
 const QStringList& batchOptions()
 {
     static const QStringList names = {
-        QStringLiteral("inputs-from"), QStringLiteral("null"),       QStringLiteral("pdf"),
-        QStringLiteral("printer"),     QStringLiteral("stock"),      QStringLiteral("start-cell"),
-        QStringLiteral("copies"),      QStringLiteral("fit"),        QStringLiteral("outline")};
+        QStringLiteral("inputs-from"), QStringLiteral("null"),  QStringLiteral("pdf"),
+        QStringLiteral("printer"),     QStringLiteral("stock"), QStringLiteral("start-cell"),
+        QStringLiteral("copies"),      QStringLiteral("fit"),   QStringLiteral("outline")};
     return names;
 }
 
@@ -411,7 +411,8 @@ QString CommandLine::usage()
         QString left = names.join(QStringLiteral(", "));
         if (!definition.valueName.isEmpty())
             left += QLatin1Char(' ') + definition.valueName;
-        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + definition.description + QLatin1Char('\n');
+        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + definition.description +
+                QLatin1Char('\n');
     }
     text += QStringLiteral(
         "\n"

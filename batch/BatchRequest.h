@@ -35,10 +35,10 @@ struct BatchRequest {
 
     // The PDF file to write, as given ("-": standard output); none: print.
     std::optional<QByteArray> pdf;
-    QString printer;                // the queue; empty: the system's default printer
-    QString stock;                  // the label product as typed; empty: plain paper
-    int startCell = 1;              // the first label on the sheet, from 1
-    int copies = 1;                 // of each label
+    QString printer;    // the queue; empty: the system's default printer
+    QString stock;      // the label product as typed; empty: plain paper
+    int startCell = 1;  // the first label on the sheet, from 1
+    int copies = 1;     // of each label
     // None: as the label stock tab chooses, actual size unless the design is
     // larger than the label.
     std::optional<stock::Fit> fit;

@@ -216,7 +216,9 @@ ui::Result<QList<QByteArray>, QString> readInputList(const QByteArray& from, cha
 {
     const bool standardInput = from == "-";
     const QString shown = standardInput ? QStringLiteral("standard input") : platform::displayName(from);
-    const auto problem = [&shown](const QString& what) { return ui::failed(QStringLiteral("--inputs-from %1: %2").arg(shown, what)); };
+    const auto problem = [&shown](const QString& what) {
+        return ui::failed(QStringLiteral("--inputs-from %1: %2").arg(shown, what));
+    };
     const int fd = standardInput ? STDIN_FILENO : ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return problem(QString::fromLocal8Bit(::strerror(errno)));
@@ -249,8 +251,8 @@ ui::Result<QList<QByteArray>, QString> readInputList(const QByteArray& from, cha
                 if (const QString wrong = take(); !wrong.isEmpty())
                     return problem(wrong);
             } else if (c == '\0') {
-                return problem(QStringLiteral("line %1 holds a NUL byte; --null reads names that end with one")
-                                   .arg(line));
+                return problem(
+                    QStringLiteral("line %1 holds a NUL byte; --null reads names that end with one").arg(line));
             } else if (name.size() == kMaxNameBytes) {
                 return problem(QStringLiteral("%1 %2 is longer than a file name may be")
                                    .arg(separator == '\0' ? QStringLiteral("name") : QStringLiteral("line"))
@@ -319,8 +321,8 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     // is read: a mistake costs no time.
     QList<QByteArray> inputs = labelPerInput ? request.inputs : QList<QByteArray>{QByteArray()};
     if (request.inputsFrom) {
-        ui::Result<QList<QByteArray>, QString> listed = readInputList(
-            *request.inputsFrom, request.nullSeparated ? '\0' : '\n', request.inputs, stock::kMaxLabels);
+        ui::Result<QList<QByteArray>, QString> listed =
+            readInputList(*request.inputsFrom, request.nullSeparated ? '\0' : '\n', request.inputs, stock::kMaxLabels);
         if (!listed) {
             Messages(out, 1).error(listed.error());
             return kBatchUsageError;
@@ -372,8 +374,9 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     if (request.pdf == "-") {
         struct stat status {};
         if (::isatty(STDOUT_FILENO)) {
-            messages.error(QStringLiteral("--pdf - writes the PDF document on standard output, which is a terminal: "
-                                          "send it to a file or a program"));
+            messages.error(
+                QStringLiteral("--pdf - writes the PDF document on standard output, which is a terminal: "
+                               "send it to a file or a program"));
             return kBatchUsageError;
         }
         if (::fstat(STDOUT_FILENO, &status) != 0) {

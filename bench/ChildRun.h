@@ -6,7 +6,10 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QList>
+#include <QProcess>
+#include <QString>
 
 #include <cerrno>
 #include <cstdlib>
@@ -24,9 +27,9 @@ extern char** environ;
 namespace bench {
 
 struct ChildRun {
-    int status = -1;       // the exit status, or -1 when it did not end normally
-    double ms = 0;         // from start to end
-    long peakRssKb = 0;    // the child's peak resident memory (ru_maxrss)
+    int status = -1;     // the exit status, or -1 when it did not end normally
+    double ms = 0;       // from start to end
+    long peakRssKb = 0;  // the child's peak resident memory (ru_maxrss)
 };
 
 // The child's resident memory now, in kB (VmRSS), or 0.
@@ -95,6 +98,31 @@ inline ChildRun runChild(const QList<QByteArray>& arguments, const char* input,
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakRssKb = usage.ru_maxrss;
     return run;
+}
+
+// A 1.44 MB floppy image with 20 files, a full label's worth, under
+// `count` names in `dir` (hard links: "disk00001.img" and on), each on a
+// line of the file `dir`/list. Says whether they were made.
+inline bool makeFloppyImages(const QString& dir, int count)
+{
+    QProcess make;
+    make.setWorkingDirectory(dir);
+    make.start(QStringLiteral("sh"),
+               {QStringLiteral("-ec"), QStringLiteral("mkfs.fat -n DISK -C disk.img 1440 >/dev/null; mkdir files; "
+                                                      "for i in $(seq -w 1 20); do echo $i > files/FILE$i.TXT; done; "
+                                                      "mcopy -i disk.img files/* ::/")});
+    if (!make.waitForFinished(60000) || make.exitCode() != 0)
+        return false;
+    const QByteArray image = QFile::encodeName(dir + QStringLiteral("/disk.img"));
+    QFile names(dir + QStringLiteral("/list"));
+    if (!names.open(QIODevice::WriteOnly))
+        return false;
+    for (int i = 1; i <= count; ++i) {
+        const QByteArray name = QFile::encodeName(dir + QStringLiteral("/disk%1.img").arg(i, 5, 10, QLatin1Char('0')));
+        if (::link(image.constData(), name.constData()) != 0 || names.write(name + '\n') != name.size() + 1)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace bench

@@ -10,10 +10,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -21,41 +18,23 @@ int main(int argc, char** argv)
     constexpr int kImages = 20000;
     constexpr int kWindow = 2000;
     QTemporaryDir dir;
-    // One image with 20 files, linked under 20,000 names.
-    QProcess make;
-    make.setWorkingDirectory(dir.path());
-    make.start(QStringLiteral("sh"), {QStringLiteral("-ec"),
-                                      QStringLiteral("mkfs.fat -n DISK -C disk.img 1440 >/dev/null; mkdir files all; "
-                                                     "for i in $(seq -w 1 20); do echo $i > files/FILE$i.TXT; done; "
-                                                     "mcopy -i disk.img files/* ::/")});
-    if (!make.waitForFinished(60000) || make.exitCode() != 0) {
-        std::fprintf(stderr, "bench_collection: the image could not be made\n");
+    if (!bench::makeFloppyImages(dir.path(), kImages)) {
+        std::fprintf(stderr, "bench_collection: the images could not be made\n");
         return 1;
     }
-    const QByteArray image = QFile::encodeName(dir.filePath(QStringLiteral("disk.img")));
-    QFile names(dir.filePath(QStringLiteral("list")));
-    if (!names.open(QIODevice::WriteOnly))
-        return 1;
-    for (int i = 1; i <= kImages; ++i) {
-        const QByteArray name = QFile::encodeName(dir.filePath(QStringLiteral("all/disk%1.img").arg(i, 5, 10, QLatin1Char('0'))));
-        if (::link(image.constData(), name.constData()) != 0)
-            return 1;
-        names.write(name + '\n');
-    }
-    names.close();
 
     QList<double> at;  // when each label was made
     QList<long> resident;
     const QByteArray list = QFile::encodeName(dir.filePath(QStringLiteral("list")));
-    const bench::ChildRun run = bench::runChild(
-        {TESSERA_BINARY, "--floppy", "--contents", "--stock", "Avery 5196", "--inputs-from", list, "--pdf",
-         QFile::encodeName(dir.filePath(QStringLiteral("all.pdf")))},
-        nullptr, [&](pid_t pid, const QByteArray& line, double ms) {
-            if (!line.startsWith('['))
-                return;
-            at.append(ms);
-            resident.append(bench::residentKb(pid));
-        });
+    const bench::ChildRun run =
+        bench::runChild({TESSERA_BINARY, "--floppy", "--contents", "--stock", "Avery 5196", "--inputs-from", list,
+                         "--pdf", QFile::encodeName(dir.filePath(QStringLiteral("all.pdf")))},
+                        nullptr, [&](pid_t pid, const QByteArray& line, double ms) {
+                            if (!line.startsWith('['))
+                                return;
+                            at.append(ms);
+                            resident.append(bench::residentKb(pid));
+                        });
     if (run.status != 0 || at.size() != kImages) {
         std::fprintf(stderr, "bench_collection: the run failed (status %d, %lld labels)\n", run.status,
                      qlonglong(at.size()));
@@ -64,9 +43,10 @@ int main(int argc, char** argv)
     const double first = (at[kWindow - 1] - at[0]) / (kWindow - 1);
     const double last = (at[kImages - 1] - at[kImages - kWindow - 1]) / kWindow;
     const long early = resident[kWindow - 1], late = resident[kImages - 1];
-    std::printf("collection: %d images in %.1f s: %.3f ms an image over the first %d, %.3f over the last %d; "
-                "the PDF finished %.1f s after the last\n",
-                kImages, run.ms / 1000, first, kWindow, last, kWindow, (run.ms - at.last()) / 1000);
+    std::printf(
+        "collection: %d images in %.1f s: %.3f ms an image over the first %d, %.3f over the last %d; "
+        "the PDF finished %.1f s after the last\n",
+        kImages, run.ms / 1000, first, kWindow, last, kWindow, (run.ms - at.last()) / 1000);
     std::printf("collection: resident %.1f MB after %d images, %.1f MB after %d (%.2f kB an image); peak %.1f MB\n",
                 early / 1024.0, kWindow, late / 1024.0, kImages, double(late - early) / (kImages - kWindow),
                 run.peakRssKb / 1024.0);

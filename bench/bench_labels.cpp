@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <vector>
@@ -19,14 +18,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     constexpr int kInputs = 5;
     QTemporaryDir dir;
-    QProcess make;
-    make.setWorkingDirectory(dir.path());
-    make.start(QStringLiteral("sh"),
-               {QStringLiteral("-ec"), QStringLiteral("mkfs.fat -n DISK -C disk.img 1440 >/dev/null; mkdir files; "
-                                                      "for i in $(seq -w 1 20); do echo $i > files/FILE$i.TXT; done; "
-                                                      "mcopy -i disk.img files/* ::/; "
-                                                      "for i in 1 2 3 4 5; do ln disk.img disk$i.img; done")});
-    if (!make.waitForFinished(60000) || make.exitCode() != 0) {
+    if (!bench::makeFloppyImages(dir.path(), kInputs)) {
         std::fprintf(stderr, "bench_labels: the images could not be made\n");
         return 1;
     }
@@ -35,17 +27,18 @@ int main(int argc, char** argv)
     std::vector<double> peakMb[2];
     // One print of kInputs * copies labels: the time per label.
     const auto print = [&](int copies, std::vector<double>& peaks) {
-        QList<QByteArray> words{TESSERA_BINARY, "--floppy", "--contents", "--stock", "Avery 5196",
-                                "--copies",     QByteArray::number(copies), "--pdf", pdf};
+        QList<QByteArray> words{
+            TESSERA_BINARY, "--floppy", "--contents", "--stock", "Avery 5196", "--copies", QByteArray::number(copies),
+            "--pdf",        pdf};
         for (int i = 1; i <= kInputs; ++i)
-            words << QFile::encodeName(dir.filePath(QStringLiteral("disk%1.img").arg(i)));
+            words << QFile::encodeName(dir.filePath(QStringLiteral("disk%1.img").arg(i, 5, 10, QLatin1Char('0'))));
         const bench::ChildRun run = bench::runChild(words, nullptr);
         ok = ok && run.status == 0;
         peaks.push_back(run.peakRssKb / 1024.0);
         return run.ms / (kInputs * copies);
     };
-    const bench::Result time =
-        bench::alternate(2, [&] { return print(1000, peakMb[0]); }, [&] { return print(10000, peakMb[1]); });
+    const bench::Result time = bench::alternate(
+        2, [&] { return print(1000, peakMb[0]); }, [&] { return print(10000, peakMb[1]); });
     if (!ok) {
         std::fprintf(stderr, "bench_labels: a print failed\n");
         return 1;

@@ -95,10 +95,12 @@ QString missingCharactersNote(const QString& characters)
 {
     QStringList named;
     for (const char32_t c : characters.toUcs4())
-        named << QStringLiteral("%1 (U+%2)").arg(QString::fromUcs4(&c, 1),
-                                                 QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    return (named.size() == 1 ? QStringLiteral("no installed font has this character, which prints as an empty box: %1")
-                              : QStringLiteral("no installed font has these characters, which print as empty boxes: %1"))
+        named << QStringLiteral("%1 (U+%2)")
+                     .arg(QString::fromUcs4(&c, 1),
+                          QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return (named.size() == 1
+                ? QStringLiteral("no installed font has this character, which prints as an empty box: %1")
+                : QStringLiteral("no installed font has these characters, which print as empty boxes: %1"))
         .arg(named.join(QStringLiteral(", ")));
 }
 

@@ -116,8 +116,8 @@ QString existingFileProblem(const QString& path)
 // made: a PDF file is committed only when the whole document was written,
 // a print job is finished only then, and withdrawn otherwise.
 template <typename Paint>
-void write(const QPageLayout& layout, const platform::Destination& destination, const QString& title,
-           Services services, const Paint& paint)
+void write(const QPageLayout& layout, const platform::Destination& destination, const QString& title, Services services,
+           const Paint& paint)
 {
     std::unique_ptr<platform::FileReplacement> file;
     QFile descriptor;
@@ -152,7 +152,8 @@ void write(const QPageLayout& layout, const platform::Destination& destination, 
 
     Sink sink(*target);
     try {
-        platform::writePdfDocument(&sink, layout, kResolution, title, [&sink] { return sink.failed(); }, paint);
+        platform::writePdfDocument(
+            &sink, layout, kResolution, title, [&sink] { return sink.failed(); }, paint);
     } catch (const ui::Error& error) {
         // A page that could not start because the bytes found no room is
         // told as that.
@@ -204,9 +205,8 @@ Printed print(const QList<const platform::Printable*>& labels, stock::Choice cho
               const platform::Destination& destination, const QString& title, Services services)
 {
     qsizetype given = 0;
-    return print(
-        stock::LabelStream{labels.size(), [&]() { return given < labels.size() ? labels[given++] : nullptr; }},
-        std::move(choice), destination, title, services);
+    return print(stock::LabelStream{labels.size(), [&]() { return given < labels.size() ? labels[given++] : nullptr; }},
+                 std::move(choice), destination, title, services);
 }
 
 Printed print(const stock::LabelStream& labels, stock::Choice choice, const platform::Destination& destination,

@@ -4,7 +4,6 @@
 #include <QPdfWriter>
 #include <QString>
 
-
 namespace platform {
 
 // Writes pages as one vector PDF (every line and every text) into `out`, a
@@ -12,8 +11,8 @@ namespace platform {
 // is finished; `paint` draws them, starting new pages itself. Once `stopped`
 // says so (the device failed), no new page starts.
 template <typename Out, typename Stopped, typename Paint>
-void writePdfDocument(Out out, const QPageLayout& layout, int resolution, const QString& title,
-                      const Stopped& stopped, const Paint& paint)
+void writePdfDocument(Out out, const QPageLayout& layout, int resolution, const QString& title, const Stopped& stopped,
+                      const Paint& paint)
 {
     class Writer final : public QPdfWriter {
     public:

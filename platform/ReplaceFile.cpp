@@ -43,8 +43,8 @@ int copyAt(int from, int to, off_t offset, qint64 size)
 {
     QByteArray chunk(1 << 16, Qt::Uninitialized);
     for (qint64 done = 0; done < size;) {
-        const ssize_t got = ::pread(from, chunk.data(), size_t(std::min<qint64>(chunk.size(), size - done)),
-                                    offset + off_t(done));
+        const ssize_t got =
+            ::pread(from, chunk.data(), size_t(std::min<qint64>(chunk.size(), size - done)), offset + off_t(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)

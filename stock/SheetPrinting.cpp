@@ -90,10 +90,9 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
                          const Choice& choice)
 {
     qsizetype given = 0;
-    return paintSheets(
-        device,
-        LabelStream{labels.size(), [&]() { return given < labels.size() ? labels[given++] : nullptr; }},
-        choice);
+    return paintSheets(device,
+                       LabelStream{labels.size(), [&]() { return given < labels.size() ? labels[given++] : nullptr; }},
+                       choice);
 }
 
 PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, const Choice& choice)
@@ -102,9 +101,8 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, c
         throw printerError(QStringLiteral("%1 copies cannot be printed").arg(choice.copies));
     const qint64 most = qint64(labels.most) * choice.copies;
     if (most > kMaxLabels)
-        throw printerError(QStringLiteral("%1 labels cannot be printed in one print, at most %2")
-                               .arg(most)
-                               .arg(kMaxLabels));
+        throw printerError(
+            QStringLiteral("%1 labels cannot be printed in one print, at most %2").arg(most).arg(kMaxLabels));
     // Each label's copies in turn; null after the last.
     const platform::Printable* label = nullptr;
     int copiesLeft = 0;

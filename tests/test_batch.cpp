@@ -386,7 +386,8 @@ private Q_SLOTS:
         const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
-        const Outcome full = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {.fileSizeLimit = 4096});
+        const Outcome full =
+            tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {.fileSizeLimit = 4096});
         QCOMPARE(full.status, 1);
         QVERIFY2(full.errors.startsWith(QStringLiteral("tessera: out.pdf could not be written: ")),
                  qPrintable(full.errors));
@@ -411,8 +412,9 @@ private Q_SLOTS:
                                               "mkdir many && cd many && seq -f 'f%03g' 120 | xargs touch"))
                     .isEmpty());
         const QByteArray names = QByteArray("one.img\0new\nline.img\0", 21) + "caf\xe9.img" + '\0';
-        const Outcome listed = tessera(dir.path(), QStringLiteral("--floppy --contents --inputs-from - --null --pdf out.pdf"),
-                                       {.input = names, .closedStderr = true});
+        const Outcome listed =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --inputs-from - --null --pdf out.pdf"),
+                    {.input = names, .closedStderr = true});
         QCOMPARE(listed.status, 0);
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
         QCOMPARE(pdfprobe::pageCount(pdf), 3);
@@ -421,7 +423,8 @@ private Q_SLOTS:
             QVERIFY2(text.contains(QLatin1String(name)), qPrintable(text));
 
         QVERIFY(sh(dir.path(), QStringLiteral("printf 'one.img\\n\\ncaf\\351.img\\n' > list")).isEmpty());
-        const Outcome out = tessera(dir.path(), QStringLiteral("--floppy --contents --pdf - --inputs-from list one.img"));
+        const Outcome out =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf - --inputs-from list one.img"));
         QVERIFY2(out.status == 0, qPrintable(out.errors));
         QCOMPARE(out.errors, QStringLiteral("[1/3] one.img: 0 entries\n[2/3] one.img: 0 entries\n"
                                             "[3/3] caf\u00e9.img: 0 entries\n"));
@@ -494,7 +497,8 @@ private Q_SLOTS:
         QProcess fonts;
         fonts.start(QStringLiteral("pdffonts"), {pdf});
         QVERIFY(fonts.waitForFinished(30000));
-        const QStringList rows = QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+        const QStringList rows =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
         QVERIFY(!rows.isEmpty());
         bool another = false;
         for (const QString& row : rows) {
@@ -513,8 +517,8 @@ private Q_SLOTS:
         const Outcome run = tessera(dir.path(), QStringLiteral("--card --pdf card.pdf '%1'").arg(card));
         QVERIFY2(run.status == 0 && run.errors.isEmpty(), qPrintable(run.errors));
         // Without a printer set up, printing says so.
-        const Outcome nowhere =
-            tessera(dir.path(), QStringLiteral("--card '%1'").arg(card), {.cupsServer = dir.filePath(QStringLiteral("no.sock"))});
+        const Outcome nowhere = tessera(dir.path(), QStringLiteral("--card '%1'").arg(card),
+                                        {.cupsServer = dir.filePath(QStringLiteral("no.sock"))});
         QCOMPARE(nowhere.status, 1);
         QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
                  qPrintable(nowhere.errors));

@@ -60,10 +60,9 @@ public:
             }
             process.waitForFinished(50);
         }
-        why = process.state() == QProcess::Running
-                  ? QByteArray("still busy after 60 s")
-                  : "ended with status " + QByteArray::number(process.exitCode()) + ": " +
-                        process.readAllStandardError().right(2000);
+        why = process.state() == QProcess::Running ? QByteArray("still busy after 60 s")
+                                                   : "ended with status " + QByteArray::number(process.exitCode()) +
+                                                         ": " + process.readAllStandardError().right(2000);
         return false;
     }
     QByteArray why;
@@ -244,9 +243,9 @@ private Q_SLOTS:
         byHand.startCell = 7;
         byHand.fit = stock::Fit::ShrinkToFit;
         byHand.outline = true;
-        QTest::newRow("by hand") << QByteArrayList{"--cd",   "--name",   "Backup",   "--line",       "photos",
-                                                   "--line", "",         "--line",   "\xe9t\xe9",    "--printer",
-                                                   "office", "--copies", "10000",    "--start-cell", "7",
+        QTest::newRow("by hand") << QByteArrayList{"--cd",   "--name",   "Backup",    "--line",       "photos",
+                                                   "--line", "",         "--line",    "\xe9t\xe9",    "--printer",
+                                                   "office", "--copies", "10000",     "--start-cell", "7",
                                                    "--fit",  "shrink",   "--outline", "--stock",      "Avery 8931"}
                                  << byHand;
         BatchRequest cards;

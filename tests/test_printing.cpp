@@ -237,8 +237,9 @@ private Q_SLOTS:
             QCOMPARE(h.printer->jobs.size(), print + 1);
         }
         QCOMPARE(h.messages->calls.size(), 1);
-        QCOMPARE(h.messages->calls[0].text,
-                 QStringLiteral("No installed font has this character, which prints as an empty box: \u0378 (U+0378)."));
+        QCOMPARE(
+            h.messages->calls[0].text,
+            QStringLiteral("No installed font has this character, which prints as an empty box: \u0378 (U+0378)."));
         QCOMPARE(h.messages->calls[0].style, int(platform::MessageBox::Information));
     }
 

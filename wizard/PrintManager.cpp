@@ -72,8 +72,8 @@ void PrintManager::Command1_Click()
             label->show();
         QString missing;
         if (const Printed page = printed(); page.label)
-            missing =
-                output::print({page.label}, stock.choice, services.printer.chosen(), page.jobName, services).missingCharacters;
+            missing = output::print({page.label}, stock.choice, services.printer.chosen(), page.jobName, services)
+                          .missingCharacters;
         // Characters that printed as empty boxes are told once a run each.
         if (const QString untold = ui::charactersNotIn(missing, toldMissing_); !untold.isEmpty()) {
             toldMissing_ += untold;
