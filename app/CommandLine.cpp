@@ -13,8 +13,9 @@
 
 namespace {
 
-// Every option with its one line of help, in the order help lists them.
-struct OptionSpec {
+// An option's definition: its names, its value, its one line of help; the
+// options are listed in the order help lists them.
+struct OptionDefinition {
     QStringList names;
     QString valueName;  // none for a switch
     QString description;
@@ -45,15 +46,15 @@ QString templateKindList(const QString& last)
     return names.join(QStringLiteral(", ")) + last + final;
 }
 
-QList<OptionSpec> makeOptionSpecs()
+QList<OptionDefinition> makeOptionDefinitions()
 {
-    QList<OptionSpec> specs = {
+    QList<OptionDefinition> definitions = {
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("show this text and exit")},
         {{QStringLiteral("v"), QStringLiteral("version")}, {}, QStringLiteral("show the version and exit")},
     };
     for (const LabelKindRow* row : kindRows())
-        specs.append({{row->option}, {}, row->optionHelp});
-    specs += {
+        definitions.append({{row->option}, {}, row->optionHelp});
+    definitions += {
         {{QStringLiteral("contents")}, {}, QStringLiteral("one label per folder or disk image, filled from it")},
         {{QStringLiteral("name")},
          QStringLiteral("TEXT"),
@@ -61,9 +62,13 @@ QList<OptionSpec> makeOptionSpecs()
         {{QStringLiteral("line")},
          QStringLiteral("TEXT"),
          QStringLiteral("a line of its contents; repeated for each line")},
+        {{QStringLiteral("inputs-from")},
+         QStringLiteral("FILE"),
+         QStringLiteral("more inputs, one a line, from FILE ('-': standard input)")},
+        {{QStringLiteral("null")}, {}, QStringLiteral("the names in FILE end with a NUL byte (find -print0)")},
         {{QStringLiteral("pdf")},
          QStringLiteral("OUT.pdf"),
-         QStringLiteral("write the labels to this PDF file, not a printer")},
+         QStringLiteral("write the labels to this PDF file ('-': standard output)")},
         {{QStringLiteral("printer")},
          QStringLiteral("QUEUE"),
          QStringLiteral("print here, not on the default printer")},
@@ -86,13 +91,13 @@ QList<OptionSpec> makeOptionSpecs()
          true},
         {{QStringLiteral("display")}, QStringLiteral("NAME"), QStringLiteral("the X display to show windows on"), true},
     };
-    return specs;
+    return definitions;
 }
 
-const QList<OptionSpec>& optionSpecs()
+const QList<OptionDefinition>& optionDefinitions()
 {
-    static const QList<OptionSpec> specs = makeOptionSpecs();
-    return specs;
+    static const QList<OptionDefinition> definitions = makeOptionDefinitions();
+    return definitions;
 }
 
 bool isEscape(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }
@@ -194,11 +199,20 @@ const QStringList& templateOptions()
     return names;
 }
 
-const QStringList& outputOptions()
+// The options of a run without a window beside the kind's own.
+const QStringList& batchOptions()
 {
-    static const QStringList names = {QStringLiteral("pdf"),        QStringLiteral("printer"), QStringLiteral("stock"),
-                                      QStringLiteral("start-cell"), QStringLiteral("copies"),  QStringLiteral("fit"),
-                                      QStringLiteral("outline")};
+    static const QStringList names = {
+        QStringLiteral("inputs-from"), QStringLiteral("null"),  QStringLiteral("pdf"),
+        QStringLiteral("printer"),     QStringLiteral("stock"), QStringLiteral("start-cell"),
+        QStringLiteral("copies"),      QStringLiteral("fit"),   QStringLiteral("outline")};
+    return names;
+}
+
+// The options that say how labels go on label stock.
+const QStringList& stockOptions()
+{
+    static const QStringList names = {QStringLiteral("start-cell"), QStringLiteral("fit"), QStringLiteral("outline")};
     return names;
 }
 
@@ -220,11 +234,13 @@ QString readTemplateJob(const Options& options, const QString& kindOption, Batch
         return QStringLiteral("--contents and --name cannot be used together");
     if (options.has(QStringLiteral("line")) && !byHand)
         return QStringLiteral("--line needs --name");
-    if (request.contents && request.inputs.isEmpty())
+    if (request.contents && request.inputs.isEmpty() && !request.inputsFrom)
         return QStringLiteral("--contents needs the folders or disk images to label");
     if (byHand && !request.inputs.isEmpty())
         return QStringLiteral("--name fills one label by hand and takes no inputs, not '%1'")
             .arg(platform::displayName(request.inputs.first()));
+    if (byHand && request.inputsFrom)
+        return QStringLiteral("--name fills one label by hand and takes no inputs, not --inputs-from");
     if (!request.contents && !byHand)
         return QStringLiteral("%1 needs --contents with folders or disk images, or --name").arg(kindOption);
     request.name = options.text(QStringLiteral("name"));
@@ -268,6 +284,8 @@ QString readOutput(const Options& options, BatchRequest& request)
             return QStringLiteral("--fit takes actual or shrink, not '%1'").arg(options.text(QStringLiteral("fit")));
     }
     request.outline = options.has(QStringLiteral("outline"));
+    if (const QString option = firstGiven(options, stockOptions()); !option.isEmpty() && request.stock.isEmpty())
+        return QStringLiteral("%1 is for label stock: name the product with --stock").arg(dashed(option));
     return {};
 }
 
@@ -279,8 +297,8 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     // -platform and -display are written with one dash, as every Qt program
     // takes them.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : optionSpecs())
-        parser.addOption(QCommandLineOption(spec.names, spec.description, spec.valueName));
+    for (const OptionDefinition& definition : optionDefinitions())
+        parser.addOption(QCommandLineOption(definition.names, definition.description, definition.valueName));
     QStringList texts{QStringLiteral("tessera")};
     for (const QByteArray& argument : arguments)
         texts.append(argumentText(argument));
@@ -304,11 +322,11 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     }
 
     CommandLine line;
-    for (const OptionSpec& spec : optionSpecs()) {
-        const QString& name = spec.names.last();
-        if (spec.valueName.isEmpty() || !options.has(name))
+    for (const OptionDefinition& definition : optionDefinitions()) {
+        const QString& name = definition.names.last();
+        if (definition.valueName.isEmpty() || !options.has(name))
             continue;
-        if (spec.qt) {
+        if (definition.qt) {
             // Qt takes the last one.
             if (!options.value(name).isEmpty())
                 line.qtOptions << "-" + name.toLatin1() << options.bytes(name);
@@ -339,7 +357,7 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
         if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty())
             return usageError(QStringLiteral("%1 needs a kind of label: %2")
                                   .arg(dashed(option), templateKindList(QStringLiteral(" or "))));
-        if (const QString option = firstGiven(options, outputOptions()); !option.isEmpty())
+        if (const QString option = firstGiven(options, batchOptions()); !option.isEmpty())
             return usageError(
                 QStringLiteral("%1 needs a kind of label (%2) or --%3")
                     .arg(dashed(option), templateKindList(QStringLiteral(", ")), labelKind(LabelKind::Custom).option));
@@ -352,12 +370,17 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
 
     // Labels without a window.
     request.inputs = inputs;
+    if (options.has(QStringLiteral("inputs-from")))
+        request.inputsFrom = options.bytes(QStringLiteral("inputs-from"));
+    request.nullSeparated = options.has(QStringLiteral("null"));
     QString problem;
+    if (request.nullSeparated && !request.inputsFrom)
+        return usageError(QStringLiteral("--null is for the names that --inputs-from FILE reads"));
     if (labelKind(request.labels).design) {
         problem = readTemplateJob(options, kinds.first(), request);
     } else if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty()) {
         problem = QStringLiteral("%1 is for the disk labels, not for %2").arg(dashed(option), kinds.first());
-    } else if (inputs.isEmpty()) {
+    } else if (inputs.isEmpty() && !request.inputsFrom) {
         problem = QStringLiteral("%1 needs the label files to print").arg(kinds.first());
     }
     if (problem.isEmpty())
@@ -373,6 +396,7 @@ QString CommandLine::usage()
     QString text = QStringLiteral(
         "Usage: tessera [FILE.lab]\n"
         "       tessera KIND --contents [OPTIONS] FOLDER|IMAGE...\n"
+        "       tessera KIND --contents [OPTIONS] --inputs-from FILE [--null]\n"
         "       tessera KIND --name TEXT [--line TEXT]... [OPTIONS]\n"
         "       tessera --card [OPTIONS] FILE.lab...\n"
         "Designs and prints labels for floppy disks, Zip disks and CDs, and free-form\n"
@@ -380,15 +404,21 @@ QString CommandLine::usage()
         "of label (--floppy, --zip-label, --zip-sleeve or --cd) or --card, makes the\n"
         "labels without a window: printed, or written to one PDF file.\n"
         "\n");
-    for (const OptionSpec& spec : optionSpecs()) {
+    for (const OptionDefinition& definition : optionDefinitions()) {
         QStringList names;
-        for (const QString& name : spec.names)
-            names << (name.size() == 1 || spec.qt ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        for (const QString& name : definition.names)
+            names << (name.size() == 1 || definition.qt ? QStringLiteral("-") : QStringLiteral("--")) + name;
         QString left = names.join(QStringLiteral(", "));
-        if (!spec.valueName.isEmpty())
-            left += QLatin1Char(' ') + spec.valueName;
-        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + spec.description + QLatin1Char('\n');
+        if (!definition.valueName.isEmpty())
+            left += QLatin1Char(' ') + definition.valueName;
+        text += QStringLiteral("  ") + left.leftJustified(21) + QLatin1Char(' ') + definition.description +
+                QLatin1Char('\n');
     }
+    text += QStringLiteral(
+        "\n"
+        "--start-cell, --fit and --outline go with --stock. With --pdf -, standard\n"
+        "output carries the PDF alone and must not be a terminal. 'man tessera' says\n"
+        "more, also of the limits and the exit statuses.\n");
     return text;
 }
 

@@ -7,8 +7,26 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
+
+namespace {
+
+// Writes `text` on standard output and says whether it got there: a full
+// disk or a closed pipe is an error on stderr and exit status 1, as GNU
+// tools report it, never a silent success.
+int answer(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "tessera: write error: %s\n", std::strerror(errno));
+    return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -17,8 +35,8 @@ int main(int argc, char** argv)
         arguments.append(argv[i]);
     const CommandLine command = CommandLine::parse(arguments);
     switch (command.action) {
-    case CommandLine::Action::Help: std::fputs(CommandLine::usage().toLocal8Bit().constData(), stdout); return 0;
-    case CommandLine::Action::Version: std::fputs(CommandLine::version().toLocal8Bit().constData(), stdout); return 0;
+    case CommandLine::Action::Help: return answer(CommandLine::usage());
+    case CommandLine::Action::Version: return answer(CommandLine::version());
     case CommandLine::Action::UsageError:
         std::fprintf(stderr, "%s\n", command.error.toLocal8Bit().constData());
         return 2;

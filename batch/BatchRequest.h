@@ -27,12 +27,18 @@ struct BatchRequest {
     // The folders, disk images or label files as the bytes the program was
     // given, so that a name that is not valid in the locale still opens.
     QList<QByteArray> inputs;
+    // A file that names more inputs, taken after those: one a line, or each
+    // ended by a NUL byte when `nullSeparated`; "-" is standard input. As
+    // given: the run reads it.
+    std::optional<QByteArray> inputsFrom;
+    bool nullSeparated = false;
 
-    std::optional<QByteArray> pdf;  // the PDF file to write, as given; none: print
-    QString printer;                // the queue; empty: the system's default printer
-    QString stock;                  // the label product as typed; empty: plain paper
-    int startCell = 1;              // the first label on the sheet, from 1
-    int copies = 1;                 // of each label
+    // The PDF file to write, as given ("-": standard output); none: print.
+    std::optional<QByteArray> pdf;
+    QString printer;    // the queue; empty: the system's default printer
+    QString stock;      // the label product as typed; empty: plain paper
+    int startCell = 1;  // the first label on the sheet, from 1
+    int copies = 1;     // of each label
     // None: as the label stock tab chooses, actual size unless the design is
     // larger than the label.
     std::optional<stock::Fit> fit;

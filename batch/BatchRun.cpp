@@ -1,25 +1,31 @@
 #include "batch/BatchRun.h"
 
 #include "document/CardDocument.h"
-#include "document/Job.h"
 #include "document/TemplateDocument.h"
 #include "media/DiskImage.h"
 #include "output/Pipeline.h"
 #include "platform/FileSystem.h"
 #include "platform/Pictures.h"
 #include "stock/ProductCatalog.h"
+#include "stock/PrintRun.h"
 #include "stock/ProductChoice.h"
 #include "templates/AutomaticContents.h"
 #include "ui/Context.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <future>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,20 +40,30 @@ QString count(qsizetype n, const QString& one, const QString& many)
 }
 
 // Progress and errors on stderr: a line for each label, or on a terminal
-// one line updated in place; errors always on lines of their own.
+// one line updated in place; errors always on lines of their own. A write
+// that fails (a full disk, a pipe closed early) costs the message alone:
+// the run goes on and makes its labels.
 class Messages {
 public:
     Messages(std::FILE* out, qsizetype total) : out_(out), total_(total), terminal_(::isatty(::fileno(out)) != 0) {}
     ~Messages() { endLine(); }
 
-    void progress(qsizetype index, const QString& input, const QString& what)
+    // What became of an input, for a run of several labels. A `notable` one
+    // (a label that shows less than its input holds) stays on the screen,
+    // and is told of a single label too.
+    void progress(qsizetype index, const QString& input, const QString& what, bool notable = false)
     {
-        if (total_ <= 1)
+        if (total_ <= 1) {
+            if (notable)
+                error(QStringLiteral("%1: %2").arg(input, what));
             return;
+        }
         const QByteArray line = local(QStringLiteral("[%1/%2] %3: %4").arg(index + 1).arg(total_).arg(input, what));
         if (terminal_) {
             std::fprintf(out_, "\r\033[K%s", line.constData());
             pending_ = true;
+            if (notable)
+                endLine();
         } else {
             std::fprintf(out_, "%s\n", line.constData());
         }
@@ -74,14 +90,16 @@ private:
 };
 
 // A template's label, filled by hand or from a folder or disk image.
-void addTemplate(document::Job& job, const QStringList& entries, const QString& diskName)
+std::unique_ptr<document::Document> templateLabel(LabelKind kind, const QStringList& entries, const QString& diskName)
 {
-    auto& label = static_cast<document::TemplateDocument&>(job.add());
+    std::unique_ptr<document::Document> made = labelKind(kind).make(kind);
+    auto& label = static_cast<document::TemplateDocument&>(*made);
     label.fill(entries);
     // Every disk-name field the template has (the second one only the Zip
     // sleeve paints).
     label.setDiskName(0, diskName);
     label.setDiskName(1, diskName);
+    return made;
 }
 
 // A file or folder name without its extension: "disk12.img" is "disk12".
@@ -114,14 +132,16 @@ QByteArray folderName(const QByteArray& path)
 // How many inputs are read at once.
 constexpr qsizetype kReadersAtOnce = 4;
 
-// What automatic contents fills a label with for a folder or disk image.
+// What automatic contents fills a label with for a folder or disk image:
+// the entries the label shows, of `total`.
 struct Input {
     QStringList entries;
+    qsizetype total = 0;
     QString diskName;
-    QString overflow;  // the contents list's message when it was cut short
 };
 
-ui::Result<Input, QString> readInput(const QByteArray& path)
+// `room`: how many entries the label shows.
+ui::Result<Input, QString> readInput(const QByteArray& path, int room)
 {
     Input input;
     ui::Result<platform::Listing> folder = platform::Listing();
@@ -140,12 +160,22 @@ ui::Result<Input, QString> readInput(const QByteArray& path)
     } catch (const ui::Error& error) {
         return ui::failed(error.description);
     }
+    // The contents list, of which the label keeps what it shows.
     templates::AutomaticContents made = templates::automaticContents(folder);
     if (!made.entries)
         return ui::failed(made.problem);
-    input.entries = std::move(*made.entries);
-    input.overflow = made.problem;
+    input.total = folder->directories.size() + folder->files.size();
+    input.entries = made.entries->mid(0, room);
     return input;
+}
+
+// "300 entries, 20 on the label"; "14 entries" when the label shows them all.
+QString entriesShown(const Input& input)
+{
+    QString what = count(input.total, QStringLiteral("entry"), QStringLiteral("entries"));
+    if (input.entries.size() < input.total)
+        what += QStringLiteral(", %1 on the label").arg(input.entries.size());
+    return what;
 }
 
 // The kinds that may go on round labels, as options.
@@ -159,17 +189,111 @@ QString roundKinds()
     return options.join(QStringLiteral(" and "));
 }
 
-// Whether `output` is one of the inputs (the same file, through links too).
-bool isAnInput(const QByteArray& output, const QList<QByteArray>& inputs)
+// Whether the file `out` is one of the inputs (the same file, through links
+// too).
+bool isAnInput(const struct stat& out, const QList<QByteArray>& inputs)
 {
-    struct stat out {};
-    if (::stat(output.constData(), &out) != 0)
-        return false;
     return std::any_of(inputs.begin(), inputs.end(), [&out](const QByteArray& input) {
         struct stat in {};
         return ::stat(input.constData(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
     });
 }
+
+bool isAnInput(const QByteArray& output, const QList<QByteArray>& inputs)
+{
+    struct stat out {};
+    return ::stat(output.constData(), &out) == 0 && isAnInput(out, inputs);
+}
+
+// The longest name a list of inputs may hold: what the system takes as a path.
+constexpr qsizetype kMaxNameBytes = PATH_MAX;
+
+// The inputs named by `from` ("-": standard input), one a line or each ended
+// by `separator`, after `given`; at most `most` of them, empty names left
+// out. Says what is wrong with the list.
+ui::Result<QList<QByteArray>, QString> readInputList(const QByteArray& from, char separator, QList<QByteArray> given,
+                                                     qsizetype most)
+{
+    const bool standardInput = from == "-";
+    const QString shown = standardInput ? QStringLiteral("standard input") : platform::displayName(from);
+    const auto problem = [&shown](const QString& what) {
+        return ui::failed(QStringLiteral("--inputs-from %1: %2").arg(shown, what));
+    };
+    const int fd = standardInput ? STDIN_FILENO : ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return problem(QString::fromLocal8Bit(::strerror(errno)));
+    const auto closing = qScopeGuard([fd, standardInput] {
+        if (!standardInput)
+            ::close(fd);
+    });
+    QList<QByteArray> inputs = std::move(given);
+    QByteArray name;
+    QByteArray chunk(1 << 16, Qt::Uninitialized);
+    qint64 line = 1;
+    const auto take = [&]() -> QString {
+        if (!name.isEmpty())
+            inputs.append(name);
+        name.clear();
+        ++line;
+        return inputs.size() > most ? QStringLiteral("more than %1 inputs, more than one print holds").arg(most)
+                                    : QString();
+    };
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk.data(), size_t(chunk.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return problem(QString::fromLocal8Bit(::strerror(errno)));
+        if (got == 0)
+            break;
+        for (const char c : QByteArrayView(chunk.constData(), got)) {
+            if (c == separator) {
+                if (const QString wrong = take(); !wrong.isEmpty())
+                    return problem(wrong);
+            } else if (c == '\0') {
+                return problem(
+                    QStringLiteral("line %1 holds a NUL byte; --null reads names that end with one").arg(line));
+            } else if (name.size() == kMaxNameBytes) {
+                return problem(QStringLiteral("%1 %2 is longer than a file name may be")
+                                   .arg(separator == '\0' ? QStringLiteral("name") : QStringLiteral("line"))
+                                   .arg(line));
+            } else {
+                name.append(c);
+            }
+        }
+    }
+    if (const QString wrong = take(); !wrong.isEmpty())
+        return problem(wrong);
+    if (inputs.isEmpty())
+        return problem(QStringLiteral("names no folder, disk image or label file"));
+    return inputs;
+}
+
+// Standard output for a PDF document alone: the document goes to a
+// descriptor of its own, and anything else that would write on standard
+// output (a library, a helper program) writes on stderr instead. Put back
+// as it was when this goes.
+class PdfOnStandardOutput {
+public:
+    PdfOnStandardOutput()
+    {
+        std::fflush(stdout);
+        descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+        if (descriptor >= 0)
+            ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~PdfOnStandardOutput()
+    {
+        if (descriptor < 0)
+            return;
+        std::fflush(stdout);
+        ::dup2(descriptor, STDOUT_FILENO);
+        ::close(descriptor);
+    }
+    PdfOnStandardOutput(const PdfOnStandardOutput&) = delete;
+    PdfOnStandardOutput& operator=(const PdfOnStandardOutput&) = delete;
+    int descriptor = -1;
+};
 
 }  // namespace
 
@@ -192,8 +316,29 @@ void prepareBatchRun()
 int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
 {
     const LabelKindRow& kind = labelKind(request.labels);
-    const QList<QByteArray> inputs = request.inputs.isEmpty() ? QList<QByteArray>{QByteArray()} : request.inputs;
+    const bool labelPerInput = !kind.design || request.contents;
+    // Everything the command line asks for is checked before the first input
+    // is read: a mistake costs no time.
+    QList<QByteArray> inputs = labelPerInput ? request.inputs : QList<QByteArray>{QByteArray()};
+    if (request.inputsFrom) {
+        ui::Result<QList<QByteArray>, QString> listed =
+            readInputList(*request.inputsFrom, request.nullSeparated ? '\0' : '\n', request.inputs, stock::kMaxLabels);
+        if (!listed) {
+            Messages(out, 1).error(listed.error());
+            return kBatchUsageError;
+        }
+        inputs = std::move(listed).value();
+    }
     Messages messages(out, inputs.size());
+    if (const qint64 labels = qint64(inputs.size()) * request.copies; labels > stock::kMaxLabels) {
+        messages.error(QStringLiteral("%1 labels (%2 %3, %4 copies each) are more than one print holds, at most %5")
+                           .arg(labels)
+                           .arg(inputs.size())
+                           .arg(inputs.size() == 1 ? QStringLiteral("input") : QStringLiteral("inputs"))
+                           .arg(request.copies)
+                           .arg(stock::kMaxLabels));
+        return kBatchUsageError;
+    }
     const output::Services services{context.printer(), context.settings()};
 
     stock::Choice choice;
@@ -220,23 +365,40 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
                                .arg(choice.product->cellCount()));
             return kBatchUsageError;
         }
-    } else if (request.startCell != 1) {
-        messages.error(QStringLiteral("--start-cell is for label stock: name the product with --stock"));
-        return kBatchUsageError;
     }
 
     // Where the labels go is known, and checked, before any input is read.
     platform::Destination destination;
     destination.plainPaper = output::defaultPlainPaper();
-    if (request.pdf) {
+    std::optional<PdfOnStandardOutput> standardOutput;
+    if (request.pdf == "-") {
+        struct stat status {};
+        if (::isatty(STDOUT_FILENO)) {
+            messages.error(
+                QStringLiteral("--pdf - writes the PDF document on standard output, which is a terminal: "
+                               "send it to a file or a program"));
+            return kBatchUsageError;
+        }
+        if (::fstat(STDOUT_FILENO, &status) != 0) {
+            messages.error(QStringLiteral("--pdf -: standard output is closed"));
+            return kBatchUsageError;
+        }
+        if (S_ISREG(status.st_mode) && isAnInput(status, inputs)) {
+            messages.error(QStringLiteral("--pdf -: standard output is one of the inputs"));
+            return kBatchUsageError;
+        }
+        standardOutput.emplace();
+        destination.pdfFile = QStringLiteral("standard output");
+        destination.pdfDescriptor = standardOutput->descriptor;
+    } else if (request.pdf) {
         const QString shown = platform::displayName(*request.pdf);
         destination.pdfFile = QFile::decodeName(*request.pdf);
         if (QFile::encodeName(destination.pdfFile) != *request.pdf) {
             messages.error(
-                QStringLiteral("%1: the name of the PDF file must be valid in the locale's encoding").arg(shown));
-            return kBatchSomeFailed;
+                QStringLiteral("--pdf %1: the name of the PDF file must be valid in the locale's encoding").arg(shown));
+            return kBatchUsageError;
         }
-        if (isAnInput(*request.pdf, request.inputs)) {
+        if (isAnInput(*request.pdf, inputs)) {
             messages.error(QStringLiteral("--pdf %1 is one of the inputs: name the PDF file to write").arg(shown));
             return kBatchUsageError;
         }
@@ -260,68 +422,76 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         }
     }
 
-    document::Job job(kind.kind);
+    // Each label is made as printing asks for the next one, and dropped
+    // once printed: a run holds a few listings and one label at a time,
+    // however many inputs it has.
+    std::unique_ptr<document::Document> label;
     int failed = 0;
+    qsizetype made = 0;
+    const int room = kind.design ? kind.design->fieldCount() : 0;
     // Folders and images are read a few at a time (an image's lister is a
     // process of its own), and taken in the order given.
     std::deque<std::future<ui::Result<Input, QString>>> reading;
     qsizetype next = 0;
     const auto readAhead = [&](qsizetype upTo) {
         for (; kind.design && request.contents && next < std::min(upTo, inputs.size()); ++next)
-            reading.push_back(std::async(std::launch::async, readInput, inputs[next]));
+            reading.push_back(std::async(std::launch::async, readInput, inputs[next], room));
     };
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        readAhead(i + kReadersAtOnce);
-        const QByteArray& path = inputs[i];
-        const QString shown = platform::displayName(path);
-        const QString shortName = platform::displayName(platform::lastComponent(withoutTrailingSlashes(path)));
-        if (kind.design && !request.contents) {
-            addTemplate(job, request.lines, request.name);
-        } else if (kind.design) {
-            ui::Result<Input, QString> input = reading.front().get();
-            reading.pop_front();
-            if (!input) {
-                ++failed;
-                messages.error(QStringLiteral("%1: %2").arg(shown, input.error()));
-                continue;
+    // The label of the next input that makes one, or null after the last.
+    qsizetype i = 0;
+    const auto nextLabel = [&]() -> const platform::Printable* {
+        label.reset();
+        for (; !label && i < inputs.size(); ++i) {
+            readAhead(i + kReadersAtOnce);
+            const QByteArray& path = inputs[i];
+            const QString shown = platform::displayName(path);
+            const QString shortName = platform::displayName(platform::lastComponent(withoutTrailingSlashes(path)));
+            if (kind.design && !request.contents) {
+                label = templateLabel(kind.kind, request.lines, request.name);
+            } else if (kind.design) {
+                ui::Result<Input, QString> input = reading.front().get();
+                reading.pop_front();
+                if (!input) {
+                    ++failed;
+                    messages.error(QStringLiteral("%1: %2").arg(shown, input.error()));
+                    continue;
+                }
+                label = templateLabel(kind.kind, input->entries, input->diskName);
+                messages.progress(i, shortName, entriesShown(*input), input->entries.size() < input->total);
+            } else {
+                auto card = std::make_unique<document::CardDocument>();
+                const ui::Result<QStringList, QString> loaded = card->load(path, context.pictures());
+                if (!loaded) {
+                    ++failed;
+                    messages.error(QStringLiteral("%1: %2").arg(shown, loaded.error()));
+                    continue;
+                }
+                messages.progress(i, shortName, count(card->txtamt, QStringLiteral("line"), QStringLiteral("lines")));
+                for (const QString& note : loaded.value())
+                    messages.error(QStringLiteral("%1: %2").arg(shown, note));
+                label = std::move(card);
             }
-            addTemplate(job, input->entries, input->diskName);
-            messages.progress(i, shortName,
-                              count(input->entries.size(), QStringLiteral("entry"), QStringLiteral("entries")));
-            if (!input->overflow.isEmpty())
-                messages.error(QStringLiteral("%1: %2 (the label was made from the first %3)")
-                                   .arg(shown, input->overflow)
-                                   .arg(input->entries.size()));
-        } else {
-            auto card = std::make_unique<document::CardDocument>();
-            const ui::Result<QStringList, QString> loaded = card->load(path, context.pictures());
-            if (!loaded) {
-                ++failed;
-                messages.error(QStringLiteral("%1: %2").arg(shown, loaded.error()));
-                continue;
-            }
-            messages.progress(i, shortName, count(card->txtamt, QStringLiteral("line"), QStringLiteral("lines")));
-            for (const QString& note : loaded.value())
-                messages.error(QStringLiteral("%1: %2").arg(shown, note));
-            job.add(std::move(card));
         }
-    }
+        made += label ? 1 : 0;
+        return label.get();
+    };
 
     QString outcome;
-    if (job.size() > 0) {
-        try {
-            const output::Printed printed = output::print(job.labels(), choice, destination, kind.caption, services);
-            for (const QString& problem : {printed.calibrationProblem, printed.settingsProblem}) {
-                if (!problem.isEmpty())
-                    messages.error(problem);
-            }
-        } catch (const ui::Error& error) {
-            outcome = error.description;
+    try {
+        const output::Printed printed =
+            output::print(stock::LabelStream{inputs.size(), nextLabel}, choice, destination, kind.caption, services);
+        if (!printed.missingCharacters.isEmpty())
+            messages.error(output::missingCharactersNote(printed.missingCharacters));
+        for (const QString& problem : {printed.calibrationProblem, printed.settingsProblem}) {
+            if (!problem.isEmpty())
+                messages.error(problem);
         }
+    } catch (const ui::Error& error) {
+        outcome = error.description;
     }
     if (!outcome.isEmpty())
         messages.error(outcome);
     if (failed > 0)
         messages.error(QStringLiteral("%1 of %2 inputs failed").arg(failed).arg(inputs.size()));
-    return failed > 0 || job.size() == 0 || !outcome.isEmpty() ? kBatchSomeFailed : kBatchAllMade;
+    return failed > 0 || made == 0 || !outcome.isEmpty() ? kBatchSomeFailed : kBatchAllMade;
 }

@@ -43,9 +43,10 @@ inline Result alternate(int rounds, const std::function<double()>& baseline, con
     return {median(b), median(s)};
 }
 
-inline void report(const char* name, const Result& r, double target)
+// `unit`: what the two measures are in.
+inline void report(const char* name, const Result& r, double target, const char* unit = "ms")
 {
-    std::printf("%s: baseline %.2f ms, subject %.2f ms\n", name, r.baselineMs, r.subjectMs);
+    std::printf("%s: baseline %.2f %s, subject %.2f %s\n", name, r.baselineMs, unit, r.subjectMs, unit);
     std::printf("%s: ratio %.2f (target <= %.1f)\n", name, r.ratio(), target);
     std::fflush(stdout);
 }

@@ -36,14 +36,43 @@ void ScriptedPrinter::checkQueue(const QByteArray& queue)
             QStringLiteral("Printer error: printer \"%1\" not found").arg(QString::fromLocal8Bit(queue)));
 }
 
-void ScriptedPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title)
-{
-    if (failWith) {
-        const ui::Error error = *failWith;
-        failWith.reset();
-        throw error;
+namespace {
+
+// A job that keeps its document, and joins the printer's jobs when finished.
+class KeptJob final : public PrintJob {
+public:
+    KeptJob(ScriptedPrinter& printer, ScriptedPrinter::Job job) : printer_(printer), job_(std::move(job))
+    {
+        open(QIODevice::WriteOnly);
     }
-    jobs.append(Job{queue, title, media, pdf});
+    void finish() override
+    {
+        if (printer_.failWith) {
+            const ui::Error error = *printer_.failWith;
+            printer_.failWith.reset();
+            throw error;
+        }
+        printer_.jobs.append(job_);
+    }
+    void cancel() override {}
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        job_.pdf.append(data, size);
+        return size;
+    }
+
+private:
+    ScriptedPrinter& printer_;
+    ScriptedPrinter::Job job_;
+};
+
+}  // namespace
+
+std::unique_ptr<PrintJob> ScriptedPrinter::startJob(const QByteArray& queue, const QString& media, const QString& title)
+{
+    return std::make_unique<KeptJob>(*this, Job{queue, title, media, {}});
 }
 
 }  // namespace platform

@@ -8,8 +8,8 @@
 
 namespace platform {
 
-// A spooler that keeps every job instead of printing it (tests): a job is
-// the whole PDF document a print made.
+// A spooler that keeps every finished job instead of printing it (tests): a
+// job is the whole PDF document a print made.
 class ScriptedPrinter final : public Printer {
 public:
     struct Job {
@@ -25,13 +25,13 @@ public:
     // The queues there are; the first is the default one, and the one a
     // print goes to unless the dialog chose a PDF file or another queue.
     QByteArrayList queues{"Scripted"};
-    std::optional<ui::Error> failWith;  // raised by the next submit
+    std::optional<ui::Error> failWith;  // raised when the next job finishes
 
     QPrinter& device() override;
     Destination chosen() override;
     QByteArray defaultQueue() override;
     void checkQueue(const QByteArray& queue) override;
-    void submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title) override;
+    std::unique_ptr<PrintJob> startJob(const QByteArray& queue, const QString& media, const QString& title) override;
 
     // The queue the next print goes to, as if chosen in the dialog.
     void choose(const QByteArray& queue) { chosenQueue_ = queue; }

@@ -79,9 +79,63 @@ void SystemPrinter::checkQueue(const QByteArray& name)
         throw printerError(QStringLiteral("printer \"%1\" does not accept jobs").arg(QString::fromLocal8Bit(name)));
 }
 
-// The document is streamed to the spooler as one job, which is told not to
-// scale it: a queue that refuses it is reported.
-void SystemPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const QString& media, const QString& title)
+namespace {
+
+// A job of the spooler's, its document sent as one request in chunks.
+class SpoolerJob final : public PrintJob {
+public:
+    SpoolerJob(const QByteArray& queue, int id) : queue_(queue), id_(id) { open(QIODevice::WriteOnly); }
+    ~SpoolerJob() override { cancel(); }
+
+    void finish() override
+    {
+        if (problem_.isEmpty() && cupsFinishDocument(CUPS_HTTP_DEFAULT, queue_.constData()) != IPP_STATUS_OK)
+            problem_ = cupsProblem();
+        if (problem_.isEmpty()) {
+            done_ = true;
+            return;
+        }
+        const QString why = problem_;
+        cancel();
+        throw printerError(why);
+    }
+
+    void cancel() override
+    {
+        if (done_)
+            return;
+        done_ = true;
+        // A document half sent ends with the connection, which libcups
+        // makes anew for the cancel.
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.constData(), id_, 0);
+    }
+
+protected:
+    // Each write is a chunk of the request's body.
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (problem_.isEmpty() && size > 0 &&
+            cupsWriteRequestData(CUPS_HTTP_DEFAULT, data, size_t(size)) != HTTP_STATUS_CONTINUE)
+            problem_ = cupsProblem();
+        if (!problem_.isEmpty()) {
+            setErrorString(problem_);
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    QByteArray queue_;
+    int id_;
+    QString problem_;  // why the spooler did not take the document
+    bool done_ = false;
+};
+
+}  // namespace
+
+// The job is told not to scale the document: a queue that refuses it is
+// reported.
+std::unique_ptr<PrintJob> SystemPrinter::startJob(const QByteArray& queue, const QString& media, const QString& title)
 {
     cups_option_t* options = nullptr;
     int count = 0;
@@ -91,22 +145,18 @@ void SystemPrinter::submit(const QByteArray& queue, const QByteArray& pdf, const
     if (!paper.isEmpty())
         count = cupsAddOption("media", paper.constData(), count, &options);
     const QByteArray name = title.toUtf8();
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), name.constData(), count, options);
+    const int id = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), name.constData(), count, options);
     cupsFreeOptions(count, options);
-    if (job == 0)
+    if (id == 0)
         throw printerError(cupsProblem());
-    const auto cancel = [&] {
+    auto job = std::make_unique<SpoolerJob>(queue, id);
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), id, name.constData(), CUPS_FORMAT_PDF, 1) !=
+        HTTP_STATUS_CONTINUE) {
         const QString why = cupsProblem();
-        cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
-        return printerError(why);
-    };
-    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), job, name.constData(), CUPS_FORMAT_PDF, 1) !=
-        HTTP_STATUS_CONTINUE)
-        throw cancel();
-    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), size_t(pdf.size())) != HTTP_STATUS_CONTINUE)
-        throw cancel();
-    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) != IPP_STATUS_OK)
-        throw cancel();
+        job->cancel();
+        throw printerError(why);
+    }
+    return job;
 }
 
 }  // namespace platform

@@ -2,13 +2,13 @@
 
 namespace stock {
 
-std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int copies)
+std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int labels)
 {
-    if (cellsPerSheet < 1 || firstCell < 1 || firstCell > cellsPerSheet || copies < 1 || copies > kMaxCopies)
+    if (cellsPerSheet < 1 || firstCell < 1 || firstCell > cellsPerSheet || labels < 1 || labels > kMaxLabels)
         return std::nullopt;
     PrintRun run;
     int cell = firstCell;
-    for (int i = 0; i < copies; ++i) {
+    for (int i = 0; i < labels; ++i) {
         if (i == 0 || cell == 1)
             run.pages.append(QList<int>());
         run.pages.last().append(cell);

@@ -5,8 +5,13 @@
 
 namespace stock {
 
-// The most labels one print may ask for.
+// The most copies of a label one print may ask for.
 constexpr int kMaxCopies = 10000;
+// The most labels one print holds, every label's copies counted: the PDF
+// document is streamed page by page, so a print costs little memory per
+// label, and this many labels of the program's designs stay below the 2 GB
+// a PDF document may take (about 1.8 GB on plain paper, a label a page).
+constexpr int kMaxLabels = 1000000;
 
 // Which cells a print fills: from the first cell on, one label each,
 // continuing on further sheets from cell 1. Cells count from 1 in the order
@@ -19,7 +24,8 @@ struct PrintRun {
     QList<int> usedAfter;
 };
 
-// Nothing unless 1 <= firstCell <= cellsPerSheet and 1 <= copies <= kMaxCopies.
-std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int copies);
+// The cells of `labels` labels from `firstCell` on. Nothing unless
+// 1 <= firstCell <= cellsPerSheet and 1 <= labels <= kMaxLabels.
+std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int labels);
 
 }  // namespace stock

@@ -90,40 +90,63 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
 PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
                          const Choice& choice)
 {
+    qsizetype given = 0;
+    return paintSheets(device,
+                       LabelStream{labels.size(), [&]() { return given < labels.size() ? labels[given++] : nullptr; }},
+                       choice);
+}
+
+PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, const Choice& choice)
+{
     if (choice.copies < 1 || choice.copies > kMaxCopies)
         throw printerError(QStringLiteral("%1 copies cannot be printed").arg(choice.copies));
-    QList<const platform::Printable*> each;
-    for (const platform::Printable* label : labels)
-        for (int i = 0; i < choice.copies; ++i)
-            each.append(label);
+    const qint64 most = qint64(labels.most) * choice.copies;
+    if (most > kMaxLabels)
+        throw printerError(
+            QStringLiteral("%1 labels cannot be printed in one print, at most %2").arg(most).arg(kMaxLabels));
+    // Each label's copies in turn; null after the last.
+    const platform::Printable* label = nullptr;
+    int copiesLeft = 0;
+    const auto nextCopy = [&]() -> const platform::Printable* {
+        if (copiesLeft == 0) {
+            label = labels.next();
+            copiesLeft = label ? choice.copies : 0;
+        }
+        if (label)
+            --copiesLeft;
+        return label;
+    };
     PrintedCells printed;
-    if (each.isEmpty())
+    const platform::Printable* copy = nextCopy();
+    if (!copy)
         return printed;
 
     QPainter painter;
     if (choice.plainPaper()) {
         begin(painter, device);
-        for (const platform::Printable* label : each) {
+        for (; copy; copy = nextCopy()) {
             if (printed.pages++ > 0)
                 nextPage(device);
-            paintPlain(painter, device, *label);
+            paintPlain(painter, device, *copy);
         }
         finish(painter);
         return printed;
     }
 
     const Product& product = *choice.product;
-    const std::optional<PrintRun> run = planPrint(product.cellCount(), choice.firstCell, int(each.size()));
+    const std::optional<PrintRun> run = planPrint(product.cellCount(), choice.firstCell, int(most));
     if (!run)
         throw printerError(QStringLiteral("%1 labels from label %2 cannot be printed on %3")
-                               .arg(each.size())
+                               .arg(most)
                                .arg(choice.firstCell)
                                .arg(product.name()));
     const QList<Cell> sheet = cells(product);
     const QTransform calibration = choice.calibration.transform();
     begin(painter, device);
-    qsizetype next = 0;
+    int painted = 0;
     for (const QList<int>& page : run->pages) {
+        if (!copy)
+            break;
         if (printed.pages++ > 0)
             nextPage(device);
         toPaperPoints(painter, device);
@@ -132,13 +155,17 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
         painter.setClipRect(QRectF(QPointF(0, 0), product.paper.toPt()));
         const QTransform paper = painter.worldTransform();
         for (int number : page) {
+            if (!copy)
+                break;
             painter.setWorldTransform(paper);
-            paintInCell(painter, product, sheet[number - 1], *each[next++], choice);
+            paintInCell(painter, product, sheet[number - 1], *copy, choice);
+            ++painted;
+            copy = nextCopy();
         }
     }
     finish(painter);
     printed.product = product;
-    printed.run = run;
+    printed.run = painted == most ? run : planPrint(product.cellCount(), choice.firstCell, painted);
     return printed;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPageLayout>
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -25,6 +26,15 @@ struct PrintedCells {
     int pages = 0;
 };
 
+// Labels handed to printing one at a time, as they are made, so that a
+// long print need not hold them all: `next` gives the next label, or null
+// after the last; a label stays valid until `next` is called again. At most
+// `most` of them.
+struct LabelStream {
+    qsizetype most = 0;
+    std::function<const platform::Printable*()> next;
+};
+
 // Paints `labels` onto `device`, each `choice.copies` times, page after page: on label stock in
 // consecutive cells from choice.firstCell, sheets laid out full-page from the paper's physical
 // corner, each label fitted (choice.fit) and clipped to its label's shape and to the paper's edge
@@ -37,9 +47,13 @@ struct PrintedCells {
 //
 // Raises ui::Error 482 when a page cannot be started or finished, or when the
 // choice cannot be printed (a first cell not on the sheet, more than
-// kMaxCopies labels); then the sheet memory is to be left alone.
+// kMaxCopies copies or kMaxLabels labels); then the sheet memory is to be
+// left alone.
 PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
                          const Choice& choice);
+// The same for labels made as they are printed: the cells are those of the
+// labels that came, each sheet started only once its first label is there.
+PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, const Choice& choice);
 
 // The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
 // label stock, exactly, in millimetres; nothing (std::nullopt) for plain paper.

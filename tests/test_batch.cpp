@@ -11,6 +11,7 @@
 #include "platform/Printer.h"
 #include "platform/Settings.h"
 #include "stock/Calibration.h"
+#include "stock/PrintRun.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetMemory.h"
 #include "stock/SheetGeometry.h"
@@ -26,7 +27,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,37 +48,75 @@ QString sh(const QString& dir, const QString& script)
 struct Outcome {
     int status = -1;
     QString errors;
+    QByteArray output;
 };
 
+// How the program runs besides its words.
+struct Setup {
+    QString cupsServer{};       // the spooler, if one is given
+    rlim_t fileSizeLimit = 0;   // the largest file it may write, if one is given
+    QByteArray input{};         // its standard input
+    bool closedStderr = false;  // stderr a pipe whose reader is gone
+    bool asNobody = false;      // the unprivileged user "nobody", when this is root
+};
+
+enum { kCannotDropRoot = 99 };
+
+// The program, copied where "nobody" may run it: a checkout in a private
+// folder (mode 0700) is closed to other users.
+QString programForEveryone()
+{
+    static QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+    static const QString program = [] {
+        const QString copy = dir.filePath(QStringLiteral("tessera"));
+        const bool ok = dir.isValid() && ::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0 &&
+                        QFile::copy(QStringLiteral(TESSERA_BINARY), copy) &&
+                        ::chmod(QFile::encodeName(copy).constData(), 0755) == 0;
+        return ok ? copy : QStringLiteral(TESSERA_BINARY);
+    }();
+    return program;
+}
+
 // The program run by the shell in `dir` with `words` (shell words, so that
-// names that are no UTF-8 can be given), no display anywhere, the spooler
-// at `cupsServer` if one is given, files up to `fileSizeLimit` bytes if
-// one is given, and the file `piped` through a pipe on its standard input
-// if one is given.
-Outcome tessera(const QString& dir, const QString& words, const QString& cupsServer = {}, rlim_t fileSizeLimit = 0,
-                const QString& piped = {})
+// names that are no UTF-8 can be given), no display anywhere, as `setup`
+// says.
+Outcome tessera(const QString& dir, const QString& words, const Setup& setup = {})
 {
     QProcess p;
-    if (fileSizeLimit > 0) {
-        p.setChildProcessModifier([fileSizeLimit] {
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
+    p.setChildProcessModifier([setup] {
+        if (setup.fileSizeLimit > 0) {
+            const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
+        }
+        if (setup.closedStderr) {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::close(ends[0]);
+                ::dup2(ends[1], STDERR_FILENO);
+                ::close(ends[1]);
+            }
+        }
+        const uid_t nobody = 65534;
+        if (setup.asNobody && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+             ::setresuid(nobody, nobody, nobody) != 0))
+            ::_exit(kCannotDropRoot);
+    });
     p.setWorkingDirectory(dir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES"})
         env.remove(QString::fromLatin1(name));
-    if (!cupsServer.isEmpty())
-        env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
+    if (!setup.cupsServer.isEmpty())
+        env.insert(QStringLiteral("CUPS_SERVER"), setup.cupsServer);
     p.setProcessEnvironment(env);
-    const QString pipe = piped.isEmpty() ? QString() : QStringLiteral("cat '%1' | ").arg(piped);
-    p.start(QStringLiteral("sh"),
-            {QStringLiteral("-c"), pipe + QStringLiteral("exec \"$0\" ") + words, QStringLiteral(TESSERA_BINARY)});
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + words,
+                                   setup.asNobody ? programForEveryone() : QStringLiteral(TESSERA_BINARY)});
+    p.write(setup.input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(300000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardError())};
+            QString::fromLocal8Bit(p.readAllStandardError()), p.readAllStandardOutput()};
 }
 
 // A template label as printed into `box` (points on page `page`, the
@@ -323,13 +365,10 @@ private Q_SLOTS:
         const QStringList lines = run.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY2(lines.contains(QStringLiteral("[1/35] disk01.img: 3 entries")), qPrintable(run.errors));
         QVERIFY2(lines.contains(QStringLiteral("[29/35] caf\u00e9.img: 3 entries")), qPrintable(run.errors));
-        QVERIFY2(lines.contains(QStringLiteral("[35/35] big: 32767 entries")), qPrintable(run.errors));
+        QVERIFY2(lines.contains(QStringLiteral("[35/35] big: 40000 entries, 20 on the label")), qPrintable(run.errors));
         QVERIFY2(run.errors.contains(QStringLiteral("tessera: damaged.iso: Device unavailable")),
                  qPrintable(run.errors));
         QVERIFY2(run.errors.contains(QStringLiteral("tessera: gone.img: File not found")), qPrintable(run.errors));
-        QVERIFY2(run.errors.contains(QStringLiteral("tessera: big/: An error has occured while trying to change "
-                                                    "directories.Error No.6")),
-                 qPrintable(run.errors));
         QVERIFY2(lines.last() == QStringLiteral("tessera: 2 of 35 inputs failed"), qPrintable(run.errors));
         // Nothing but progress and errors: every line is one or the other.
         for (const QString& line : lines)
@@ -369,7 +408,8 @@ private Q_SLOTS:
         const Outcome run = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf junk.img nothing/"));
         QCOMPARE(run.status, 1);
         QVERIFY2(run.errors.endsWith(QStringLiteral("tessera: 2 of 2 inputs failed\n")), qPrintable(run.errors));
-        const Outcome full = tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {}, 4096);
+        const Outcome full =
+            tessera(dir.path(), QStringLiteral("--cd --contents --pdf out.pdf folder"), {.fileSizeLimit = 4096});
         QCOMPARE(full.status, 1);
         QVERIFY2(full.errors.startsWith(QStringLiteral("tessera: out.pdf could not be written: ")),
                  qPrintable(full.errors));
@@ -397,13 +437,128 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(dir.filePath(QStringLiteral("out.pdf"))));
         }
         const Outcome piped =
-            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin x.exe"), {}, 0,
-                    QStringLiteral("fat.img"));
+            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin x.exe"),
+                    {.input = [&] {
+                        QFile fat(dir.filePath(QStringLiteral("fat.img")));
+                        return fat.open(QIODevice::ReadOnly) ? fat.readAll() : QByteArray();
+                    }()});
         QCOMPARE(piped.status, 1);
         QCOMPARE(piped.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                  (QStringList{"tessera: /dev/stdin: Path/File access error (it is a pipe, not a regular file)",
                               "tessera: x.exe: The file is not a disk image: a PE file (a Windows program)",
                               "tessera: 2 of 2 inputs failed"}));
+    }
+
+    // More inputs than a command line holds come from a list, on standard
+    // input or in a file, their names as bytes; progress into a pipe that
+    // was closed costs the progress alone; the PDF document may go to
+    // standard output, and nothing else goes there. A label that shows less
+    // than its input holds says so, also as the only label.
+    void inputsComeFromAListAndThePdfGoesWhereverAsked()
+    {
+        QTemporaryDir dir;
+        const auto clear = qScopeGuard([&dir] { (void)sh(dir.path(), QStringLiteral("rm -rf ./*")); });
+        QVERIFY(sh(dir.path(), QStringLiteral("mkfs.fat -n ONE -C one.img 1440 >/dev/null && "
+                                              "mkfs.fat -n TWO -C \"$(printf 'new\\nline.img')\" 1440 >/dev/null && "
+                                              "mkfs.fat -n THREE -C \"$(printf 'caf\\351.img')\" 1440 >/dev/null && "
+                                              "mkdir many && cd many && seq -f 'f%03g' 120 | xargs touch"))
+                    .isEmpty());
+        const QByteArray names = QByteArray("one.img\0new\nline.img\0", 21) + "caf\xe9.img" + '\0';
+        const Outcome listed =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --inputs-from - --null --pdf out.pdf"),
+                    {.input = names, .closedStderr = true});
+        QCOMPARE(listed.status, 0);
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        QCOMPARE(pdfprobe::pageCount(pdf), 3);
+        const QString text = pdfprobe::text(pdf);
+        for (const char* name : {"ONE", "TWO", "THREE"})
+            QVERIFY2(text.contains(QLatin1String(name)), qPrintable(text));
+
+        QVERIFY(sh(dir.path(), QStringLiteral("printf 'one.img\\n\\ncaf\\351.img\\n' > list")).isEmpty());
+        const Outcome out =
+            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf - --inputs-from list one.img"));
+        QVERIFY2(out.status == 0, qPrintable(out.errors));
+        QCOMPARE(out.errors, QStringLiteral("[1/3] one.img: 0 entries\n[2/3] one.img: 0 entries\n"
+                                            "[3/3] caf\u00e9.img: 0 entries\n"));
+        QVERIFY(out.output.startsWith("%PDF-") && out.output.endsWith("%%EOF\n"));
+        QCOMPARE(pdfprobe::pageCount(pdfprobe::saved(out.output)), 3);
+
+        const Outcome many = tessera(dir.path(), QStringLiteral("--cd --contents --pdf - many/"));
+        QCOMPARE(many.status, 0);
+        QCOMPARE(many.errors, QStringLiteral("tessera: many: 120 entries, 45 on the label\n"));
+        QCOMPARE(pdfprobe::pageCount(pdfprobe::saved(many.output)), 1);
+    }
+
+    // What the command line asks for is checked before the first input is
+    // read, each mistake one line and exit status 2: a print larger than one
+    // print holds, a PDF file that cannot be made where it is named, a list
+    // of inputs that cannot be read.
+    void everyLimitAndTheOutputAreCheckedBeforeAnyInputIsRead()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/tessera-XXXXXX"));
+        QVERIFY(sh(dir.path(), QStringLiteral("mkdir locked && chmod 755 . && chmod 555 locked")).isEmpty());
+        QStringList many;
+        for (int i = 0; i <= stock::kMaxLabels / stock::kMaxCopies; ++i)
+            many << QStringLiteral("gone%1.lab").arg(i);
+        const QList<QPair<QString, QString>> mistakes = {
+            {QStringLiteral("--card --copies %1 ").arg(stock::kMaxCopies) + many.join(QLatin1Char(' ')),
+             QStringLiteral("are more than one print holds")},
+            {QStringLiteral("--cd --contents --pdf nowhere/out.pdf gone.img"),
+             QStringLiteral("--pdf nowhere/out.pdf: No such file or directory")},
+            {QStringLiteral("--cd --contents --pdf \"$(printf 't\\351te.pdf')\" gone.img"),
+             QStringLiteral("must be valid in the locale's encoding")},
+            {QStringLiteral("--cd --contents --pdf - gone.img > gone.img"), QStringLiteral("one of the inputs")},
+            {QStringLiteral("--cd --contents --inputs-from nolist"),
+             QStringLiteral("--inputs-from nolist: No such file or directory")},
+        };
+        for (const auto& [words, why] : mistakes) {
+            const Outcome run = tessera(dir.path(), words);
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.errors.count(QLatin1Char('\n')) == 1 && run.errors.contains(why), qPrintable(run.errors));
+        }
+        // Permission bits bind only a user who is not root.
+        const Outcome locked =
+            tessera(dir.path(), QStringLiteral("--cd --contents --pdf locked/out.pdf gone.img"), {.asNobody = true});
+        if (locked.status == kCannotDropRoot)
+            QSKIP("this root process may not become an unprivileged user");
+        QCOMPARE(locked.status, 2);
+        QCOMPARE(locked.errors, QStringLiteral("tessera: --pdf locked/out.pdf: Permission denied\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"gone.img"});
+    }
+
+    // The labels' characters that the label fonts lack are printed in an
+    // installed font that has them, as on the screen; a character that no
+    // installed font has is told, once.
+    void charactersTheLabelFontLacksComeFromInstalledFonts()
+    {
+        QTemporaryDir dir;
+        const QString words = QStringLiteral(
+            "--floppy --name '\u041f\u0440\u0438\u0432\u0435\u0442' --line '\u65e5\u672c\u8a9e' "
+            "--line '\u263a\u266b' --line 'a\u0378b' --line 'c\u0378d' --pdf fonts.pdf");
+        const Outcome run = tessera(dir.path(), words);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.errors,
+                 QStringLiteral("tessera: no installed font has this character, which prints as an empty box: "
+                                "\u0378 (U+0378)\n"));
+        const QString pdf = dir.filePath(QStringLiteral("fonts.pdf"));
+        const QString text = pdfprobe::text(pdf);
+        for (const QString& printed : {QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442"),
+                                       QStringLiteral("\u65e5\u672c\u8a9e"), QStringLiteral("\u263a\u266b")})
+            QVERIFY2(text.contains(printed), qPrintable(text));
+        // Every font embedded, and not only the label fonts.
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(fonts.waitForFinished(30000));
+        const QStringList rows =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!rows.isEmpty());
+        bool another = false;
+        for (const QString& row : rows) {
+            const QStringList columns = row.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            QVERIFY2(columns.size() >= 7 && columns[columns.size() - 5] == QLatin1String("yes"), qPrintable(row));
+            another = another || !row.startsWith(QLatin1String("Liberation"));
+        }
+        QVERIFY2(another, qPrintable(rows.join(QLatin1Char('\n'))));
     }
 
     // A saved card prints at the size the designer prints it.
@@ -414,8 +569,8 @@ private Q_SLOTS:
         const Outcome run = tessera(dir.path(), QStringLiteral("--card --pdf card.pdf '%1'").arg(card));
         QVERIFY2(run.status == 0 && run.errors.isEmpty(), qPrintable(run.errors));
         // Without a printer set up, printing says so.
-        const Outcome nowhere =
-            tessera(dir.path(), QStringLiteral("--card '%1'").arg(card), dir.filePath(QStringLiteral("no.sock")));
+        const Outcome nowhere = tessera(dir.path(), QStringLiteral("--card '%1'").arg(card),
+                                        {.cupsServer = dir.filePath(QStringLiteral("no.sock"))});
         QCOMPARE(nowhere.status, 1);
         QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
                  qPrintable(nowhere.errors));

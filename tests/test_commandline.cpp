@@ -60,10 +60,9 @@ public:
             }
             process.waitForFinished(50);
         }
-        why = process.state() == QProcess::Running
-                  ? QByteArray("still busy after 60 s")
-                  : "ended with status " + QByteArray::number(process.exitCode()) + ": " +
-                        process.readAllStandardError().right(2000);
+        why = process.state() == QProcess::Running ? QByteArray("still busy after 60 s")
+                                                   : "ended with status " + QByteArray::number(process.exitCode()) +
+                                                         ": " + process.readAllStandardError().right(2000);
         return false;
     }
     QByteArray why;
@@ -191,6 +190,12 @@ private Q_SLOTS:
         row("copies not a number", {"--card", "--copies", "2x", "a.lab"}, A::UsageError, "'2x'");
         row("start cell 0", {"--card", "--start-cell", "0", "a.lab"}, A::UsageError, "--start-cell");
         row("fit", {"--card", "--fit", "best", "a.lab"}, A::UsageError, "'best'");
+        row("start cell without stock", {"--cd", "--name", "A", "--start-cell", "2"}, A::UsageError,
+            "--start-cell is for label stock");
+        row("fit without stock", {"--card", "--fit", "actual", "a.lab"}, A::UsageError, "--fit is for label stock");
+        row("outline without stock", {"--card", "--outline", "a.lab"}, A::UsageError, "--outline is for label stock");
+        row("null without a list", {"--card", "--null", "a.lab"}, A::UsageError, "--null is for");
+        row("a list with name", {"--cd", "--name", "A", "--inputs-from", "-"}, A::UsageError, "not --inputs-from");
         QByteArrayList lines = {"--floppy", "--name", "A"};
         for (int i = 0; i < 21; ++i)
             lines << "--line" << QByteArray::number(i);
@@ -233,19 +238,28 @@ private Q_SLOTS:
         byHand.name = QStringLiteral("Backup");
         byHand.lines = {QStringLiteral("photos"), QString(), QStringLiteral("\u00e9t\u00e9")};
         byHand.printer = QStringLiteral("office");
+        byHand.stock = QStringLiteral("Avery 8931");
         byHand.copies = 10000;
         byHand.startCell = 7;
         byHand.fit = stock::Fit::ShrinkToFit;
         byHand.outline = true;
-        QTest::newRow("by hand") << QByteArrayList{"--cd",   "--name",   "Backup",   "--line",       "photos",
-                                                   "--line", "",         "--line",   "\xe9t\xe9",    "--printer",
-                                                   "office", "--copies", "10000",    "--start-cell", "7",
-                                                   "--fit",  "shrink",   "--outline"}
+        QTest::newRow("by hand") << QByteArrayList{"--cd",   "--name",   "Backup",    "--line",       "photos",
+                                                   "--line", "",         "--line",    "\xe9t\xe9",    "--printer",
+                                                   "office", "--copies", "10000",     "--start-cell", "7",
+                                                   "--fit",  "shrink",   "--outline", "--stock",      "Avery 8931"}
                                  << byHand;
         BatchRequest cards;
         cards.labels = L::Custom;
         cards.inputs = {"a.lab", "b.lab"};
         QTest::newRow("cards") << QByteArrayList{"--card", "a.lab", "b.lab"} << cards;
+        BatchRequest listed;
+        listed.labels = L::Cd;
+        listed.contents = true;
+        listed.inputsFrom = "-";
+        listed.nullSeparated = true;
+        listed.pdf = "-";
+        QTest::newRow("inputs from standard input, the PDF on standard output")
+            << QByteArrayList{"--cd", "--contents", "--inputs-from", "-", "--null", "--pdf", "-"} << listed;
     }
     void batchRequests()
     {
@@ -260,13 +274,16 @@ private Q_SLOTS:
 
     void theProgramAnswersHelpVersionAndMistakesWithoutADisplay()
     {
-        const auto run = [](const QStringList& args, QByteArray& out, QByteArray& err) {
+        // Standard output to `outFile`, when given.
+        const auto run = [](const QStringList& args, QByteArray& out, QByteArray& err, const QString& outFile = {}) {
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove(QStringLiteral("DISPLAY"));
             env.remove(QStringLiteral("WAYLAND_DISPLAY"));
             env.remove(QStringLiteral("QT_QPA_PLATFORM"));
             p.setProcessEnvironment(env);
+            if (!outFile.isEmpty())
+                p.setStandardOutputFile(outFile);
             p.start(QStringLiteral(TESSERA_BINARY), args);
             p.waitForFinished(20000);
             out = p.readAllStandardOutput();
@@ -278,13 +295,20 @@ private Q_SLOTS:
         QVERIFY(out.startsWith("Usage: tessera [FILE.lab]"));
         QCOMPARE(run({"--version"}, out, err), 0);
         QCOMPARE(out, QByteArray("Tessera 1.6.0\n"));
+        // Help or the version that cannot be written is no success.
+        for (const char* asked : {"--help", "--version"}) {
+            QCOMPARE(run({QLatin1String(asked)}, out, err, QStringLiteral("/dev/full")), 1);
+            QCOMPARE(err, QByteArray("tessera: write error: No space left on device\n"));
+        }
         QCOMPARE(run({"--frobnicate"}, out, err), 2);
         QCOMPARE(err, QByteArray("tessera: unknown option '--frobnicate' (try 'tessera --help')\n"));
         QVERIFY(out.isEmpty());
         QCOMPARE(run({"--floppy", "--contents"}, out, err), 2);
         QCOMPARE(err.count('\n'), 1);
         // Labels made without a window are decided on before Qt needs a display.
-        QCOMPARE(run({"--floppy", "--contents", "--pdf", "/nonexistent/out.pdf", "disk.img"}, out, err), 1);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        QCOMPARE(run({"--floppy", "--contents", "--pdf", pdf, "disk.img"}, out, err), 1);
         QCOMPARE(err, QByteArray("tessera: disk.img: File not found\ntessera: 1 of 1 inputs failed\n"));
         // A file still needs a display: the same one line as without one.
         QCOMPARE(run({"card.lab"}, out, err), 1);

@@ -292,6 +292,25 @@ private Q_SLOTS:
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3}));
     }
 
+    // A character that no installed font has prints as an empty box: the
+    // user is told so after the print, once, however often it prints.
+    void aCharacterNoFontHasIsToldOnce()
+    {
+        Harness h;
+        for (int print = 0; print < 2; ++print) {
+            finishDiskLabel(h, LabelKind::ZipLabel);
+            h.forms->ZipLabel.Label1(0).setCaption(QStringLiteral("caf\u00e9 \u0416 \u0378"));
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+            h.forms->readytoprint.Command1_Click();
+            QCOMPARE(h.printer->jobs.size(), print + 1);
+        }
+        QCOMPARE(h.messages->calls.size(), 1);
+        QCOMPARE(
+            h.messages->calls[0].text,
+            QStringLiteral("No installed font has this character, which prints as an empty box: \u0378 (U+0378)."));
+        QCOMPARE(h.messages->calls[0].style, int(platform::MessageBox::Information));
+    }
+
     void anyOtherPrintFailureIsReportedToo()
     {
         Harness h;
@@ -686,9 +705,9 @@ private Q_SLOTS:
         QBuffer pdf;
         QVERIFY(pdf.open(QIODevice::WriteOnly));
         const Box label(QSizeF(50, 30));
-        platform::writePdfDocument(&pdf, layout, 1200, QStringLiteral("paper"), [&](QPagedPaintDevice& device) {
-            (void)stock::paintSheets(device, {&label}, choice);
-        });
+        platform::writePdfDocument(
+            &pdf, layout, 1200, QStringLiteral("paper"), [] { return false; },
+            [&](QPagedPaintDevice& device) { (void)stock::paintSheets(device, {&label}, choice); });
         const QRegularExpressionMatch media =
             QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
                 .match(QString::fromLatin1(pdf.data()));

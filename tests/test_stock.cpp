@@ -953,7 +953,10 @@ private Q_SLOTS:
         QVERIFY(!planPrint(9, 0, 1));
         QVERIFY(!planPrint(9, 10, 1));
         QVERIFY(!planPrint(9, 1, 0));
-        QVERIFY(!planPrint(9, 1, kMaxCopies + 1));
+        // A print holds many labels, copies of each counted, up to a bound.
+        QCOMPARE(planPrint(9, 1, kMaxCopies + 1)->pages.size(), (kMaxCopies + 1 + 8) / 9);
+        QCOMPARE(planPrint(9, 1, kMaxLabels)->pages.size(), (kMaxLabels + 8) / 9);
+        QVERIFY(!planPrint(9, 1, kMaxLabels + 1));
     }
 };
 

@@ -24,6 +24,15 @@ QString installedFamily(const QString& family);
 // The application's default font: MS Sans Serif 8 pt.
 QFont defaultFont();
 
+// The characters of `text` that neither `font` nor any installed font that
+// Qt falls back to has, which print as empty boxes: each once, in the order
+// of `text`. Spaces, marks and format characters are left out: they draw
+// with their neighbours, or not at all.
+QString missingCharacters(const QFont& font, const QString& text);
+
+// The characters of `characters` that `known` does not hold, each once.
+QString charactersNotIn(const QString& characters, const QString& known);
+
 QFont designFont(const QString& family, double points, bool bold = false, bool italic = false, bool underline = false,
                  bool strikeOut = false);
 

@@ -9,6 +9,7 @@
 #include "stockui/PrintSetupTab.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
+#include "ui/Fonts.h"
 #include "ui/SystemColors.h"
 
 #include <QLabel>
@@ -77,6 +78,7 @@ void PrintManager::Command1_Click()
         dialog.ShowPrinter(&stock);
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
+        QString missing;
         if (const Printed page = printed(); page.label) {
             if (!manySheetsWanted(stock.choice))
                 return;
@@ -89,6 +91,14 @@ void PrintManager::Command1_Click()
                 });
             if (!done)
                 return;
+            missing = done->missingCharacters;
+        }
+        // Characters that printed as empty boxes are told once a run each.
+        if (const QString untold = ui::charactersNotIn(missing, toldMissing_); !untold.isEmpty()) {
+            toldMissing_ += untold;
+            QString note = output::missingCharactersNote(untold);
+            note[0] = note[0].toUpper();
+            forms_.context.messages().show(window(), note + QLatin1Char('.'), platform::MessageBox::Information);
         }
         // The print counts whatever the settings say; a sheet memory that
         // could not be written is told once.

@@ -60,4 +60,5 @@ private:
     bool manySheetsWanted(const stock::Choice& choice);
 
     Forms& forms_;
+    QString toldMissing_;  // the characters no installed font has that the user was told of
 };
