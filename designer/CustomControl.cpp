@@ -353,7 +353,14 @@ void CustomControl::Command12_Click()
         return;
     const QString path = controls().CommonDialog1->FileName;
     try {
-        const QImage picture = forms_.context.pictures().load(path);
+        // A large picture takes a while to decode: on a worker, while the
+        // user waits.
+        platform::Pictures& pictures = forms_.context.pictures();
+        const std::optional<QImage> decoded = forms_.context.busy().run<QImage>(
+            window(), kReadingPicture, [&pictures, path](std::stop_token) { return pictures.load(path); });
+        if (!decoded)
+            return;
+        const QImage picture = *decoded;
         design_.edit(QStringLiteral("Background Graphic"), Doc::mergeKey(Doc::Fold::None), [&] {
             card().setPicture(picture);
             cardpc = path;
@@ -431,13 +438,21 @@ void CustomControl::loadLabel(const QByteArray& nativePath)
 {
     const QString path = platform::displayName(nativePath);
     platform::MessageBox& messages = forms_.context.messages();
-    const auto loaded = design_.load(nativePath, forms_.context.pictures());
-    if (!loaded)
+    // The file and its picture are read on a worker while the user waits,
+    // then applied here.
+    platform::Pictures& pictures = forms_.context.pictures();
+    const auto read = forms_.context.busy().run<ui::Result<Doc::LabelRead, QString>>(
+        window(), kReadingLabel, [&pictures, nativePath](std::stop_token) { return Doc::read(nativePath, pictures); });
+    if (!read)
+        return;
+    if (!*read) {
         messages.show(window(),
-                      QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, loaded.error()),
+                      QStringLiteral("The label file \"%1\" could not be loaded: %2.").arg(path, read->error()),
                       platform::MessageBox::OkOnly);
-    else if (!loaded->isEmpty())
-        messages.show(window(), loaded->join(QStringLiteral("\n\n")), platform::MessageBox::OkOnly);
+        return;
+    }
+    if (const QStringList notes = design_.apply(read->value()); !notes.isEmpty())
+        messages.show(window(), notes.join(QStringLiteral("\n\n")), platform::MessageBox::OkOnly);
 }
 
 }  // namespace designer

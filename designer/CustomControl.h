@@ -64,6 +64,8 @@ public:
     inline static const QString kPictureFilter =
         QStringLiteral("Bitmap Files (*.bmp)|*.bmp|Jpeg Files(*.jpg)|*.jpg|Gif Files (*.gif)|*.gif");
     inline static const QString kLabelFilter = QStringLiteral("Tessera Files (*.lab)|*.lab");
+    inline static const QString kReadingPicture = QStringLiteral("Reading the picture. Please wait.");
+    inline static const QString kReadingLabel = QStringLiteral("Reading the label file. Please wait.");
 
     // The document's and the selection's state under the panel's names.
     qint16& txtamt;   // lines in use

@@ -304,6 +304,15 @@ ui::Result<void, QString> CardDocument::save(const QString& path) const
 
 ui::Result<QStringList, QString> CardDocument::load(const QByteArray& nativePath, platform::Pictures& pictures)
 {
+    ui::Result<LabelRead, QString> read = CardDocument::read(nativePath, pictures);
+    if (!read)
+        return ui::failed(read.error());
+    return apply(*read);
+}
+
+ui::Result<CardDocument::LabelRead, QString> CardDocument::read(const QByteArray& nativePath,
+                                                                platform::Pictures& pictures)
+{
     const QString path = platform::displayName(nativePath);
     // Everything is read and checked before anything is applied.
     QByteArray bytes;
@@ -348,12 +357,16 @@ ui::Result<QStringList, QString> CardDocument::load(const QByteArray& nativePath
         }
     }
 
+    return LabelRead{QFileInfo(path).fileName(), values, picture, notes};
+}
+
+QStringList CardDocument::apply(const LabelRead& read)
+{
     // The path as the file has it, so a save writes it back unchanged; a
     // picture that could not be loaded keeps its path too.
-    edit(QStringLiteral("Load %1").arg(QFileInfo(path).fileName()), mergeKey(Fold::None),
-         [&] { apply(values, picture); });
+    edit(QStringLiteral("Load %1").arg(read.name), mergeKey(Fold::None), [&] { apply(read.values, read.picture); });
     Q_EMIT loaded();
-    return notes;
+    return read.notes;
 }
 
 void CardDocument::apply(const labelfile::CardValues& values, const QImage& picture)

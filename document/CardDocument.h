@@ -2,6 +2,7 @@
 
 #include "document/Card.h"
 #include "document/Document.h"
+#include "document/LabelFile.h"
 #include "platform/Pictures.h"
 #include "ui/Result.h"
 
@@ -13,10 +14,6 @@
 #include <functional>
 
 namespace document {
-
-namespace labelfile {
-struct CardValues;
-}
 
 // The custom card as a job makes it, free of widgets: the card, the count of
 // lines in use and the background picture's path, all that a label file
@@ -91,6 +88,17 @@ public:
     // about a load that left something out (a caption cut, a picture
     // missing), or why nothing was loaded.
     ui::Result<QStringList, QString> load(const QByteArray& nativePath, platform::Pictures& pictures);
+    // The same in two steps: what read() gives touches no document, so that
+    // it may run on a worker while the user waits; apply() then applies it
+    // as one step and gives the notes.
+    struct LabelRead {
+        QString name;  // the file's name, for the step
+        labelfile::CardValues values;
+        QImage picture;
+        QStringList notes;
+    };
+    static ui::Result<LabelRead, QString> read(const QByteArray& nativePath, platform::Pictures& pictures);
+    QStringList apply(const LabelRead& read);
     // What a save would not write as it is, one sentence each.
     QStringList saveProblems() const;
     // Writes the label file, or says why it could not be written; a failed
