@@ -36,10 +36,11 @@ class SheetView;
 // out chooses its first match, or plain paper when nothing matches (the
 // closest products are offered then).
 //
-// The label products are read when the tab is first shown, or when load()
-// is called, never before. The settings are written only when the user
-// changes something here (a product, a new sheet, the calibration) or a
-// print on label stock succeeds.
+// The label products are the process's (stock::ProductCatalog, read on a
+// worker), taken when the tab is first shown or load() is called. The tab
+// writes the settings only when the user changes something here (a product,
+// a new sheet, the calibration); a print on label stock records its labels
+// through the printing pipeline, and the next print's tab shows them.
 class StockTab final : public QWidget {
     Q_OBJECT
 public:
