@@ -209,7 +209,7 @@ private Q_SLOTS:
     void windowsNameTheirLauncher()
     {
         QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"),
-                 QFileInfo(QStringLiteral(TESSERA_DESKTOP_FILE)).fileName());
+                 QFileInfo(QStringLiteral(TESSERA_DESKTOP_FILE)).completeBaseName());
         Harness h;
         h.forms->start();
         QWidget* window = h.forms->Tessera.window();
