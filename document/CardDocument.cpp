@@ -18,6 +18,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace document {
@@ -277,6 +278,63 @@ void paint(const CardDocument& design, QPainter& painter, const QRectF& mm, int 
             painter.setPen(QPen(ui::color(ui::syscolor::WindowText), 1));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+    }
+    painter.restore();
+}
+
+namespace {
+
+// One axis of the bleed around a card `length` pixels long with a picture
+// `picture` pixels long from its start: a band of the bleed (`before` pixels
+// before the card, the card itself, `after` pixels after it) and which of
+// the picture's pixels it shows, as the card's edge shows them: the edge
+// pixel stretched over the bleed, the picture itself along the card. None
+// where the card shows no picture.
+struct Band {
+    double target0, target1;
+    double source0, source1;
+};
+
+std::optional<Band> band(int which, double before, double after, int length, int picture)
+{
+    const int shown = std::min(length, picture);
+    if (shown <= 0)
+        return std::nullopt;
+    switch (which) {
+    case 0: return before > 0 ? std::optional<Band>(Band{-before, 0, 0, 1}) : std::nullopt;
+    case 1: return Band{0, double(shown), 0, double(shown)};
+    default:
+        return after > 0 && picture >= length
+                   ? std::optional<Band>(Band{double(length), length + after, double(length - 1), double(length)})
+                   : std::nullopt;
+    }
+}
+
+}  // namespace
+
+void CardDocument::paintBleed(QPainter& painter, const QRectF& mm, const QMarginsF& bleed) const
+{
+    painter.save();
+    ui::paintDesignPixels(painter, mm, size().toMm());
+    const QRect client(QPoint(), card.clientSize());
+    const double xPerMm = client.width() / mm.width();
+    const double yPerMm = client.height() / mm.height();
+    const QMarginsF px(bleed.left() * xPerMm, bleed.top() * yPerMm, bleed.right() * xPerMm, bleed.bottom() * yPerMm);
+    painter.fillRect(QRectF(client).marginsAdded(px), ui::color(card.BackColor()));
+    if (const QImage& picture = card.picture(); !picture.isNull()) {
+        for (int x = 0; x < 3; ++x) {
+            for (int y = 0; y < 3; ++y) {
+                if (x == 1 && y == 1)
+                    continue;  // the card itself, which paint() paints
+                const std::optional<Band> across = band(x, px.left(), px.right(), client.width(), picture.width());
+                const std::optional<Band> down = band(y, px.top(), px.bottom(), client.height(), picture.height());
+                if (across && down)
+                    painter.drawImage(
+                        QRectF(QPointF(across->target0, down->target0), QPointF(across->target1, down->target1)),
+                        picture,
+                        QRectF(QPointF(across->source0, down->source0), QPointF(across->source1, down->source1)));
+            }
         }
     }
     painter.restore();

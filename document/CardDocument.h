@@ -81,6 +81,9 @@ public:
     // The card's client area.
     ui::LengthSize size() const override;
     void paint(QPainter& painter, const QRectF& mm) const override;
+    // The card's colour, and its picture where it reaches the card's edge,
+    // go on past each edge as the edge shows them.
+    void paintBleed(QPainter& painter, const QRectF& mm, const QMarginsF& bleed) const override;
 
     // Reads the label file at `path` and, when the whole of it can be
     // applied, applies it as one step ("Load holiday.lab"), its background

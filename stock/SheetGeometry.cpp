@@ -36,6 +36,29 @@ QPainterPath labelPath(const LabelShape& shape)
     return path;
 }
 
+QPainterPath bleedPath(const LabelShape& shape)
+{
+    const double x = shape.xWaste.toPt();
+    const double y = shape.yWaste.toPt();
+    if (x <= 0 && y <= 0)
+        return labelPath(shape);
+    if (shape.kind == LabelShape::Rectangle) {
+        const QRectF box(QPointF(0, 0), shape.size.toPt());
+        const double corner = std::min({shape.corner.toPt(), box.width() / 2, box.height() / 2});
+        QPainterPath path;
+        if (corner > 0)
+            path.addRoundedRect(box.adjusted(-x, -y, x, y), corner + x, corner + y);
+        else
+            path.addRect(box.adjusted(-x, -y, x, y));
+        return path;
+    }
+    // Round labels are grown alike all round (their files give one waste).
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * std::max(x, y));
+    const QPainterPath label = labelPath(shape);
+    return label.united(stroker.createStroke(label)).simplified();
+}
+
 Placement place(LengthSize designed, LengthSize labelSize, Fit fit)
 {
     const QSizeF design = designed.toPt();

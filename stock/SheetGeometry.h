@@ -14,6 +14,9 @@ namespace stock {
 // top-left at 0,0): a rectangle with its rounded corners, a disc, an ellipse,
 // or a CD label: a disc (cut to the cell when clipped) less its centre hole.
 QPainterPath labelPath(const LabelShape& shape);
+// The label's shape grown by its waste, where a background may bleed: the
+// same as labelPath without waste.
+QPainterPath bleedPath(const LabelShape& shape);
 
 enum class Fit {
     ShrinkToFit,  // scaled down uniformly until it fits the label; never enlarged

@@ -57,8 +57,27 @@ void paintPlain(QPainter& painter, const QPagedPaintDevice& device, const platfo
     label.paint(painter, QRectF(QPointF(), label.size().toMm()));
 }
 
+// How far a label placed on `shape` may bleed past each of its edges, in
+// the label's millimetres: by the shape's waste, on the sides where the
+// label reaches the shape's edge (a label smaller than its shape keeps its
+// own edges there).
+QMarginsF bleedMargins(const LabelShape& shape, const Placement& placement)
+{
+    const double x = shape.xWaste.toPt();
+    const double y = shape.yWaste.toPt();
+    if (x <= 0 && y <= 0)
+        return {};
+    const QRectF box(QPointF(0, 0), shape.size.toPt());
+    const QRectF& label = placement.rect;
+    constexpr double kSlack = 0.01;  // points
+    const double perMm = placement.scale * ui::kPointsPerMm;
+    return QMarginsF(
+        label.left() <= box.left() + kSlack ? x / perMm : 0, label.top() <= box.top() + kSlack ? y / perMm : 0,
+        label.right() >= box.right() - kSlack ? x / perMm : 0, label.bottom() >= box.bottom() - kSlack ? y / perMm : 0);
+}
+
 // One label into `cell`, the painter in calibrated paper points and clipped
-// to the paper.
+// to the paper; its background bleeds into the shape's waste.
 void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
                  const Choice& choice)
 {
@@ -71,10 +90,22 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
         painter.translate(cell.rect.width(), 0);
         painter.scale(-1, 1);
     }
+    // The label's own place, in its millimetres.
+    const auto toLabel = [&] {
+        painter.translate(placement.rect.topLeft());
+        painter.scale(placement.scale * ui::kPointsPerMm, placement.scale * ui::kPointsPerMm);
+    };
+    const QRectF mm(QPointF(), size.toMm());
+    if (const QMarginsF bleed = bleedMargins(product.shape, placement); !bleed.isNull()) {
+        painter.save();
+        painter.setClipPath(bleedPath(product.shape), Qt::IntersectClip);
+        toLabel();
+        label.paintBleed(painter, mm, bleed);
+        painter.restore();
+    }
     painter.setClipPath(shape, Qt::IntersectClip);
-    painter.translate(placement.rect.topLeft());
-    painter.scale(placement.scale * ui::kPointsPerMm, placement.scale * ui::kPointsPerMm);
-    label.paint(painter, QRectF(QPointF(), size.toMm()));
+    toLabel();
+    label.paint(painter, mm);
     painter.restore();
     if (choice.outline) {
         painter.save();

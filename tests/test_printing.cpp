@@ -5,6 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "document/CardDocument.h"
 #include "platform/Dialogs.h"
 #include "output/Pipeline.h"
 #include "platform/PdfDocument.h"
@@ -618,6 +619,59 @@ private Q_SLOTS:
                 QVERIFY(std::abs(ink.height() - 40) < 0.15);
             }
         }
+    }
+
+    // A card's background goes on 2 mm past the die-cut where the stock has
+    // that much waste, its picture's edge stretched over it; where the card
+    // does not reach the label's edge, it keeps its own edge.
+    void aCardsBackgroundBleedsIntoTheWaste()
+    {
+        using ui::Length;
+        document::CardDocument card;
+        for (int i = 0; i < document::kLineCount; ++i)
+            card.card.setVisible(i, false);
+        const QSizeF cardMm = card.size().toMm();
+        stock::Choice choice;
+        choice.product = diskettes();
+        choice.product->shape.size = ui::LengthSize::mm(cardMm);
+        choice.product->shape.xWaste = choice.product->shape.yWaste = Length::mm(2);
+        choice.product->layouts = {stock::Layout{1, 1, Length::mm(20), Length::mm(30), {}, {}}};
+        QTemporaryDir dir;
+        const auto inkOf = [&](const QString& name) {
+            const QString file = dir.filePath(name);
+            {
+                QPdfWriter pdf(file);
+                pdf.setResolution(1200);
+                pdf.setPageLayout(*stock::pageLayoutFor(choice));
+                (void)stock::paintSheets(pdf, {&card}, choice);
+            }
+            return pdfprobe::inkBoxMm(pdfprobe::firstPage(file));
+        };
+        const auto expect = [](const QRectF& ink, const QRectF& mm) {
+            const bool near = qAbs(ink.left() - mm.left()) < 0.15 && qAbs(ink.top() - mm.top()) < 0.15 &&
+                              qAbs(ink.right() - mm.right()) < 0.15 && qAbs(ink.bottom() - mm.bottom()) < 0.15;
+            if (!near)
+                qWarning("ink from %.2f, %.2f to %.2f, %.2f mm, expected %.2f, %.2f to %.2f, %.2f mm", ink.left(),
+                         ink.top(), ink.right(), ink.bottom(), mm.left(), mm.top(), mm.right(), mm.bottom());
+            return near;
+        };
+        card.card.setBackColor(0);  // black
+        QVERIFY(expect(inkOf(QStringLiteral("colour.pdf")), QRectF(QPointF(20, 30), cardMm).adjusted(-2, -2, 2, 2)));
+
+        // A white card whose picture is black on its left half.
+        card.card.setBackColor(0xFFFFFF);
+        QImage picture(card.card.clientSize(), QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter(&picture).fillRect(0, 0, picture.width() / 2, picture.height(), Qt::black);
+        card.card.setPicture(picture);
+        const double half = cardMm.width() * (picture.width() / 2) / picture.width();
+        QVERIFY(expect(inkOf(QStringLiteral("picture.pdf")), QRectF(18, 28, half + 2, cardMm.height() + 4)));
+
+        // The same card on a label 10 mm larger all round: no bleed.
+        card.card.setPicture(QImage());
+        card.card.setBackColor(0);
+        choice.product->shape.size = ui::LengthSize::mm(cardMm + QSizeF(20, 20));
+        QVERIFY(expect(inkOf(QStringLiteral("smaller.pdf")), QRectF(QPointF(30, 40), cardMm)));
     }
 
     // A PDF file from the print dialog is written whole or not at all: on a
