@@ -69,9 +69,11 @@ public:
         }
         std::fflush(out_);
     }
-    void error(const QString& text)
+    // One line, however many paragraphs the windows' message of it has.
+    void error(QString text)
     {
         endLine();
+        text.replace(QStringLiteral("\n\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
         std::fprintf(out_, "tessera: %s\n", local(text).constData());
         std::fflush(out_);
     }

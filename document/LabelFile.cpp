@@ -1,5 +1,7 @@
 #include "document/LabelFile.h"
 
+#include "platform/FileKind.h"
+
 #include "ui/ColorValue.h"
 
 #include <QStringDecoder>
@@ -326,11 +328,21 @@ private:
     qsizetype current_ = 0;
 };
 
-// Text written by other programs: a UTF-8 byte-order mark, UTF-8 text
-// (non-ASCII bytes that all decode as UTF-8), LF alone at line ends. Said only
-// of a file that failed: a Windows-1252 label file may be valid UTF-8 too.
+// Why a file that failed is perhaps no label file at all: a file of another
+// kind (a picture, a program, bytes no text has), or text written by other
+// programs: a UTF-8 byte-order mark, UTF-8 text (non-ASCII bytes that all
+// decode as UTF-8), LF alone at line ends. Said only of a file that failed:
+// a Windows-1252 label file may be valid UTF-8 too.
 QString likelyCause(const QByteArray& bytes)
 {
+    const QString kind = platform::fileKind(bytes, bytes.size());
+    const bool binary = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return (uchar(c) < 0x20 && !QByteArrayView("\t\n\r").contains(c)) || c == 0x7F;
+    });
+    if (!kind.isEmpty() && kind != QLatin1String("plain text"))
+        return QStringLiteral("It is not a label file but %1.").arg(kind);
+    if (binary)
+        return QStringLiteral("It is not a label file: it holds bytes that are not text.");
     QStringList causes;
     if (bytes.startsWith("\xef\xbb\xbf")) {
         causes << QStringLiteral("it begins with a UTF-8 byte-order mark");

@@ -437,8 +437,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(dir.filePath(QStringLiteral("out.pdf"))));
         }
         const Outcome piped =
-            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin x.exe"),
-                    {.input = [&] {
+            tessera(dir.path(), QStringLiteral("--floppy --contents --pdf out.pdf /dev/stdin x.exe"), {.input = [&] {
                         QFile fat(dir.filePath(QStringLiteral("fat.img")));
                         return fat.open(QIODevice::ReadOnly) ? fat.readAll() : QByteArray();
                     }()});
@@ -574,6 +573,15 @@ private Q_SLOTS:
         QCOMPARE(nowhere.status, 1);
         QVERIFY2(nowhere.errors.startsWith(QStringLiteral("tessera: no default printer is set up")),
                  qPrintable(nowhere.errors));
+        // A file that is no label file is said to be what it is, in one line.
+        QFile png(dir.filePath(QStringLiteral("photo.lab")));
+        QVERIFY(png.open(QIODevice::WriteOnly) && png.write("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\r\n") > 0);
+        png.close();
+        const Outcome picture = tessera(dir.path(), QStringLiteral("--card --pdf bad.pdf photo.lab"));
+        QCOMPARE(picture.status, 1);
+        QCOMPARE(picture.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts).first(),
+                 QStringLiteral("tessera: photo.lab: line 3: the file ends after 2 of its 135 values. It is not a "
+                                "label file but a PNG picture"));
 
         document::CardDocument design;
         platform::FilePictures pictures;
