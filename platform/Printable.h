@@ -16,6 +16,9 @@ public:
     virtual ui::LengthSize size() const = 0;
     // Paints into `mm`, a rectangle in the painter's millimetres.
     virtual void paint(QPainter& painter, const QRectF& mm) const = 0;
+    // Whether it is a disc made for the round label it goes on, centred on
+    // its size: label stock then puts it on the label's centre at its size.
+    virtual bool isDisc() const { return false; }
 };
 
 }  // namespace platform
