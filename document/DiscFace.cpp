@@ -192,7 +192,7 @@ void DiscFace::layOutLines()
         const double k = mmPerUnit(points);
         const double ascent = content.ascent() * k, descent = content.descent() * k;
         const double pitch = std::max(content.lineSpacing() * k, ascent + descent);
-        QList<Slot> sides[2], below;
+        QList<Slot> slotsNow;  // as they read: row by row, each row left to right
         for (double top = -inner; top + ascent + descent <= outer; top += pitch) {
             const double bottom = top + ascent + descent;
             const double far = std::max(std::abs(top), std::abs(bottom));
@@ -208,14 +208,14 @@ void DiscFace::layOutLines()
             if (near < inner) {
                 const double hole = std::sqrt(inner * inner - near * near) + kPadMm;
                 if (reach - hole >= kNarrowestMm) {
-                    sides[0].append({-reach, -hole, baseline});
-                    sides[1].append({hole, reach, baseline});
+                    slotsNow.append({-reach, -hole, baseline});
+                    slotsNow.append({hole, reach, baseline});
                 }
             } else if (2 * reach >= kNarrowestMm) {
-                below.append({-reach, reach, baseline});
+                slotsNow.append({-reach, reach, baseline});
             }
         }
-        slots = sides[0] + sides[1] + below;
+        slots = slotsNow;
         if (slots.size() >= lines_.size())
             break;
     }

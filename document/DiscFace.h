@@ -34,7 +34,9 @@ DiscGeometry discGeometry(const stock::Choice& choice);
 // A CD job's texts laid out on a round disc label: the disk name along the
 // upper rim, letter by letter upright along the arc and centred on the top,
 // and the filled content lines in field order as straight lines in the ring,
-// left and right of the hole and then across the lower part. Both fonts are
+// as they read: from the top of the hole down, a line left and a line right
+// of it, then across the lower part, each centred in the chord the ring
+// leaves at its height. Both fonts are
 // shrunk, to no less than kNameFloor and kContentFloor points, until the
 // name fits within kNameArcDegrees and the lines fit the ring; a name still
 // too long is cut with an ellipsis, a line too long for its chord too, and
@@ -84,7 +86,7 @@ private:
     QStringList lines_;
     QFont nameFont_;
     QFont contentFont_;
-    // The name as set, the points of its font, and where its top lies.
+    // The name as set, and the points of both fonts.
     QString nameShown_;
     double namePoints_ = 0;
     double contentPoints_ = 0;
