@@ -581,7 +581,8 @@ void StockTab::showNotes()
         case stock::LabelShape::Rectangle: break;
         case stock::LabelShape::Round:
         case stock::LabelShape::Ellipse:
-            notes.append(QStringLiteral("The label is round: the design's corners are cut off."));
+            notes.append(faceChosen() ? QStringLiteral("The label is round: the disc face keeps to its edge.")
+                                      : QStringLiteral("The label is round: the design's corners are cut off."));
             break;
         case stock::LabelShape::Cd:
             notes.append(
