@@ -33,6 +33,17 @@ QList<const LabelKindRow*> kindRows()
     return rows;
 }
 
+// The options of the kinds that have a disc face, "--cd".
+QString discFaceKinds()
+{
+    QStringList names;
+    for (const LabelKindRow* row : kindRows()) {
+        if (row->discFace)
+            names << QStringLiteral("--") + row->option;
+    }
+    return names.join(QStringLiteral(" and "));
+}
+
 // The template kinds' options, "--floppy, --zip-label, ..." with `last`
 // before the last one.
 QString templateKindList(const QString& last)
@@ -85,6 +96,10 @@ QList<OptionDefinition> makeOptionDefinitions()
          QStringLiteral("actual|shrink"),
          QStringLiteral("actual size or shrunk to fit; default: shrunk if larger")},
         {{QStringLiteral("outline")}, {}, QStringLiteral("draw each label's outline")},
+        {{QStringLiteral("layout")},
+         QStringLiteral("LAYOUT"),
+         QStringLiteral("disc-face or sleeve: how --cd goes on round labels")},
+        {{QStringLiteral("disc-face")}, {}, QStringLiteral("--cd as a disc face, also on plain paper")},
         {{QStringLiteral("platform")},
          QStringLiteral("NAME"),
          QStringLiteral("the Qt platform to show windows with (xcb, wayland, ...)"),
@@ -203,9 +218,10 @@ const QStringList& templateOptions()
 const QStringList& batchOptions()
 {
     static const QStringList names = {
-        QStringLiteral("inputs-from"), QStringLiteral("null"),  QStringLiteral("pdf"),
-        QStringLiteral("printer"),     QStringLiteral("stock"), QStringLiteral("start-cell"),
-        QStringLiteral("copies"),      QStringLiteral("fit"),   QStringLiteral("outline")};
+        QStringLiteral("inputs-from"), QStringLiteral("null"),     QStringLiteral("pdf"),
+        QStringLiteral("printer"),     QStringLiteral("stock"),    QStringLiteral("start-cell"),
+        QStringLiteral("copies"),      QStringLiteral("fit"),      QStringLiteral("outline"),
+        QStringLiteral("layout"),      QStringLiteral("disc-face")};
     return names;
 }
 
@@ -284,6 +300,27 @@ QString readOutput(const Options& options, BatchRequest& request)
             return QStringLiteral("--fit takes actual or shrink, not '%1'").arg(options.text(QStringLiteral("fit")));
     }
     request.outline = options.has(QStringLiteral("outline"));
+    if (options.has(QStringLiteral("layout"))) {
+        const QString layout = options.value(QStringLiteral("layout"));
+        if (layout == QLatin1String("disc-face"))
+            request.discFace = true;
+        else if (layout == QLatin1String("sleeve"))
+            request.discFace = false;
+        else
+            return QStringLiteral("--layout takes disc-face or sleeve, not '%1'")
+                .arg(options.text(QStringLiteral("layout")));
+    }
+    if (options.has(QStringLiteral("disc-face"))) {
+        if (request.discFace == false)
+            return QStringLiteral("--disc-face and --layout sleeve cannot be used together");
+        request.discFace = true;
+    }
+    if (request.discFace.has_value() && !labelKind(request.labels).discFace)
+        return QStringLiteral("%1 is for %2, whose labels have a disc face")
+            .arg(options.has(QStringLiteral("disc-face")) ? QStringLiteral("--disc-face") : QStringLiteral("--layout"),
+                 discFaceKinds());
+    if (request.discFace == false && request.stock.isEmpty())
+        return QStringLiteral("--layout sleeve is for round label stock: name the product with --stock");
     if (const QString option = firstGiven(options, stockOptions()); !option.isEmpty() && request.stock.isEmpty())
         return QStringLiteral("%1 is for label stock: name the product with --stock").arg(dashed(option));
     return {};

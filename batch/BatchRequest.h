@@ -43,6 +43,10 @@ struct BatchRequest {
     // larger than the label.
     std::optional<stock::Fit> fit;
     bool outline = false;
+    // For a kind that has a disc face: whether it prints one (true) or its
+    // label cut to the disc (false); none: as the label stock tab chooses, a
+    // disc face on CD labels.
+    std::optional<bool> discFace;
 
     bool operator==(const BatchRequest&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "batch/BatchRun.h"
 
 #include "document/CardDocument.h"
+#include "document/DiscFace.h"
 #include "document/TemplateDocument.h"
 #include "media/DiskImage.h"
 #include "output/Pipeline.h"
@@ -360,6 +361,11 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
             return kBatchUsageError;
         }
         choice.product = std::move(product).value();
+        if (request.discFace && !stock::discFaceOffered(choice.product)) {
+            messages.error(QStringLiteral("%1 is no round label: a disc face goes on round labels or plain paper")
+                               .arg(choice.product->name()));
+            return kBatchUsageError;
+        }
         if (!choice.run()) {
             messages.error(QStringLiteral("--start-cell %1: %2 has %3 labels a sheet")
                                .arg(request.startCell)
@@ -368,6 +374,8 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
             return kBatchUsageError;
         }
     }
+
+    choice.discFace = kind.discFace && request.discFace.value_or(stock::discFaceByDefault(choice.product));
 
     // Where the labels go is known, and checked, before any input is read.
     platform::Destination destination;
@@ -428,6 +436,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     // once printed: a run holds a few listings and one label at a time,
     // however many inputs it has.
     std::unique_ptr<document::Document> label;
+    std::unique_ptr<document::DiscFace> face;  // the label's, where it prints as one
     int failed = 0;
     qsizetype made = 0;
     const int room = kind.design ? kind.design->fieldCount() : 0;
@@ -442,6 +451,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     // The label of the next input that makes one, or null after the last.
     qsizetype i = 0;
     const auto nextLabel = [&]() -> const platform::Printable* {
+        face.reset();
         label.reset();
         for (; !label && i < inputs.size(); ++i) {
             readAhead(i + kReadersAtOnce);
@@ -475,7 +485,10 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
             }
         }
         made += label ? 1 : 0;
-        return label.get();
+        face = label ? document::discFaceFor(*label, choice) : nullptr;
+        if (face && face->linesShown() < face->lines().size())
+            messages.error(QStringLiteral("%1: %2").arg(platform::displayName(inputs[i - 1]), face->fitNote()));
+        return face ? face.get() : label.get();
     };
 
     QString outcome;

@@ -26,7 +26,7 @@ const std::array<LabelKindRow, 6>& labelKinds()
         {LabelKind::ZipSleeve, QStringLiteral("ZIPS"), &document::zipSleeve(), QStringLiteral("Zip Disk Sleeve"),
          QStringLiteral("zip-sleeve"), QStringLiteral("make Zip disk sleeves"), false, makeTemplate},
         {LabelKind::Cd, QStringLiteral("CD"), &document::cdSleeve(), QStringLiteral("CD Rom Sleeve"),
-         QStringLiteral("cd"), QStringLiteral("make CD sleeves"), true, makeTemplate},
+         QStringLiteral("cd"), QStringLiteral("make CD sleeves"), true, makeTemplate, true},
         {LabelKind::Custom, QStringLiteral("CUSTOM"), nullptr, QStringLiteral("Custom Label"), QStringLiteral("card"),
          QStringLiteral("print the cards saved in label files, one label each"), true, makeCard},
     }};

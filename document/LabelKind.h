@@ -28,6 +28,9 @@ struct LabelKindRow {
     bool roundLabelsAllowed = false;
     // A new label of this kind, as its form first shows it; none for None.
     std::unique_ptr<document::Document> (*make)(LabelKind kind) = nullptr;
+    // Whether it may print as a disc face on round label stock or plain
+    // paper (document::DiscFace).
+    bool discFace = false;
 };
 
 // One row per kind, in the order of LabelKind.

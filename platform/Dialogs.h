@@ -10,6 +10,7 @@
 #include <QtGlobal>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QPrintDialog;
@@ -21,6 +22,7 @@ class StockTab;
 
 namespace platform {
 
+class Printable;
 class Printer;
 class Settings;
 
@@ -37,6 +39,13 @@ struct FontChoice {
     friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
 
+// A label's disc face as a choice of label stock prints it, and what of its
+// lines fit on the disc ("12 of 45 lines fit on the disc").
+struct DiscFacePreview {
+    std::shared_ptr<const Printable> face;
+    QString fit;
+};
+
 // What the print setup offers besides the printer: the label stock the
 // label is printed on.
 struct StockSetup {
@@ -47,6 +56,9 @@ struct StockSetup {
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
     // Prints the calibration page of a product on a queue; raises ui::Error.
     std::function<void(const stock::Product&, const QByteArray& queue)> printCalibrationPage;
+    // For a label that may print as a disc face: the face a choice makes
+    // (choice.discFace set). None: the label has no disc face.
+    std::function<DiscFacePreview(const stock::Choice&)> discFace;
     // Adds the tab that chooses the label stock to a print setup dialog, and
     // gives what reads its choice once the dialog is confirmed (the label
     // stock's own layer makes it).

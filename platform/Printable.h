@@ -28,6 +28,9 @@ public:
         (void)mm;
         (void)bleed;
     }
+    // Whether it is a disc made for the round label it goes on, centred on
+    // its size: label stock then puts it on the label's centre at its size.
+    virtual bool isDisc() const { return false; }
 };
 
 }  // namespace platform

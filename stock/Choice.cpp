@@ -10,3 +10,17 @@ std::optional<PrintRun> Choice::run() const
 }
 
 }  // namespace stock
+
+namespace stock {
+
+bool discFaceOffered(const std::optional<Product>& product)
+{
+    return !product || product->shape.kind == LabelShape::Cd || product->shape.kind == LabelShape::Round;
+}
+
+bool discFaceByDefault(const std::optional<Product>& product)
+{
+    return product && product->shape.kind == LabelShape::Cd;
+}
+
+}  // namespace stock

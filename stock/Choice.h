@@ -20,6 +20,9 @@ struct Choice {
     int copies = 1;
     Fit fit = Fit::ActualSize;
     bool outline = false;
+    // A job that has a disc face prints it, instead of its label cut to the
+    // disc (see discFaceOffered).
+    bool discFace = false;
     Calibration calibration;
     // The labels of the sheet that were used when the user chose, where the
     // user chose from a picture of the sheet: a print refuses labels used by
@@ -30,5 +33,11 @@ struct Choice {
     // The cells this choice fills; nothing on plain paper.
     std::optional<PrintRun> run() const;
 };
+
+// Whether a disc face may go on `product`: plain paper (nothing) or a round
+// label; and whether it is what a job that has one prints there unless told
+// otherwise: on a CD label.
+bool discFaceOffered(const std::optional<Product>& product);
+bool discFaceByDefault(const std::optional<Product>& product);
 
 }  // namespace stock

@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Label stock: sheets (or rolls) of die-cut labels as the label-product
 // database describes them. Every position is counted from the paper's
@@ -33,6 +34,9 @@ struct LabelShape {
     Length hole;    // Cd: radius of the centre hole
     Length xWaste;  // how far printing may bleed past the label
     Length yWaste;
+    // How far printing keeps inside the label's edge (and a CD label's hole),
+    // where the product says.
+    std::optional<Length> margin;
 };
 
 // A grid of equal labels: nx across, ny down, the first one's top-left at

@@ -308,6 +308,12 @@ bool readShape(Pending& p, QStringView element, const QXmlStreamAttributes& attr
     return true;
 }
 
+void readMargin(Pending& p, const QXmlStreamAttributes& attributes)
+{
+    Attributes a(attributes, u"Markup-margin", p.problem);
+    p.product.shape.margin = a.nonNegative(QLatin1String("size"));
+}
+
 // A layout the file gives twice is one: printing it twice would put every
 // label of it on itself.
 void readLayout(Pending& p, const QXmlStreamAttributes& attributes)
@@ -588,6 +594,8 @@ FileContents productsOf(const Readable& input, const QString& file, const PaperS
                 inLabel = readShape(pending, name, xml.attributes()) && pending.labels == 1;
         } else if (depth == templateDepth + 2 && inLabel && name == QLatin1String("Layout")) {
             readLayout(pending, xml.attributes());
+        } else if (depth == templateDepth + 2 && inLabel && name == QLatin1String("Markup-margin")) {
+            readMargin(pending, xml.attributes());
         }
     }
     broken = xml.hasError();

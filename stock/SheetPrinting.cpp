@@ -83,7 +83,9 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
 {
     const QPainterPath shape = labelPath(product.shape);
     const ui::LengthSize size = label.size();
-    const Placement placement = place(size, product.shape.size, choice.fit);
+    // A disc is made for its label: at its size, on the label's centre,
+    // which is its disc's.
+    const Placement placement = place(size, product.shape.size, label.isDisc() ? Fit::ActualSize : choice.fit);
     painter.save();
     painter.translate(cell.rect.topLeft());
     if (product.mirrored) {

@@ -1,6 +1,8 @@
 #include "stockui/SheetView.h"
 
+#include "platform/Printable.h"
 #include "stock/SheetGeometry.h"
+#include "ui/Units.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -49,6 +51,12 @@ void SheetView::setSheet(const stock::Product* product, const QList<int>& used, 
         if (sheetChanged)
             ui::notifyItemMoved(this, i);
     }
+}
+
+void SheetView::setFace(std::shared_ptr<const platform::Printable> face)
+{
+    face_ = std::move(face);
+    update();
 }
 
 SheetView::State SheetView::state(int cell) const
@@ -111,8 +119,22 @@ void SheetView::paintEvent(QPaintEvent*)
         case State::First: fill = highlight; break;
         case State::ToPrint: fill = highlight.lighter(160); break;
         }
+        const bool printed = face_ && (state(cell.number) == State::First || state(cell.number) == State::ToPrint);
+        if (printed)
+            fill = state(cell.number) == State::First ? highlight.lighter(170) : highlight.lighter(190);
         painter.setBrush(fill);
-        painter.drawPath(transform.map(label_.translated(cell.rect.topLeft())));
+        const QPainterPath shape = transform.map(label_.translated(cell.rect.topLeft()));
+        painter.drawPath(shape);
+        if (printed) {
+            // As it prints: at its size on the label's centre, in millimetres.
+            painter.save();
+            painter.setClipPath(shape);
+            painter.setTransform(QTransform::fromScale(ui::kPointsPerMm, ui::kPointsPerMm) * transform);
+            const QSizeF size = face_->size().toMm();
+            const QPointF centre = cell.rect.center() / ui::kPointsPerMm;
+            face_->paint(painter, QRectF(centre - QPointF(size.width(), size.height()) / 2, size));
+            painter.restore();
+        }
     }
     if (hasFocus() && cursor_ >= 1 && cursor_ <= cells_.size()) {
         painter.setBrush(Qt::NoBrush);

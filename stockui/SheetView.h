@@ -6,6 +6,11 @@
 #include <QPainterPath>
 #include <QTransform>
 #include <QWidget>
+#include <memory>
+
+namespace platform {
+class Printable;
+}
 
 namespace stockui {
 
@@ -22,6 +27,9 @@ public:
     // Null for plain paper, which has no labels to show.
     void setSheet(const stock::Product* product, const QList<int>& used, int first, int copies);
     int first() const { return first_; }
+    // What each label the next print fills shows, at scale; none: its state
+    // alone.
+    void setFace(std::shared_ptr<const platform::Printable> face);
 
     int itemCount() const override { return int(cells_.size()); }
     bool itemShown(int) const override { return true; }
@@ -52,6 +60,7 @@ private:
     QPainterPath label_;  // in a cell's own coordinates
     QList<stock::Cell> cells_;
     bool severalLayouts_ = false;
+    std::shared_ptr<const platform::Printable> face_;
     QList<int> used_;
     int first_ = 1;
     int copies_ = 1;

@@ -199,6 +199,22 @@ void StockTab::buildControls()
     outline_->setObjectName(QStringLiteral("outline"));
     outline_->setToolTip(QStringLiteral("A hairline around each label, for trimming labels printed on plain paper"));
     outline_->setAccessibleDescription(outline_->toolTip());
+    layout_ = new QComboBox;
+    layout_->setObjectName(QStringLiteral("layout"));
+    layout_->setAccessibleName(QStringLiteral("Layout"));
+    layout_->addItem(QStringLiteral("Disc face"), true);
+    layout_->addItem(QStringLiteral("Sleeve, cut to the disc"), false);
+    layout_->setToolTip(
+        QStringLiteral("The disk name along the rim and the contents in the ring, or the sleeve "
+                       "with its corners and centre cut off"));
+    layoutLabel_ = new QLabel(QStringLiteral("La&yout:"));
+    layoutLabel_->setBuddy(layout_);
+    plainFace_ = new QCheckBox(QStringLiteral("As a disc face"));
+    plainFace_->setObjectName(QStringLiteral("plainDiscFace"));
+    plainFace_->setToolTip(QStringLiteral("A 117 mm disc with a 41 mm hole, drawn with lines to cut along"));
+    faceFit_ = new QLabel;
+    faceFit_->setObjectName(QStringLiteral("discFit"));
+    faceFit_->setWordWrap(true);
     newSheet_ = new QPushButton(QStringLiteral("N&ew sheet"));
     newSheet_->setObjectName(QStringLiteral("newSheet"));
     newSheet_->setToolTip(QStringLiteral("Forget the used labels: a new sheet is in the printer"));
@@ -208,6 +224,9 @@ void StockTab::buildControls()
     options->addRow(QStringLiteral("&Copies:"), copies_);
     options->addRow(fitLabel, fitRow);
     options->addRow(outline_);
+    options->addRow(layoutLabel_, layout_);
+    options->addRow(plainFace_);
+    options->addRow(faceFit_);
     options->addRow(newSheet_);
 
     calibrationBox_ = new QGroupBox;
@@ -248,8 +267,8 @@ void StockTab::buildControls()
     columns->addLayout(sheetColumn, 3);
     columns->addLayout(printing, 3);
     // Keys go through the tab as it reads, column by column.
-    QWidget* order[] = {search_, list_, details_, sheet_,     copies_,         fit_, outline_, newSheet_,
-                        right_,  down_, across_,  downScale_, calibrationPage_};
+    QWidget* order[] = {search_,    list_,     details_, sheet_, copies_, fit_,       outline_,        layout_,
+                        plainFace_, newSheet_, right_,   down_,  across_, downScale_, calibrationPage_};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -265,6 +284,8 @@ void StockTab::buildControls()
     });
     connect(copies_, &QSpinBox::valueChanged, this, &StockTab::showSheet);
     connect(fit_, &QComboBox::currentIndexChanged, this, &StockTab::showFit);
+    connect(layout_, &QComboBox::currentIndexChanged, this, &StockTab::showFace);
+    connect(plainFace_, &QCheckBox::toggled, this, &StockTab::showFace);
     connect(newSheet_, &QPushButton::clicked, this, [this] {
         if (!product_)
             return;
@@ -336,6 +357,41 @@ void StockTab::setDesign(ui::LengthSize size, bool roundLabelsAllowed)
         showFit();
     }
     fillList();
+}
+
+void StockTab::setDiscFace(std::function<platform::DiscFacePreview(const stock::Choice&)> face)
+{
+    makeFace_ = std::move(face);
+    showFace();
+}
+
+bool StockTab::faceChosen() const
+{
+    if (!makeFace_ || !stock::discFaceOffered(product_ ? std::optional(*product_) : std::nullopt))
+        return false;
+    return product_ ? layout_->currentData().toBool() : plainFace_->isChecked();
+}
+
+// The layout offered for the product, and the face as it will print.
+void StockTab::showFace()
+{
+    const bool offered = makeFace_ && stock::discFaceOffered(product_ ? std::optional(*product_) : std::nullopt);
+    layout_->setVisible(offered && product_);
+    layoutLabel_->setVisible(offered && product_);
+    plainFace_->setVisible(offered && !product_);
+    std::shared_ptr<const platform::Printable> face;
+    QString fit;
+    if (faceChosen()) {
+        const platform::DiscFacePreview preview = makeFace_(choice());
+        face = preview.face;
+        fit = preview.fit;
+    }
+    faceFit_->setText(fit);
+    faceFit_->setVisible(!fit.isEmpty());
+    fit_->setEnabled(product_ && !face);
+    sheet_->setFace(face);
+    showFit();
+    showNotes();
 }
 
 void StockTab::setPrinter(const QString& queue)
@@ -463,6 +519,11 @@ void StockTab::choose(const stock::Product* product, bool byUser)
     fitToDesign();
     for (QWidget* w : std::initializer_list<QWidget*>{copies_, fit_, outline_, newSheet_, calibrationPage_})
         w->setEnabled(product != nullptr);
+    {
+        const QSignalBlocker blocker(layout_);
+        layout_->setCurrentIndex(stock::discFaceByDefault(product ? std::optional(*product) : std::nullopt) ? 0 : 1);
+    }
+    showFace();
     showSheet();
     showFit();
     showNotes();
@@ -500,7 +561,7 @@ void StockTab::showSheet()
 
 void StockTab::showFit()
 {
-    if (!product_ || design_.isEmpty()) {
+    if (!product_ || design_.isEmpty() || faceChosen()) {
         scale_->setText(QString());
         return;
     }
@@ -520,10 +581,14 @@ void StockTab::showNotes()
         case stock::LabelShape::Rectangle: break;
         case stock::LabelShape::Round:
         case stock::LabelShape::Ellipse:
-            notes.append(QStringLiteral("The label is round: the design's corners are cut off."));
+            notes.append(faceChosen() ? QStringLiteral("The label is round: the disc face keeps to its edge.")
+                                      : QStringLiteral("The label is round: the design's corners are cut off."));
             break;
         case stock::LabelShape::Cd:
-            notes.append(QStringLiteral("This is a CD label: the design's corners and the centre hole are cut off."));
+            notes.append(
+                faceChosen()
+                    ? QStringLiteral("This is a CD label: the disc face keeps to its ring.")
+                    : QStringLiteral("This is a CD label: the design's corners and the centre hole are cut off."));
             break;
         }
     }
@@ -605,6 +670,7 @@ stock::Choice StockTab::choice() const
 {
     stock::Choice c;
     c.calibration = calibration_;
+    c.discFace = faceChosen();
     if (!product_)
         return c;
     c.product = *product_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Dialogs.h"
 #include "stock/Choice.h"
 #include "stock/ProductDatabase.h"
 
@@ -50,6 +51,11 @@ public:
     // The design to be printed: its printed size, and whether it may lose its
     // corners (round and CD labels are offered only then).
     void setDesign(ui::LengthSize size, bool roundLabelsAllowed);
+    // For a label that has a disc face, what makes it: on round labels the
+    // tab offers "Disc face" or "Sleeve, cut to the disc" (the face by default
+    // on CD labels), on plain paper "As a disc face", and shows the face on
+    // the sheet with what of it fits.
+    void setDiscFace(std::function<platform::DiscFacePreview(const stock::Choice&)> face);
     // The printer, by its queue name, whose calibration the tab shows and
     // hands out. An empty name is no printer: the calibration is the identity.
     void setPrinter(const QString& queue);
@@ -82,6 +88,8 @@ private:
     void showSheet();
     void showFit();
     void showNotes();
+    bool faceChosen() const;
+    void showFace();
     void calibrationEdited();
     void calibrationRefused(const QString& why);
     void showCalibration();
@@ -111,6 +119,11 @@ private:
     QPushButton* details_ = nullptr;
     QLabel* settingsNote_ = nullptr;
     QLabel* notes_ = nullptr;
+    std::function<platform::DiscFacePreview(const stock::Choice&)> makeFace_;
+    QLabel* layoutLabel_ = nullptr;
+    QComboBox* layout_ = nullptr;     // on round labels: the disc face or the sleeve
+    QCheckBox* plainFace_ = nullptr;  // on plain paper
+    QLabel* faceFit_ = nullptr;
     SheetView* sheet_ = nullptr;
     QLabel* firstLabel_ = nullptr;
     QSpinBox* copies_ = nullptr;

@@ -398,6 +398,72 @@ private Q_SLOTS:
             before.size() + 1);
     }
 
+    // CD images on CD labels are disc faces, two to a sheet, each listing its
+    // own image inside its disc's ring; --layout sleeve gives the sleeve cut
+    // to the disc, --disc-face a face on plain paper. Neither goes with a
+    // kind that has no disc face.
+    void cdImagesOnCdLabelsAreDiscFaces()
+    {
+        QTemporaryDir dir;
+        QVERIFY2(
+            sh(dir.path(), QStringLiteral("for n in alpha bravo charlie; do mkdir $n && echo x > $n/${n}_notes.txt && "
+                                          "xorriso -as mkisofs -quiet -R -J -V $n -o $n.iso $n 2>/dev/null; done"))
+                .isEmpty(),
+            "the images could not be made");
+        const Outcome run = tessera(
+            dir.path(), QStringLiteral("--cd --contents --stock 'Avery 5931-Disc' --pdf discs.pdf alpha.iso bravo.iso "
+                                       "charlie.iso"));
+        QVERIFY2(run.status == 0, qPrintable(run.errors));
+        const QString pdf = dir.filePath(QStringLiteral("discs.pdf"));
+        QCOMPARE(pdfprobe::pageCount(pdf), 2);
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5931-Disc"));
+        QVERIFY(product);
+        const QList<stock::Cell> cells = stock::cells(*product);
+        const double outer = (product->shape.radius - *product->shape.margin).toMm();
+        const double inner = (product->shape.hole + *product->shape.margin).toMm();
+        const QStringList listed{QStringLiteral("alpha_notes.txt"), QStringLiteral("bravo_notes.txt"),
+                                 QStringLiteral("charlie_notes.txt")};
+        for (int face = 0; face < 3; ++face) {
+            const QList<pdfprobe::Word> words = pdfprobe::words(pdf, face / 2 + 1);
+            const QPointF centre = cells[face % 2].rect.center() / ui::kPointsPerMm;
+            const auto found = std::find_if(words.begin(), words.end(),
+                                            [&](const pdfprobe::Word& w) { return w.text == listed[face]; });
+            QVERIFY2(found != words.end(), qPrintable(listed[face]));
+            const double d = QLineF(found->box.center() / ui::kPointsPerMm, centre).length();
+            QVERIFY2(d > inner && d < outer, qPrintable(QString::number(d)));
+        }
+        QVERIFY(!pdfprobe::text(pdf).contains(document::kCreditText));
+        // The second sheet's second disc stays blank.
+        QVERIFY(pdfprobe::inkBoxMm(pdfprobe::page(pdf, 2), QRectF(cells[1].rect.topLeft() / ui::kPointsPerMm,
+                                                                  cells[1].rect.size() / ui::kPointsPerMm))
+                    .isNull());
+
+        const Outcome sleeve = tessera(
+            dir.path(), QStringLiteral("--cd --contents --stock 'Avery 5931-Disc' --layout sleeve --pdf sleeve.pdf "
+                                       "alpha.iso"));
+        QVERIFY2(sleeve.status == 0, qPrintable(sleeve.errors));
+        QVERIFY(pdfprobe::text(dir.filePath(QStringLiteral("sleeve.pdf"))).contains(document::kCreditText));
+        const Outcome plain =
+            tessera(dir.path(), QStringLiteral("--cd --contents --disc-face --pdf plain.pdf alpha.iso bravo.iso"));
+        QVERIFY2(plain.status == 0, qPrintable(plain.errors));
+        QCOMPARE(pdfprobe::pageCount(dir.filePath(QStringLiteral("plain.pdf"))), 2);
+        // The disc and its hole to cut along, at 117 mm.
+        const QRectF cut = pdfprobe::inkBoxMm(pdfprobe::firstPage(dir.filePath(QStringLiteral("plain.pdf"))));
+        QVERIFY2(qAbs(cut.width() - 117) < 0.3 && qAbs(cut.height() - 117) < 0.3,
+                 qPrintable(QStringLiteral("%1 x %2").arg(cut.width()).arg(cut.height())));
+
+        for (const char* words :
+             {"--floppy --name X --disc-face --pdf x.pdf", "--cd --name X --layout sleeve --pdf x.pdf",
+              "--cd --name X --layout round --pdf x.pdf",
+              "--cd --name X --stock 'Avery 5196' --disc-face --pdf x.pdf"}) {
+            const Outcome refused = tessera(dir.path(), QLatin1String(words));
+            QVERIFY2(refused.status == 2, words);
+            QVERIFY2(!refused.errors.isEmpty() && !QFile::exists(dir.filePath(QStringLiteral("x.pdf"))), words);
+        }
+    }
+
     // Nothing made, nothing written; a PDF that does not fit (a file size
     // limit, as a full disk) is reported: an earlier PDF stays as it was.
     void anEarlierPdfIsReplacedWholeOrNotAtAll()

@@ -5,6 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "document/DiscFace.h"
 #include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetMemory.h"
@@ -18,7 +19,10 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QtMath>
 #include <QtTest>
+
+#include <numeric>
 
 #include <cups/cups.h>
 
@@ -106,6 +110,115 @@ const char kProducts[] = R"(<?xml version="1.0"?>
   </Template>
 </Glabels-templates>
 )";
+
+// Disc labels: two on Letter with a 41 mm hole and a margin of their own,
+// two on A4 with a 17 mm hole and none.
+const char kDiscProducts[] = R"(<?xml version="1.0"?>
+<Glabels-templates>
+  <Template brand="Test" part="Disc-41" size="US-Letter" _description="CD labels">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="58.5mm" hole="20.5mm">
+      <Markup-margin size="1.5mm"/>
+      <Layout nx="1" ny="2" x0="49.45mm" y0="20mm" dy="127mm"/>
+    </Label-cd>
+  </Template>
+  <Template brand="Test" part="Disc-17" size="A4" _description="CD labels, small hole">
+    <Meta category="media"/>
+    <Label-cd id="0" radius="58.5mm" hole="8.5mm">
+      <Layout nx="1" ny="2" x0="46.5mm" y0="21.5mm" dy="137mm"/>
+    </Label-cd>
+  </Template>
+</Glabels-templates>
+)";
+
+// The ink of a printed page of disc labels, looked at disc by disc.
+struct DiscInk {
+    int outside = 0;        // inked pixels outside every printed disc's ring
+    QList<int> inkedDiscs;  // the cells with ink in their ring
+    QString firstOutside;   // where the first of them lies
+};
+
+DiscInk discInk(const QImage& page, const QList<stock::Cell>& cells, const QList<int>& printed, double outerMm,
+                double innerMm)
+{
+    constexpr double kSlackMm = 0.2;
+    const double mmPerPixel = ui::kMmPerInch / pdfprobe::kDpi;
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    DiscInk out;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] >= 250)
+                continue;
+            const QPointF at((x + 0.5) * mmPerPixel, (y + 0.5) * mmPerPixel);
+            bool inRing = false;
+            for (const stock::Cell& cell : cells) {
+                const double d = QLineF(at, cell.rect.center() / ui::kPointsPerMm).length();
+                if (d >= innerMm - kSlackMm && d <= outerMm + kSlackMm && printed.contains(cell.number)) {
+                    inRing = true;
+                    if (!out.inkedDiscs.contains(cell.number))
+                        out.inkedDiscs.append(cell.number);
+                }
+            }
+            if (!inRing && out.outside++ == 0)
+                out.firstOutside = QStringLiteral("%1, %2 mm").arg(at.x()).arg(at.y());
+        }
+    }
+    return out;
+}
+
+// The glyphs of the disk name (the ink above `aboveMm` over the disc's
+// centre, each connected piece one glyph): how far from the centre each
+// one's middle lies, and the angles from the top, clockwise, that they span.
+struct NameGlyphs {
+    QList<double> radii;
+    double firstAngle = 0, lastAngle = 0;  // degrees
+};
+
+NameGlyphs nameGlyphs(const QImage& page, QPointF centreMm, double aboveMm)
+{
+    const double mmPerPixel = ui::kMmPerInch / pdfprobe::kDpi;
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    const auto inked = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < grey.width() && y < grey.height() && grey.constScanLine(y)[x] < 128 &&
+               (y + 0.5) * mmPerPixel < centreMm.y() - aboveMm;
+    };
+    QImage seen(grey.size(), QImage::Format_Grayscale8);
+    seen.fill(0);
+    NameGlyphs out;
+    out.firstAngle = 360;
+    out.lastAngle = -360;
+    const int top = std::max(0, int((centreMm.y() - 60) / mmPerPixel));
+    for (int y = top; y < grey.height(); ++y) {
+        for (int x = 0; x < grey.width(); ++x) {
+            if (!inked(x, y) || seen.scanLine(y)[x])
+                continue;
+            double nearest = 1e9, farthest = 0;
+            int pixels = 0;
+            QList<QPoint> open{QPoint(x, y)};
+            seen.scanLine(y)[x] = 1;
+            while (!open.isEmpty()) {
+                const QPoint p = open.takeLast();
+                ++pixels;
+                const QPointF at = QPointF(p.x() + 0.5, p.y() + 0.5) * mmPerPixel - centreMm;
+                nearest = std::min(nearest, std::hypot(at.x(), at.y()));
+                farthest = std::max(farthest, std::hypot(at.x(), at.y()));
+                const double angle = qRadiansToDegrees(std::atan2(at.x(), -at.y()));
+                out.firstAngle = std::min(out.firstAngle, angle);
+                out.lastAngle = std::max(out.lastAngle, angle);
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (inked(p.x() + dx, p.y() + dy) && !seen.scanLine(p.y() + dy)[p.x() + dx]) {
+                            seen.scanLine(p.y() + dy)[p.x() + dx] = 1;
+                            open.append(QPoint(p.x() + dx, p.y() + dy));
+                        }
+            }
+            if (pixels >= 20)
+                out.radii.append((nearest + farthest) / 2);
+        }
+    }
+    return out;
+}
 
 const char kPaperSizes[] = R"(<Glabels-paper-sizes>
   <Paper-size id="A4" _name="A4" pwg_size="iso_a4" width="210mm" height="297mm"/>
@@ -301,6 +414,140 @@ private Q_SLOTS:
         }
         QVERIFY(QFile::exists(home_.filePath(QStringLiteral("Tessera/Tessera.conf"))));
         QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*product), next);
+    }
+
+    // A CD job printed as disc faces through the print manager: all its ink
+    // in the ring of its disc, between the hole and the edge less the
+    // margin; the name's glyphs on one circle, centred on the top; the lines
+    // as text in the ring, as many as the tab says fit; the next print on
+    // the next disc.
+    void discFacesKeepToTheirRing_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<double>("hole");
+        QTest::addColumn<double>("margin");
+        QTest::addColumn<bool>("longTexts");
+        QTest::newRow("41 mm hole, 1.5 mm margin") << "Disc-41" << 20.5 << 1.5 << false;
+        QTest::newRow("17 mm hole, no margin given") << "Disc-17" << 8.5 << 2.0 << false;
+        QTest::newRow("80-character name, 45 long lines") << "Disc-17" << 8.5 << 2.0 << true;
+    }
+    void discFacesKeepToTheirRing()
+    {
+        QFETCH(QString, part);
+        QFETCH(double, hole);
+        QFETCH(double, margin);
+        QFETCH(bool, longTexts);
+        QTemporaryDir folder;
+        const QString system = folder.filePath(QStringLiteral("templates"));
+        QDir().mkpath(system);
+        for (const auto& [name, bytes] :
+             {std::pair{"paper-sizes.xml", kPaperSizes}, {"disc-templates.xml", kDiscProducts}}) {
+            QFile file(QDir(system).filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        const stock::ProductDatabase database = stock::ProductDatabase::load({{}, {system}});
+        const stock::Product* product = database.find(QStringLiteral("Test"), part);
+        QVERIFY(product);
+        const double outer = 58.5 - margin, inner = hole + margin;
+
+        const QString name = longTexts ? QStringLiteral(
+                                             "Backup of the family archive: letters, photographs, films and "
+                                             "the tax years 2019-2024")
+                                       : QStringLiteral("HELIX TIME H");
+        QStringList lines;
+        if (longTexts) {
+            for (int i = 1; i <= 45; ++i)
+                lines << QStringLiteral("line%1 a folder name that runs on and on well past any chord.txt")
+                             .arg(i, 2, 10, QLatin1Char('0'));
+        } else {
+            lines = QStringList{QStringLiteral("photos lake"), QStringLiteral("letters 2023"), QString(),
+                                QStringLiteral("music jazz"), QStringLiteral("taxes receipts")};
+        }
+        QCOMPARE(name.size() >= 80, longTexts);
+
+        Harness h(Harness::PrinterKind::System);
+        stock::SheetMemory(h.context->settings()).newSheet(*product);
+        for (int print = 1; print <= 2; ++print) {
+            h.forms->start();
+            h.forms->Tessera.Command3_Click();
+            h.forms->diskop.controls().Option1->click();
+            h.forms->diskop.Command1_Click();
+            h.forms->CDSleve.text().setDiskName(1, name);
+            h.forms->CDSleve.text().fill(lines);
+            h.forms->frmchangecap.Command3_Click();
+            stock::Choice choice;
+            choice.product = *product;
+            choice.firstCell = stock::SheetMemory(h.context->settings()).firstFreeCell(*product);
+            QCOMPARE(choice.firstCell, print);
+            choice.discFace = true;
+            const std::unique_ptr<document::DiscFace> face = document::discFaceFor(h.forms->CDSleve.text(), choice);
+            QVERIFY(face);
+            const QStringList before = jobFiles();
+            // The tab is offered the face, and shows what fits as it prints.
+            QString shown;
+            h.dialogs->printAnswers.push_back([&](platform::Printer& printer) {
+                const platform::StockSetup& setup = h.dialogs->stockSetups.last();
+                shown = setup.discFace ? setup.discFace(choice).fit : QStringLiteral("(no disc face)");
+                return platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF"))(printer);
+            });
+            h.dialogs->stockAnswers.push_back(choice);
+            h.forms->readytoprint.Command1_Click();
+            QVERIFY2(h.messages->calls.isEmpty(), qPrintable(h.messages->calls.value(0).text));
+            QCOMPARE(shown, face->fitNote());
+
+            QString trouble;
+            const QString job = waitForNewJob(before, trouble);
+            QVERIFY2(!job.isEmpty(), qPrintable(trouble));
+            QCOMPARE(pdfprobe::pageCount(job), 1);
+            const QImage page = pdfprobe::page(job, 1);
+            const QList<stock::Cell> cells = stock::cells(*product);
+            const DiscInk ink = discInk(page, cells, {print}, outer, inner);
+            QVERIFY2(ink.outside == 0, qPrintable(QStringLiteral("%1 pixels outside the ring, the first at %2")
+                                                      .arg(ink.outside)
+                                                      .arg(ink.firstOutside)));
+            QCOMPARE(ink.inkedDiscs, QList<int>{print});
+            const QPointF centre = cells[print - 1].rect.center() / ui::kPointsPerMm;
+
+            // The lines, as text, inside the ring.
+            const QList<pdfprobe::Word> words = pdfprobe::words(job, 1);
+            const auto inRing = [&](const pdfprobe::Word& word) {
+                const double d = QLineF(word.box.center() / ui::kPointsPerMm, centre).length();
+                return d > inner && d < outer;
+            };
+            if (longTexts) {
+                int found = 0;
+                for (const pdfprobe::Word& word : words) {
+                    if (QRegularExpression(QStringLiteral("^line\\d\\d$")).match(word.text).hasMatch()) {
+                        ++found;
+                        QVERIFY2(inRing(word), qPrintable(word.text));
+                    }
+                }
+                qInfo("%s", qPrintable(face->fitNote()));
+                QCOMPARE(found, face->linesShown());
+                QVERIFY(found > 0);
+                continue;
+            }
+            QCOMPARE(face->fitNote(), QStringLiteral("4 of 4 lines fit on the disc"));
+            for (const QString& line : std::as_const(lines)) {
+                for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    const auto found = std::find_if(words.begin(), words.end(),
+                                                    [&](const pdfprobe::Word& w) { return w.text == word; });
+                    QVERIFY2(found != words.end(), qPrintable(word));
+                    QVERIFY2(inRing(*found), qPrintable(word));
+                }
+            }
+            // The name: its glyphs' middles on one circle, centred on the top.
+            const NameGlyphs glyphs = nameGlyphs(page, centre, inner + 1);
+            QCOMPARE(glyphs.radii.size(), name.size() - name.count(u' '));
+            const double mean = std::accumulate(glyphs.radii.begin(), glyphs.radii.end(), 0.0) / glyphs.radii.size();
+            for (double r : glyphs.radii)
+                QVERIFY2(qAbs(r - mean) <= 0.3, qPrintable(QStringLiteral("%1 mm from %2 mm").arg(r).arg(mean)));
+            qInfo("name glyphs at %.2f mm, from %.2f to %.2f degrees", mean, glyphs.firstAngle, glyphs.lastAngle);
+            QVERIFY2(qAbs(qDegreesToRadians(glyphs.firstAngle + glyphs.lastAngle)) * mean <= 0.3,
+                     qPrintable(QStringLiteral("%1 to %2").arg(glyphs.firstAngle).arg(glyphs.lastAngle)));
+        }
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*product), QList<int>());
     }
 
     void aStoppedQueueIsReportedAndNothingIsUnloaded()

@@ -83,6 +83,7 @@ const QByteArray kSheets = products(R"(
   </Template>
   <Template brand="Acme" part="CD-clipped" size="A4" _description="Clipped CD Labels">
     <Label-cd id="0" radius="58.5mm" width="105mm" hole="20.5mm">
+      <Markup-margin size="0.125in"/>
       <Layout nx="1" ny="1" x0="50mm" y0="20mm"/>
     </Label-cd>
   </Template>
@@ -268,6 +269,9 @@ private Q_SLOTS:
 
         const LabelShape clippedShape = sheets_.find(QStringLiteral("Acme"), QStringLiteral("CD-clipped"))->shape;
         QCOMPARE(clippedShape.size.toPt(), QSizeF(105 * kMm, 117 * kMm));
+        // The margin printing keeps inside the label, where the product gives one.
+        QCOMPARE(clippedShape.margin, std::optional(ui::Length::in(0.125)));
+        QCOMPARE(cd.margin, std::nullopt);
         const QPainterPath clipped = labelPath(clippedShape);
         const QPointF middle(52.5 * kMm, 58.5 * kMm);
         QVERIFY(!clipped.contains(middle));

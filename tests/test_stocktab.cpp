@@ -7,6 +7,7 @@
 
 #include "support/PdfProbe.h"
 
+#include "document/DiscFace.h"
 #include "document/TemplateDocument.h"
 #include "output/Pipeline.h"
 #include "platform/Printer.h"
@@ -472,6 +473,85 @@ private Q_SLOTS:
         // A design that may not lose its corners goes back to plain paper.
         tab.setDesign(kFloppyMm, false);
         QVERIFY(tab.choice().plainPaper());
+    }
+
+    // A CD job on round labels: the disc face by default on CD labels, the
+    // sleeve on round stickers, "As a disc face" on plain paper; the sheet
+    // shows the face where it prints, and the tab says what fits, as the
+    // print then has it.
+    void aCdJobOnRoundLabelsIsADiscFace()
+    {
+        platform::Settings settings(settingsFile("disc.conf"));
+        document::TemplateDocument text(LabelKind::Cd);
+        text.setDiskName(1, QStringLiteral("Holiday pictures"));
+        QStringList lines;
+        for (int i = 1; i <= text.fieldCount(); ++i)
+            lines << QStringLiteral("line%1 of a listing whose names run on for a while.txt")
+                         .arg(i, 2, 10, QLatin1Char('0'));
+        text.fill(lines);
+        StockTab tab(settings, sources_);
+        tab.setDesign(text.size(), true);
+        tab.setDiscFace([&text](const stock::Choice& choice) {
+            std::shared_ptr<const document::DiscFace> face = document::discFaceFor(text, choice);
+            return platform::DiscFacePreview{face, face ? face->fitNote() : QString()};
+        });
+        tab.resize(1100, 600);
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+        auto* layout = find<QComboBox>(tab, "layout");
+        auto* plain = find<QCheckBox>(tab, "plainDiscFace");
+        auto* fit = find<QLabel>(tab, "discFit");
+        auto* sheet = find<stockui::SheetView>(tab, "sheet");
+
+        // Plain paper: the sleeve unless asked for the face.
+        QVERIFY(plain->isVisible() && !layout->isVisible() && !fit->isVisible());
+        QVERIFY(!tab.choice().discFace);
+        plain->click();
+        QVERIFY(tab.choice().discFace && fit->isVisible());
+
+        QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("acme"));
+        auto* list = find<QListWidget>(tab, "products");
+        list->setCurrentRow(1);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Acme CD-2"));
+        QVERIFY(layout->isVisible() && !plain->isVisible());
+        QCOMPARE(layout->currentText(), QStringLiteral("Disc face"));
+        QVERIFY(tab.choice().discFace);
+        const std::unique_ptr<document::DiscFace> face = document::discFaceFor(text, tab.choice());
+        QVERIFY(face);
+        QCOMPARE(fit->text(), QStringLiteral("%1 of 45 lines fit on the disc").arg(face->linesShown()));
+        QCOMPARE(name(QAccessible::queryAccessibleInterface(fit)), fit->text());
+        QCOMPARE(name(QAccessible::queryAccessibleInterface(layout)), QStringLiteral("Disc face"));
+
+        // The first label shows the face's text, where the sleeve shows its state alone.
+        const QRect firstDisc = QAccessible::queryAccessibleInterface(sheet)->child(0)->rect().translated(
+            -sheet->mapToGlobal(QPoint(0, 0)));
+        const QImage withFace = sheet->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+        layout->setCurrentIndex(layout->findText(QStringLiteral("Sleeve, cut to the disc")));
+        QVERIFY(!tab.choice().discFace && !fit->isVisible());
+        // Text drawn inside the ring, away from its outlines, over the light fill.
+        const QPointF centre = QRectF(firstDisc).center();
+        const double outer = firstDisc.width() / 2.0 - 3, inner = firstDisc.width() / 2.0 * 20.5 / 58.5 + 3;
+        int inked = 0, ring = 0;
+        for (int y = firstDisc.top(); y <= firstDisc.bottom(); ++y)
+            for (int x = firstDisc.left(); x <= firstDisc.right(); ++x) {
+                const double d = QLineF(centre, QPointF(x + 0.5, y + 0.5)).length();
+                ring += d < outer && d > inner;
+                inked += d < outer && d > inner && qGray(withFace.pixel(x, y)) < 150;
+            }
+        QVERIFY2(inked > 300 && inked < ring / 3, qPrintable(QStringLiteral("%1 of %2").arg(inked).arg(ring)));
+
+        // Round stickers take the sleeve unless the face is chosen.
+        list->setCurrentRow(2);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Acme R-40"));
+        QVERIFY(layout->isVisible());
+        QVERIFY(!tab.choice().discFace);
+        layout->setCurrentIndex(layout->findText(QStringLiteral("Disc face")));
+        const std::unique_ptr<document::DiscFace> small = document::discFaceFor(text, tab.choice());
+        QVERIFY(small && small->linesShown() > 0 && small->linesShown() < 45);
+        QCOMPARE(fit->text(), QStringLiteral("%1 of 45 lines fit on the disc").arg(small->linesShown()));
+        // A job without a disc face is not offered one.
+        tab.setDiscFace({});
+        QVERIFY(!layout->isVisible() && !tab.choice().discFace);
     }
 
     void calibrationOfThePrinter()

@@ -1,6 +1,7 @@
 #include "wizard/PrintManager.h"
 
 #include "app/Forms.h"
+#include "document/DiscFace.h"
 #include "output/Pipeline.h"
 #include "platform/MessageBox.h"
 #include "platform/Printable.h"
@@ -66,6 +67,12 @@ void PrintManager::Command1_Click()
         if (const Printed page = printed(); page.label)
             stock.design = page.label->size();
         stock.roundLabelsAllowed = labelKind(forms_.Tessera.disktype).roundLabelsAllowed;
+        const templates::LabelTemplate* job = forms_.templateOfJob();
+        if (job && labelKind(forms_.Tessera.disktype).discFace)
+            stock.discFace = [job](const stock::Choice& choice) {
+                std::shared_ptr<const document::DiscFace> face = document::discFaceFor(job->text(), choice);
+                return platform::DiscFacePreview{face, face ? face->fitNote() : QString()};
+            };
         stock.printCalibrationPage = [this, services](const stock::Product& product, const QByteArray& queue) {
             (void)forms_.context.busy().run<bool>(window(), kPrintingText, [=](std::stop_token stop) {
                 output::printCalibrationPage(product, queue, QStringLiteral("Calibration page"), services, stop);
@@ -85,9 +92,12 @@ void PrintManager::Command1_Click()
             // The spooler may take long to answer: the print runs on a worker
             // while the user waits, and may be cancelled until it is handed over.
             const platform::Destination destination = services.printer.chosen();
+            const std::unique_ptr<document::DiscFace> face =
+                job ? document::discFaceFor(job->text(), stock.choice) : nullptr;
+            const platform::Printable* label = face ? face.get() : page.label;
             const auto done =
                 forms_.context.busy().run<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
-                    return output::print({page.label}, stock.choice, destination, page.jobName, services, stop);
+                    return output::print({label}, stock.choice, destination, page.jobName, services, stop);
                 });
             if (!done)
                 return;
