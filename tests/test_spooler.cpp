@@ -22,6 +22,8 @@
 #include <QtMath>
 #include <QtTest>
 
+#include <cstring>
+
 #include <numeric>
 
 #include <cups/cups.h>
@@ -225,6 +227,20 @@ const char kPaperSizes[] = R"(<Glabels-paper-sizes>
   <Paper-size id="US-Letter" _name="US Letter" pwg_size="na_letter" width="8.5in" height="11in"/>
 </Glabels-paper-sizes>)";
 
+// The products of `products` on the paper sizes above, as a system's
+// database in `folder`.
+stock::ProductDatabase productsIn(const QTemporaryDir& folder, const char* fileName, const char* products)
+{
+    const QString system = folder.filePath(QStringLiteral("templates"));
+    QDir().mkpath(system);
+    for (const auto& [name, bytes] : {std::pair{"paper-sizes.xml", kPaperSizes}, {fileName, products}}) {
+        QFile file(QDir(system).filePath(QLatin1String(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != qint64(std::strlen(bytes)))
+            qFatal("%s could not be written", qPrintable(file.fileName()));
+    }
+    return stock::ProductDatabase::load({{}, {system}});
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(stock::Calibration)
@@ -353,15 +369,7 @@ private Q_SLOTS:
         QFETCH(QList<QList<int>>, pages);
         QFETCH(int, next);
         QTemporaryDir folder;
-        const QString system = folder.filePath(QStringLiteral("templates"));
-        QDir().mkpath(system);
-        for (const auto& [name, bytes] :
-             {std::pair{"paper-sizes.xml", kPaperSizes}, {"test-templates.xml", kProducts}}) {
-            QFile file(QDir(system).filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        }
-        const stock::ProductDatabase database = stock::ProductDatabase::load({{}, {system}});
+        const stock::ProductDatabase database = productsIn(folder, "test-templates.xml", kProducts);
         const stock::Product* product = database.find(QStringLiteral("Test"), part);
         QVERIFY(product);
 
@@ -438,15 +446,7 @@ private Q_SLOTS:
         QFETCH(double, margin);
         QFETCH(bool, longTexts);
         QTemporaryDir folder;
-        const QString system = folder.filePath(QStringLiteral("templates"));
-        QDir().mkpath(system);
-        for (const auto& [name, bytes] :
-             {std::pair{"paper-sizes.xml", kPaperSizes}, {"disc-templates.xml", kDiscProducts}}) {
-            QFile file(QDir(system).filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        }
-        const stock::ProductDatabase database = stock::ProductDatabase::load({{}, {system}});
+        const stock::ProductDatabase database = productsIn(folder, "disc-templates.xml", kDiscProducts);
         const stock::Product* product = database.find(QStringLiteral("Test"), part);
         QVERIFY(product);
         const double outer = 58.5 - margin, inner = hole + margin;
