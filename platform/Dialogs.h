@@ -18,6 +18,9 @@ class QWidget;
 namespace stockui {
 class StockTab;
 }
+namespace stock {
+class CollectedLabels;
+}
 
 namespace platform {
 
@@ -45,6 +48,9 @@ struct StockSetup {
     Settings* settings = nullptr;     // where label stock keeps what it remembers
     stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
+    // The labels collected for each product's sheet, which the tab shows and
+    // may take labels off; none: nothing is collected.
+    stock::CollectedLabels* collected = nullptr;
     // Prints the calibration page of a product on a queue; raises ui::Error.
     std::function<void(const stock::Product&, const QByteArray& queue)> printCalibrationPage;
     // Adds the tab that chooses the label stock to a print setup dialog, and

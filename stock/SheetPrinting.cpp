@@ -57,8 +57,8 @@ void paintPlain(QPainter& painter, const QPagedPaintDevice& device, const platfo
     label.paint(painter, QRectF(QPointF(), label.size().toMm()));
 }
 
-// One label into `cell`, the painter in calibrated paper points and clipped
-// to the paper.
+}  // namespace
+
 void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
                  const Choice& choice)
 {
@@ -84,8 +84,6 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
         painter.restore();
     }
 }
-
-}  // namespace
 
 PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
                          const Choice& choice)

@@ -9,6 +9,7 @@
 #include <optional>
 
 class QPagedPaintDevice;
+class QPainter;
 namespace platform {
 class Printable;
 }
@@ -53,6 +54,12 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
 // The same for labels made as they are printed: the cells are those of the
 // labels that came, each sheet started only once its first label is there.
 PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, const Choice& choice);
+
+// One label into `cell` of `product`, fitted (choice.fit), clipped to its
+// shape, outlined (choice.outline), the painter in paper points. Printing
+// paints every label so, and so does the picture of a sheet.
+void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
+                 const Choice& choice);
 
 // The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
 // label stock, exactly, in millimetres; nothing (std::nullopt) for plain paper.

@@ -90,6 +90,7 @@ StockTab* addStockTab(QPrintDialog& dialog, const platform::StockSetup& stock)
     auto* tab = new StockTab(*stock.settings, stock.sources);
     tab->setWindowTitle(QObject::tr("Label stock"));
     tab->setDesign(stock.design, stock.roundLabelsAllowed);
+    tab->setCollected(stock.collected);
     dialog.setOptionTabs({tab});
     // The spooler is asked for its queues once, not at every change of the
     // dialog's printer.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stock/Choice.h"
+#include "stock/CollectedLabels.h"
 #include "stock/ProductDatabase.h"
 
 #include <memory>
@@ -53,6 +54,9 @@ public:
     // The printer, by its queue name, whose calibration the tab shows and
     // hands out. An empty name is no printer: the calibration is the identity.
     void setPrinter(const QString& queue);
+    // The labels collected for each product's sheet; none: the tab offers no
+    // collecting.
+    void setCollected(stock::CollectedLabels* collected);
 
     // Reads the label products and brings back the product chosen last; the
     // second call does nothing.
@@ -86,6 +90,9 @@ private:
     void calibrationRefused(const QString& why);
     void showCalibration();
     void showSettingsProblem();
+    void showCollected();
+    int firstFree() const;
+    QList<int> collectedCells() const;
 
     platform::Settings& settings_;
     stock::SheetMemory memory_;
@@ -124,6 +131,14 @@ private:
     DecimalBox* across_ = nullptr;
     DecimalBox* downScale_ = nullptr;
     QLabel* calibrationStatus_ = nullptr;
+
+    stock::CollectedLabels* collected_ = nullptr;
+    bool printCollected_ = false;  // "Print collected sheet" closed the dialog
+    QStringList collectedNotes_;   // what the collections said, until the tab closes
+    QCheckBox* collect_ = nullptr;
+    QPushButton* printCollectedButton_ = nullptr;
+    QPushButton* removeCollected_ = nullptr;
+    QLabel* collectedNote_ = nullptr;
     QPushButton* calibrationPage_ = nullptr;
 };
 
