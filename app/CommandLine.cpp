@@ -85,6 +85,10 @@ QList<OptionDefinition> makeOptionDefinitions()
          QStringLiteral("actual|shrink"),
          QStringLiteral("actual size or shrunk to fit; default: shrunk if larger")},
         {{QStringLiteral("outline")}, {}, QStringLiteral("draw each label's outline")},
+        {{QStringLiteral("collect")},
+         {},
+         QStringLiteral("add the labels to the product's collected sheet; print nothing")},
+        {{QStringLiteral("print-collected")}, {}, QStringLiteral("print the collected sheet of the --stock product")},
         {{QStringLiteral("platform")},
          QStringLiteral("NAME"),
          QStringLiteral("the Qt platform to show windows with (xcb, wayland, ...)"),
@@ -202,10 +206,11 @@ const QStringList& templateOptions()
 // The options of a run without a window beside the kind's own.
 const QStringList& batchOptions()
 {
-    static const QStringList names = {
-        QStringLiteral("inputs-from"), QStringLiteral("null"),  QStringLiteral("pdf"),
-        QStringLiteral("printer"),     QStringLiteral("stock"), QStringLiteral("start-cell"),
-        QStringLiteral("copies"),      QStringLiteral("fit"),   QStringLiteral("outline")};
+    static const QStringList names = {QStringLiteral("inputs-from"), QStringLiteral("null"),
+                                      QStringLiteral("pdf"),         QStringLiteral("printer"),
+                                      QStringLiteral("stock"),       QStringLiteral("start-cell"),
+                                      QStringLiteral("copies"),      QStringLiteral("fit"),
+                                      QStringLiteral("outline"),     QStringLiteral("collect")};
     return names;
 }
 
@@ -352,6 +357,31 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
         return usageError(
             QStringLiteral("one kind of label at a time, not %1").arg(kinds.join(QStringLiteral(" and "))));
 
+    // A collected sheet, printed without a window.
+    if (options.has(QStringLiteral("print-collected"))) {
+        if (!kinds.isEmpty())
+            return usageError(
+                QStringLiteral("--print-collected prints the labels collected before, not %1").arg(kinds.first()));
+        for (const QString& name :
+             templateOptions() + QStringList{QStringLiteral("inputs-from"), QStringLiteral("copies"),
+                                             QStringLiteral("start-cell"), QStringLiteral("collect")}) {
+            if (options.has(name))
+                return usageError(QStringLiteral("--print-collected prints the labels collected before, "
+                                                 "without %1")
+                                      .arg(dashed(name)));
+        }
+        if (!inputs.isEmpty())
+            return usageError(QStringLiteral("--print-collected takes no inputs, not '%1'")
+                                  .arg(platform::displayName(inputs.first())));
+        if (const QString problem = readOutput(options, request); !problem.isEmpty())
+            return usageError(problem);
+        if (request.stock.isEmpty())
+            return usageError(QStringLiteral("--print-collected needs the product with --stock"));
+        request.printCollected = true;
+        line.action = Action::Batch;
+        return line;
+    }
+
     // The program with its windows, perhaps with a label file.
     if (kinds.isEmpty()) {
         if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty())
@@ -385,6 +415,11 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     }
     if (problem.isEmpty())
         problem = readOutput(options, request);
+    request.collect = options.has(QStringLiteral("collect"));
+    if (problem.isEmpty() && request.collect && request.stock.isEmpty())
+        problem = QStringLiteral("--collect is for label stock: name the product with --stock");
+    if (problem.isEmpty() && request.collect && (request.pdf || options.has(QStringLiteral("printer"))))
+        problem = QStringLiteral("--collect prints nothing: print the sheet later with --print-collected");
     if (!problem.isEmpty())
         return usageError(problem);
     line.action = Action::Batch;
@@ -416,7 +451,7 @@ QString CommandLine::usage()
     }
     text += QStringLiteral(
         "\n"
-        "--start-cell, --fit and --outline go with --stock. With --pdf -, standard\n"
+        "--start-cell, --fit, --outline and --collect go with --stock. With --pdf -, standard\n"
         "output carries the PDF alone and must not be a terminal. 'man tessera' says\n"
         "more, also of the limits and the exit statuses.\n");
     return text;

@@ -43,6 +43,11 @@ struct BatchRequest {
     // larger than the label.
     std::optional<stock::Fit> fit;
     bool outline = false;
+    // The labels are added to the product's collected sheet instead of
+    // printed; or, with no labels to make, the product's collected sheet is
+    // printed.
+    bool collect = false;
+    bool printCollected = false;
 
     bool operator==(const BatchRequest&) const = default;
 };
