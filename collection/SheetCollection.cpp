@@ -195,11 +195,14 @@ QString labelName(const document::Document& label)
         return QStringLiteral("card");
     }
     if (const auto* text = dynamic_cast<const document::TemplateDocument*>(&label)) {
-        if (!text->diskName(0).trimmed().isEmpty())
-            return text->diskName(0).simplified();
-        for (int i = 0; i < text->fieldCount(); ++i) {
-            if (!text->content(i).trimmed().isEmpty())
-                return text->content(i).simplified();
+        // The disk name every template paints first, then the others.
+        QStringList fields{text->diskName(1), text->diskName(0)};
+        for (int i = 0; i < text->fieldCount(); ++i)
+            fields.append(text->content(i));
+        for (const QString& field : fields) {
+            if (!field.trimmed().isEmpty() && field != document::TemplateDocument::kDiskNameDesign &&
+                field != document::TemplateDocument::kContentDesign)
+                return field.simplified();
         }
     }
     return labelKind(label.kind()).caption;

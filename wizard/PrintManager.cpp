@@ -48,8 +48,13 @@ bool PrintManager::collect(const Printed& page, const stock::Choice& choice)
         showProblem(cells.error());
         return false;
     }
-    const auto* label = dynamic_cast<const document::Document*>(page.label);
-    if (!label)
+    // The job's document itself, not its window's view of it.
+    const document::Document* label = nullptr;
+    if (forms_.Tessera.disktype == LabelKind::Custom)
+        label = &forms_.card();
+    else if (const templates::LabelTemplate* shown = forms_.templateOfJob())
+        label = &shown->text();
+    if (!label || !page.label)
         return false;
     if (const ui::Result<void, QString> added = sheets.add(product, *label, *cells); !added) {
         showProblem(QStringLiteral("The label was not collected: %1.").arg(added.error()));
