@@ -10,6 +10,7 @@
 #include "collection/Collections.h"
 #include "document/TemplateDocument.h"
 #include "platform/ScriptedPictures.h"
+#include "platform/ScriptedPrinter.h"
 #include "output/Pipeline.h"
 #include "platform/Printer.h"
 #include "platform/Settings.h"
@@ -599,6 +600,41 @@ private Q_SLOTS:
         QAccessibleInterface* view = QAccessible::queryAccessibleInterface(sheet);
         QCOMPARE(name(view->child(1)), QStringLiteral("Row 1, column 2, collected: DISK 8"));
         QVERIFY(find<QPushButton>(tab, "printCollected")->isEnabled());
+
+        // The picture draws the collected label where it prints: its ink
+        // lies at the same place in its cell, within one picture pixel.
+        tab.resize(1000, 700);
+        QTest::qWait(20);
+        const QImage picture = sheet->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+        const QRect shown = sheet->itemRect(0);
+        QRect pictureInk;
+        for (int y = shown.top() + 2; y < shown.bottom() - 1; ++y) {
+            for (int x = shown.left() + 2; x < shown.right() - 1; ++x) {
+                if (qGray(picture.pixel(x, y)) < 200)
+                    pictureInk |= QRect(x, y, 1, 1);
+            }
+        }
+        platform::ScriptedPrinter printer;
+        platform::Settings elsewhere(settingsFile("collectedprint.conf"));
+        stock::Choice printed = tab.choice();
+        printed.copies = 1;
+        printed.cells = collections.of(*product).cells();
+        output::print(collections.of(*product).labels(), printed,
+                      platform::Destination{{}, printer.defaultQueue(), QPageLayout()}, QStringLiteral("sheet"),
+                      {printer, elsewhere});
+        const QRectF cell = stock::cells(*product)[0].rect;
+        const QRectF cellMm(cell.topLeft() / kMm, cell.size() / kMm);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdfprobe::saved(printer.jobs[0].pdf)),
+                                              cellMm.adjusted(0.6, 0.6, -0.6, -0.6));
+        const double pixelsPerMm = shown.width() / cellMm.width();
+        const QPointF expected = shown.topLeft() + (ink.topLeft() - cellMm.topLeft()) * pixelsPerMm;
+        const QPointF expectedEnd = shown.topLeft() + (ink.bottomRight() - cellMm.topLeft()) * pixelsPerMm;
+        qInfo("picture ink %d,%d-%d,%d; printed ink at %.1f,%.1f-%.1f,%.1f px", pictureInk.left(), pictureInk.top(),
+              pictureInk.right() + 1, pictureInk.bottom() + 1, expected.x(), expected.y(), expectedEnd.x(),
+              expectedEnd.y());
+        QVERIFY(qAbs(pictureInk.left() - expected.x()) <= 1.5 && qAbs(pictureInk.top() - expected.y()) <= 1.5);
+        QVERIFY(qAbs(pictureInk.right() + 1 - expectedEnd.x()) <= 1.5 &&
+                qAbs(pictureInk.bottom() + 1 - expectedEnd.y()) <= 1.5);
         find<QCheckBox>(tab, "collect")->setChecked(true);
         QVERIFY(tab.choice().collect);
         sheet->setFocus();
