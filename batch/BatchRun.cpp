@@ -493,7 +493,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         const stock::Product& product = *choice.product;
         const QList<int> used = stock::SheetMemory(context.settings()).usedCells(product);
         int from = request.startCell;
-        while (const platform::Printable* made = nextLabel()) {
+        while (nextLabel()) {
             ui::Result<QList<int>, QString> cells = ui::failed(QString());
             for (int cell = from; cell <= product.cellCount(); ++cell) {
                 cells = collections->cellsFor(product, cell, request.copies, used);
@@ -501,8 +501,7 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
                     break;
             }
             if (cells) {
-                const auto& label = static_cast<const document::Document&>(*made);
-                if (const ui::Result<void, QString> added = collections->add(product, label, *cells); !added)
+                if (const ui::Result<void, QString> added = collections->add(product, *label, *cells); !added)
                     cells = ui::failed(QStringLiteral("the label was not collected: %1").arg(added.error()));
             }
             if (!cells) {
