@@ -37,13 +37,15 @@ struct LabelStream {
 };
 
 // Paints `labels` onto `device`, each `choice.copies` times, page after page: on label stock in
-// consecutive cells from choice.firstCell (or each label once in its own of choice.cells), sheets laid out full-page
-// from the paper's physical corner, each label fitted (choice.fit) and clipped to its label's shape and to the paper's
-// edge (labels may reach past it by the product's overhang), with choice.calibration and outlines (choice.outline); on
-// plain paper one label per page, top-left at the printable area's top-left, at its own size, exactly as a single print
-// today. Starts new pages on the device itself (device.newPage()); sets nothing on the device the caller chose (paper
-// size and layout are the caller's, see pageLayoutFor below). Returns the cells used on the last sheet's product, for
-// the sheet memory.
+// consecutive cells from choice.firstCell, sheets laid out full-page from the paper's physical
+// corner, each label fitted (choice.fit) and clipped to its label's shape and to the paper's edge
+// (labels may reach past it by the product's overhang), with choice.calibration
+// and outlines (choice.outline); on plain paper one label per page, top-left at the printable
+// area's top-left, at its own size, exactly as a single print today. Starts new pages on the
+// device itself (device.newPage()); sets nothing on the device the caller chose (paper size and
+// layout are the caller's, see pageLayoutFor below). Returns the cells used on the last sheet's
+// product, for the sheet memory.
+// With choice.cells, each label goes once into its own cell of one sheet.
 //
 // Raises ui::Error 482 when a page cannot be started or finished, or when the
 // choice cannot be printed (a first cell not on the sheet, more than
