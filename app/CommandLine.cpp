@@ -451,9 +451,9 @@ QString CommandLine::usage()
     }
     text += QStringLiteral(
         "\n"
-        "--start-cell, --fit, --outline and --collect go with --stock. With --pdf -, standard\n"
-        "output carries the PDF alone and must not be a terminal. 'man tessera' says\n"
-        "more, also of the limits and the exit statuses.\n");
+        "--start-cell, --fit, --outline and --collect go with --stock. With --pdf -,\n"
+        "standard output carries the PDF alone and must not be a terminal. 'man\n"
+        "tessera' says more, also of the limits and the exit statuses.\n");
     return text;
 }
 
