@@ -87,7 +87,7 @@ QList<OptionDefinition> makeOptionDefinitions()
         {{QStringLiteral("outline")}, {}, QStringLiteral("draw each label's outline")},
         {{QStringLiteral("collect")},
          {},
-         QStringLiteral("add the labels to the product's collected sheet; print nothing")},
+         QStringLiteral("collect the labels for the product's sheet; print nothing")},
         {{QStringLiteral("print-collected")}, {}, QStringLiteral("print the collected sheet of the --stock product")},
         {{QStringLiteral("platform")},
          QStringLiteral("NAME"),
