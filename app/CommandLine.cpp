@@ -87,7 +87,7 @@ QList<OptionDefinition> makeOptionDefinitions()
         {{QStringLiteral("outline")}, {}, QStringLiteral("draw each label's outline")},
         {{QStringLiteral("collect")},
          {},
-         QStringLiteral("collect the labels for the product's sheet; print nothing")},
+         QStringLiteral("keep the labels for the product's sheet, unprinted")},
         {{QStringLiteral("print-collected")}, {}, QStringLiteral("print the collected sheet of the --stock product")},
         {{QStringLiteral("platform")},
          QStringLiteral("NAME"),
