@@ -100,6 +100,10 @@ QList<OptionDefinition> makeOptionDefinitions()
          QStringLiteral("LAYOUT"),
          QStringLiteral("disc-face or sleeve: how --cd goes on round labels")},
         {{QStringLiteral("disc-face")}, {}, QStringLiteral("--cd as a disc face, also on plain paper")},
+        {{QStringLiteral("collect")},
+         {},
+         QStringLiteral("keep the labels for the product's sheet, unprinted")},
+        {{QStringLiteral("print-collected")}, {}, QStringLiteral("print the collected sheet of the --stock product")},
         {{QStringLiteral("platform")},
          QStringLiteral("NAME"),
          QStringLiteral("the Qt platform to show windows with (xcb, wayland, ...)"),
@@ -221,7 +225,7 @@ const QStringList& batchOptions()
         QStringLiteral("inputs-from"), QStringLiteral("null"),     QStringLiteral("pdf"),
         QStringLiteral("printer"),     QStringLiteral("stock"),    QStringLiteral("start-cell"),
         QStringLiteral("copies"),      QStringLiteral("fit"),      QStringLiteral("outline"),
-        QStringLiteral("layout"),      QStringLiteral("disc-face")};
+        QStringLiteral("layout"),      QStringLiteral("disc-face"), QStringLiteral("collect")};
     return names;
 }
 
@@ -389,6 +393,31 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
         return usageError(
             QStringLiteral("one kind of label at a time, not %1").arg(kinds.join(QStringLiteral(" and "))));
 
+    // A collected sheet, printed without a window.
+    if (options.has(QStringLiteral("print-collected"))) {
+        if (!kinds.isEmpty())
+            return usageError(
+                QStringLiteral("--print-collected prints the labels collected before, not %1").arg(kinds.first()));
+        for (const QString& name :
+             templateOptions() + QStringList{QStringLiteral("inputs-from"), QStringLiteral("copies"),
+                                             QStringLiteral("start-cell"), QStringLiteral("collect")}) {
+            if (options.has(name))
+                return usageError(QStringLiteral("--print-collected prints the labels collected before, "
+                                                 "without %1")
+                                      .arg(dashed(name)));
+        }
+        if (!inputs.isEmpty())
+            return usageError(QStringLiteral("--print-collected takes no inputs, not '%1'")
+                                  .arg(platform::displayName(inputs.first())));
+        if (const QString problem = readOutput(options, request); !problem.isEmpty())
+            return usageError(problem);
+        if (request.stock.isEmpty())
+            return usageError(QStringLiteral("--print-collected needs the product with --stock"));
+        request.printCollected = true;
+        line.action = Action::Batch;
+        return line;
+    }
+
     // The program with its windows, perhaps with a label file.
     if (kinds.isEmpty()) {
         if (const QString option = firstGiven(options, templateOptions()); !option.isEmpty())
@@ -422,6 +451,11 @@ CommandLine CommandLine::parse(const QList<QByteArray>& arguments)
     }
     if (problem.isEmpty())
         problem = readOutput(options, request);
+    request.collect = options.has(QStringLiteral("collect"));
+    if (problem.isEmpty() && request.collect && request.stock.isEmpty())
+        problem = QStringLiteral("--collect is for label stock: name the product with --stock");
+    if (problem.isEmpty() && request.collect && (request.pdf || options.has(QStringLiteral("printer"))))
+        problem = QStringLiteral("--collect prints nothing: print the sheet later with --print-collected");
     if (!problem.isEmpty())
         return usageError(problem);
     line.action = Action::Batch;
@@ -453,9 +487,9 @@ QString CommandLine::usage()
     }
     text += QStringLiteral(
         "\n"
-        "--start-cell, --fit and --outline go with --stock. With --pdf -, standard\n"
-        "output carries the PDF alone and must not be a terminal. 'man tessera' says\n"
-        "more, also of the limits and the exit statuses.\n");
+        "--start-cell, --fit, --outline and --collect go with --stock. With --pdf -,\n"
+        "standard output carries the PDF alone and must not be a terminal. 'man\n"
+        "tessera' says more, also of the limits and the exit statuses.\n");
     return text;
 }
 

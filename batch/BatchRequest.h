@@ -47,6 +47,11 @@ struct BatchRequest {
     // label cut to the disc (false); none: as the label stock tab chooses, a
     // disc face on CD labels.
     std::optional<bool> discFace;
+    // The labels are added to the product's collected sheet instead of
+    // printed; or, with no labels to make, the product's collected sheet is
+    // printed.
+    bool collect = false;
+    bool printCollected = false;
 
     bool operator==(const BatchRequest&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 
+#include "collection/Collections.h"
 #include "document/CardDocument.h"
 #include "document/DiscFace.h"
 #include "document/TemplateDocument.h"
@@ -10,6 +11,7 @@
 #include "stock/ProductCatalog.h"
 #include "stock/PrintRun.h"
 #include "stock/ProductChoice.h"
+#include "stock/SheetMemory.h"
 #include "templates/AutomaticContents.h"
 #include "ui/Context.h"
 
@@ -354,8 +356,8 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     if (!request.stock.isEmpty()) {
         const stock::ProductCatalog::Database database =
             stock::ProductCatalog::read(stock::ProductDatabase::Sources::standard()).get();
-        ui::Result<stock::Product, QString> product =
-            stock::chooseProduct(*database, request.stock, kind.roundLabelsAllowed, roundKinds());
+        ui::Result<stock::Product, QString> product = stock::chooseProduct(
+            *database, request.stock, kind.roundLabelsAllowed || request.printCollected, roundKinds());
         if (!product) {
             messages.error(product.error());
             return kBatchUsageError;
@@ -381,7 +383,9 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     platform::Destination destination;
     destination.plainPaper = output::defaultPlainPaper();
     std::optional<PdfOnStandardOutput> standardOutput;
-    if (request.pdf == "-") {
+    if (request.collect) {
+        // Nothing is printed now.
+    } else if (request.pdf == "-") {
         struct stat status {};
         if (::isatty(STDOUT_FILENO)) {
             messages.error(
@@ -492,9 +496,58 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     };
 
     QString outcome;
+    std::optional<collection::Collections> collections;
+    if (request.collect || request.printCollected) {
+        collections.emplace(context.pictures());
+        for (const QString& note : collections->takeNotes())
+            messages.error(note);
+    }
+    if (request.collect) {
+        // Each label in the first free cells from the start cell on, the
+        // next one after it; one that finds no room is not collected.
+        const stock::Product& product = *choice.product;
+        const QList<int> used = stock::SheetMemory(context.settings()).usedCells(product);
+        int from = request.startCell;
+        while (nextLabel()) {
+            ui::Result<QList<int>, QString> cells = ui::failed(QString());
+            for (int cell = from; cell <= product.cellCount(); ++cell) {
+                cells = collections->cellsFor(product, cell, request.copies, used);
+                if (cells || collections->of(product).fills(used))
+                    break;
+            }
+            if (cells) {
+                if (const ui::Result<void, QString> added = collections->add(product, *label, *cells); !added)
+                    cells = ui::failed(QStringLiteral("the label was not collected: %1").arg(added.error()));
+            }
+            if (!cells) {
+                ++failed;
+                messages.error(cells.error().isEmpty()
+                                   ? QStringLiteral("The label does not fit on the collected sheet of %1 from label "
+                                                    "%2 on: it was not collected.")
+                                         .arg(product.name())
+                                         .arg(from)
+                                   : cells.error());
+                continue;
+            }
+            from = cells->last() + 1;
+            messages.error(QStringLiteral("%1 of %2 collected on %3; the sheet prints with --print-collected.")
+                               .arg(cells->size() == 1
+                                        ? QStringLiteral("Label %1").arg(cells->first())
+                                        : QStringLiteral("Labels %1 to %2").arg(cells->first()).arg(cells->last()))
+                               .arg(product.cellCount())
+                               .arg(product.name()));
+        }
+        if (failed > 0)
+            messages.error(QStringLiteral("%1 of %2 inputs failed").arg(failed).arg(inputs.size()));
+        return failed > 0 || made == 0 ? kBatchSomeFailed : kBatchAllMade;
+    }
     try {
         const output::Printed printed =
-            output::print(stock::LabelStream{inputs.size(), nextLabel}, choice, destination, kind.caption, services);
+            request.printCollected
+                ? collection::printCollected(*collections, *choice.product, nullptr, choice, destination,
+                                             QStringLiteral("Collected sheet"), services)
+                : output::print(stock::LabelStream{inputs.size(), nextLabel}, choice, destination, kind.caption,
+                                services);
         if (!printed.missingCharacters.isEmpty())
             messages.error(output::missingCharactersNote(printed.missingCharacters));
         for (const QString& problem : {printed.calibrationProblem, printed.settingsProblem}) {
@@ -508,5 +561,6 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
         messages.error(outcome);
     if (failed > 0)
         messages.error(QStringLiteral("%1 of %2 inputs failed").arg(failed).arg(inputs.size()));
-    return failed > 0 || made == 0 || !outcome.isEmpty() ? kBatchSomeFailed : kBatchAllMade;
+    return failed > 0 || (made == 0 && !request.printCollected) || !outcome.isEmpty() ? kBatchSomeFailed
+                                                                                      : kBatchAllMade;
 }

@@ -360,6 +360,31 @@ ui::Result<void, QString> CardDocument::save(const QString& path) const
     return platform::replaceFile(path, labelfile::write(values()));
 }
 
+QByteArray CardDocument::labelFileBytes() const { return labelfile::write(values()); }
+
+ui::Result<std::unique_ptr<CardDocument>, QString> CardDocument::fromLabelFile(const QByteArray& bytes,
+                                                                               const QString& picturePath,
+                                                                               platform::Pictures& pictures,
+                                                                               QString* note)
+{
+    const auto result = labelfile::read(bytes);
+    if (!result)
+        return ui::failed(QStringLiteral("line %1: %2").arg(result.error().line).arg(result.error().why));
+    QImage picture;
+    if (!picturePath.isEmpty()) {
+        try {
+            picture = pictures.load(picturePath);
+        } catch (const ui::Error& error) {
+            if (note)
+                *note = QStringLiteral("its background picture \"%1\" did not load: %2")
+                            .arg(picturePath, error.description);
+        }
+    }
+    auto card = std::make_unique<CardDocument>();
+    card->apply(result->card, picture);
+    return card;
+}
+
 ui::Result<QStringList, QString> CardDocument::load(const QByteArray& nativePath, platform::Pictures& pictures)
 {
     ui::Result<LabelRead, QString> read = CardDocument::read(nativePath, pictures);

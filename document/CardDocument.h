@@ -107,6 +107,16 @@ public:
     // Writes the label file, or says why it could not be written; a failed
     // save leaves the file it was replacing as it was.
     ui::Result<void, QString> save(const QString& path) const;
+    // The label file's bytes, as save() writes them.
+    QByteArray labelFileBytes() const;
+    // A card made from a label file's bytes, its background picture loaded
+    // from `picturePath` (none when empty); or why the bytes are no card. A
+    // picture that does not load leaves the card without it, and `note`
+    // says so.
+    static ui::Result<std::unique_ptr<CardDocument>, QString> fromLabelFile(const QByteArray& bytes,
+                                                                            const QString& picturePath,
+                                                                            platform::Pictures& pictures,
+                                                                            QString* note = nullptr);
 
 Q_SIGNALS:
     // A label file was applied.

@@ -19,6 +19,9 @@ class QWidget;
 namespace stockui {
 class StockTab;
 }
+namespace stock {
+class CollectedLabels;
+}
 
 namespace platform {
 
@@ -54,6 +57,9 @@ struct StockSetup {
     Settings* settings = nullptr;     // where label stock keeps what it remembers
     stock::ProductDatabase::Sources sources = stock::ProductDatabase::Sources::standard();
     stock::Choice choice;  // out: what the user chose; plain paper unless told otherwise
+    // The labels collected for each product's sheet, which the tab shows and
+    // may take labels off; none: nothing is collected.
+    stock::CollectedLabels* collected = nullptr;
     // Prints the calibration page of a product on a queue; raises ui::Error.
     std::function<void(const stock::Product&, const QByteArray& queue)> printCalibrationPage;
     // For a label that may print as a disc face: the face a choice makes

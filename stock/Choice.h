@@ -28,6 +28,16 @@ struct Choice {
     // user chose from a picture of the sheet: a print refuses labels used by
     // another print since. None: the caller said where to start.
     std::optional<QList<int>> usedWhenChosen;
+    // Where each label goes when every label has a cell of its own on one
+    // sheet (a collected sheet): the i-th label in cells[i], once. None: the
+    // labels' copies in consecutive cells from firstCell.
+    std::optional<QList<int>> cells;
+    // What the label stock tab's OK asks for beside the print: the label is
+    // added to the product's collected sheet instead of printed (collect);
+    // the collected sheet is printed, with the label unless it is collected
+    // (printCollected).
+    bool collect = false;
+    bool printCollected = false;
 
     bool plainPaper() const { return !product; }
     // The cells this choice fills; nothing on plain paper.

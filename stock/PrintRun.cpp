@@ -1,5 +1,7 @@
 #include "stock/PrintRun.h"
 
+#include <algorithm>
+
 namespace stock {
 
 std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int labels)
@@ -18,6 +20,16 @@ std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int labels)
     for (int c = 1; c <= last; ++c)
         run.usedAfter.append(c);
     return run;
+}
+
+std::optional<PrintRun> cellRun(int cellsPerSheet, const QList<int>& cells)
+{
+    QList<int> sorted = cells;
+    std::sort(sorted.begin(), sorted.end());
+    if (sorted.isEmpty() || sorted.first() < 1 || sorted.last() > cellsPerSheet ||
+        std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+        return std::nullopt;
+    return PrintRun{{cells}, sorted};
 }
 
 }  // namespace stock

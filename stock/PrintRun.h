@@ -27,5 +27,8 @@ struct PrintRun {
 // The cells of `labels` labels from `firstCell` on. Nothing unless
 // 1 <= firstCell <= cellsPerSheet and 1 <= labels <= kMaxLabels.
 std::optional<PrintRun> planPrint(int cellsPerSheet, int firstCell, int labels);
+// The cells `cells` of one sheet, one label each, in that order. Nothing
+// unless there are some and each is on the sheet once.
+std::optional<PrintRun> cellRun(int cellsPerSheet, const QList<int>& cells);
 
 }  // namespace stock

@@ -76,8 +76,8 @@ QMarginsF bleedMargins(const LabelShape& shape, const Placement& placement)
         label.right() >= box.right() - kSlack ? x / perMm : 0, label.bottom() >= box.bottom() - kSlack ? y / perMm : 0);
 }
 
-// One label into `cell`, the painter in calibrated paper points and clipped
-// to the paper; its background bleeds into the shape's waste.
+}  // namespace
+
 void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
                  const Choice& choice)
 {
@@ -117,8 +117,6 @@ void paintInCell(QPainter& painter, const Product& product, const Cell& cell, co
         painter.restore();
     }
 }
-
-}  // namespace
 
 PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::Printable*>& labels,
                          const Choice& choice)
@@ -167,7 +165,10 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, c
     }
 
     const Product& product = *choice.product;
-    const std::optional<PrintRun> run = planPrint(product.cellCount(), choice.firstCell, int(most));
+    if (choice.cells && (choice.copies != 1 || choice.cells->size() != labels.most))
+        throw printerError(QStringLiteral("%1 labels cannot go in %2 cells").arg(most).arg(choice.cells->size()));
+    const std::optional<PrintRun> run = choice.cells ? cellRun(product.cellCount(), *choice.cells)
+                                                     : planPrint(product.cellCount(), choice.firstCell, int(most));
     if (!run)
         throw printerError(QStringLiteral("%1 labels from label %2 cannot be printed on %3")
                                .arg(most)
@@ -198,7 +199,9 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, c
     }
     finish(painter);
     printed.product = product;
-    printed.run = painted == most ? run : planPrint(product.cellCount(), choice.firstCell, painted);
+    printed.run = painted == most ? run
+                  : choice.cells  ? cellRun(product.cellCount(), choice.cells->mid(0, painted))
+                                  : planPrint(product.cellCount(), choice.firstCell, painted);
     return printed;
 }
 

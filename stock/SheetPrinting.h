@@ -9,6 +9,7 @@
 #include <optional>
 
 class QPagedPaintDevice;
+class QPainter;
 namespace platform {
 class Printable;
 }
@@ -44,6 +45,7 @@ struct LabelStream {
 // device itself (device.newPage()); sets nothing on the device the caller chose (paper size and
 // layout are the caller's, see pageLayoutFor below). Returns the cells used on the last sheet's
 // product, for the sheet memory.
+// With choice.cells, each label goes once into its own cell of one sheet.
 //
 // Raises ui::Error 482 when a page cannot be started or finished, or when the
 // choice cannot be printed (a first cell not on the sheet, more than
@@ -54,6 +56,12 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const QList<const platform::
 // The same for labels made as they are printed: the cells are those of the
 // labels that came, each sheet started only once its first label is there.
 PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, const Choice& choice);
+
+// One label into `cell` of `product`, fitted (choice.fit), clipped to its
+// shape, outlined (choice.outline), the painter in paper points. Printing
+// paints every label so, and so does the picture of a sheet.
+void paintInCell(QPainter& painter, const Product& product, const Cell& cell, const platform::Printable& label,
+                 const Choice& choice);
 
 // The page layout (paper size, orientation, zero margins) a choice needs: the product's paper for
 // label stock, exactly, in millimetres; nothing (std::nullopt) for plain paper.

@@ -91,6 +91,7 @@ StockTab* addStockTab(QPrintDialog& dialog, const platform::StockSetup& stock)
     tab->setWindowTitle(QObject::tr("Label stock"));
     tab->setDesign(stock.design, stock.roundLabelsAllowed);
     tab->setDiscFace(stock.discFace);
+    tab->setCollected(stock.collected);
     dialog.setOptionTabs({tab});
     // The spooler is asked for its queues once, not at every change of the
     // dialog's printer.

@@ -2,6 +2,7 @@
 
 #include "platform/Printable.h"
 #include "stock/SheetGeometry.h"
+#include "stock/SheetPrinting.h"
 #include "ui/Units.h"
 
 #include <QAccessible>
@@ -36,6 +37,9 @@ void SheetView::setSheet(const stock::Product* product, const QList<int>& used, 
                               !std::equal(cells.begin(), cells.end(), cells_.begin(),
                                           [](const stock::Cell& a, const stock::Cell& b) { return a.rect == b.rect; });
     paper_ = product ? product->paper.toPt() : QSizeF();
+    product_ = product ? std::optional<stock::Product>(*product) : std::nullopt;
+    if (!product)
+        collected_.clear();
     label_ = label;
     severalLayouts_ = product && product->layouts.size() > 1;
     cells_ = cells;
@@ -59,8 +63,29 @@ void SheetView::setFace(std::shared_ptr<const platform::Printable> face)
     update();
 }
 
+void SheetView::setCollected(const QList<stock::CollectedLabels::Label>& collected, const stock::Choice& choice)
+{
+    collected_ = collected;
+    choice_ = choice;
+    choice_.outline = false;
+    update();
+    for (int i = 0; i < itemCount(); ++i)
+        ui::notifyItemText(this, i);
+}
+
+const stock::CollectedLabels::Label* SheetView::collectedIn(int cell) const
+{
+    for (const stock::CollectedLabels::Label& label : collected_) {
+        if (label.cell == cell)
+            return &label;
+    }
+    return nullptr;
+}
+
 SheetView::State SheetView::state(int cell) const
 {
+    if (collectedIn(cell))
+        return State::Collected;
     if (cell == first_)
         return State::First;
     if (cell > first_ && cell < first_ + copies_)
@@ -79,6 +104,7 @@ QString SheetView::itemText(int item) const
     case State::Used: return text + QStringLiteral(", used");
     case State::First: return text + QStringLiteral(", first to print");
     case State::ToPrint: return text + QStringLiteral(", to print");
+    case State::Collected: return text + QStringLiteral(", collected: ") + collectedIn(cell.number)->name;
     }
     return text;
 }
@@ -118,6 +144,7 @@ void SheetView::paintEvent(QPaintEvent*)
         case State::Used: fill = QColor(0xa0, 0xa0, 0xa0); break;
         case State::First: fill = highlight; break;
         case State::ToPrint: fill = highlight.lighter(160); break;
+        case State::Collected: break;
         }
         const bool printed = face_ && (state(cell.number) == State::First || state(cell.number) == State::ToPrint);
         if (printed)
@@ -125,7 +152,14 @@ void SheetView::paintEvent(QPaintEvent*)
         painter.setBrush(fill);
         const QPainterPath shape = transform.map(label_.translated(cell.rect.topLeft()));
         painter.drawPath(shape);
-        if (printed) {
+        if (const stock::CollectedLabels::Label* collected = collectedIn(cell.number);
+            collected && collected->label && product_) {
+            // A collected label as it will print, at the picture's scale.
+            painter.save();
+            painter.setTransform(transform);
+            stock::paintInCell(painter, *product_, cell, *collected->label, choice_);
+            painter.restore();
+        } else if (printed) {
             // As it prints: at its size on the label's centre, in millimetres.
             painter.save();
             painter.setClipPath(shape);
@@ -211,6 +245,11 @@ void SheetView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Home: moveCursor(1); break;
     case Qt::Key_End: moveCursor(int(cells_.size())); break;
     case Qt::Key_Space: choose(cursor_); break;
+    case Qt::Key_Delete:
+        if (!collectedIn(cursor_))
+            return QWidget::keyPressEvent(event);
+        Q_EMIT removeRequested(cursor_);
+        break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();

@@ -23,6 +23,7 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <cmath>
 
 namespace stockui {
@@ -175,11 +176,36 @@ void StockTab::buildControls()
     notes_ = new QLabel;
     notes_->setObjectName(QStringLiteral("notes"));
     notes_->setWordWrap(true);
+    collect_ = new QCheckBox(QStringLiteral("Collect for this sheet (print later)"));
+    collect_->setObjectName(QStringLiteral("collect"));
+    collect_->setToolTip(
+        QStringLiteral("OK adds the label to the sheet's collected labels instead of printing it; "
+                       "they print together with Print collected sheet"));
+    collect_->setAccessibleDescription(collect_->toolTip());
+    printCollectedButton_ = new QPushButton(QStringLiteral("Print collected sheet"));
+    printCollectedButton_->setObjectName(QStringLiteral("printCollected"));
+    printCollectedButton_->setToolTip(
+        QStringLiteral("Prints the collected labels, and this label unless it is collected, as one print"));
+    removeCollected_ = new QPushButton(QStringLiteral("Remove collected label"));
+    removeCollected_->setObjectName(QStringLiteral("removeCollected"));
+    removeCollected_->setToolTip(
+        QStringLiteral("Takes the collected label under the sheet's focus frame off (Delete)"));
+    collectedNote_ = new QLabel;
+    collectedNote_->setObjectName(QStringLiteral("collectedNote"));
+    collectedNote_->setWordWrap(true);
+    collectedNote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* collectRow = new QHBoxLayout;
+    collectRow->addWidget(printCollectedButton_);
+    collectRow->addWidget(removeCollected_);
+    collectRow->addStretch(1);
     auto* sheetColumn = new QVBoxLayout;
     sheetColumn->addWidget(sheetLabel);
     sheetColumn->addWidget(sheet_, 1);
     sheetColumn->addWidget(firstLabel_);
     sheetColumn->addWidget(notes_);
+    sheetColumn->addWidget(collect_);
+    sheetColumn->addLayout(collectRow);
+    sheetColumn->addWidget(collectedNote_);
 
     // How the labels print, then the printer's calibration.
     copies_ = new QSpinBox;
@@ -267,8 +293,9 @@ void StockTab::buildControls()
     columns->addLayout(sheetColumn, 3);
     columns->addLayout(printing, 3);
     // Keys go through the tab as it reads, column by column.
-    QWidget* order[] = {search_,    list_,     details_, sheet_, copies_, fit_,       outline_,        layout_,
-                        plainFace_, newSheet_, right_,   down_,  across_, downScale_, calibrationPage_};
+    QWidget* order[] = {search_,  list_,     details_, sheet_,  collect_, printCollectedButton_, removeCollected_,
+                        copies_,  fit_,      outline_, layout_, plainFace_, newSheet_, right_, down_, across_,
+                        downScale_, calibrationPage_};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -283,6 +310,26 @@ void StockTab::buildControls()
         showSheet();
     });
     connect(copies_, &QSpinBox::valueChanged, this, &StockTab::showSheet);
+    const auto removeCollected = [this](int cell) {
+        if (!collected_ || !product_)
+            return;
+        if (const QString problem = collected_->remove(*product_, cell); !problem.isEmpty())
+            collectedNotes_.append(problem);
+        showSheet();
+    };
+    connect(sheet_, &SheetView::removeRequested, this, removeCollected);
+    connect(removeCollected_, &QPushButton::clicked, this, [this, removeCollected] {
+        if (collectedCells().contains(sheet_->cursor()))
+            removeCollected(sheet_->cursor());
+    });
+    connect(sheet_, &SheetView::firstChosen, this, [this](int) { showCollected(); });
+    connect(printCollectedButton_, &QPushButton::clicked, this, [this] {
+        if (!product_ || collectedCells().isEmpty())
+            return;
+        printCollected_ = true;
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            dialog->accept();
+    });
     connect(fit_, &QComboBox::currentIndexChanged, this, &StockTab::showFit);
     connect(layout_, &QComboBox::currentIndexChanged, this, &StockTab::showFace);
     connect(plainFace_, &QCheckBox::toggled, this, &StockTab::showFace);
@@ -513,7 +560,7 @@ void StockTab::showLeftOut()
 void StockTab::choose(const stock::Product* product, bool byUser)
 {
     product_ = product;
-    first_ = product ? memory_.firstFreeCell(*product) : 1;
+    first_ = product ? firstFree() : 1;
     if (byUser && !memory_.setLastProduct(product))
         showSettingsProblem();
     fitToDesign();
@@ -524,6 +571,9 @@ void StockTab::choose(const stock::Product* product, bool byUser)
         layout_->setCurrentIndex(stock::discFaceByDefault(product ? std::optional(*product) : std::nullopt) ? 0 : 1);
     }
     showFace();
+    collect_->setEnabled(product && collected_);
+    if (!product)
+        collect_->setChecked(false);
     showSheet();
     showFit();
     showNotes();
@@ -545,6 +595,7 @@ void StockTab::showSheet()
     const int copies = copies_->value();
     shownUsed_ = product_ ? memory_.usedCells(*product_) : QList<int>();
     sheet_->setSheet(product_, shownUsed_, first_, copies);
+    showCollected();
     if (!product_) {
         firstLabel_->setText(QString());
         return;
@@ -557,6 +608,74 @@ void StockTab::showSheet()
                              .arg(count)
                              .arg(sheets)
                              .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets")));
+}
+
+void StockTab::setCollected(stock::CollectedLabels* collected)
+{
+    collected_ = collected;
+    if (product_)
+        first_ = firstFree();
+    choose(product_, false);
+}
+
+QList<int> StockTab::collectedCells() const
+{
+    QList<int> cells;
+    if (collected_ && product_) {
+        for (const stock::CollectedLabels::Label& label : collected_->collected(*product_))
+            cells.append(label.cell);
+    }
+    return cells;
+}
+
+// The first label neither used nor collected; 1 when there is none.
+int StockTab::firstFree() const
+{
+    const QList<int> used = memory_.usedCells(*product_);
+    const QList<int> collected = collectedCells();
+    for (int cell = 1; cell <= product_->cellCount(); ++cell) {
+        if (!used.contains(cell) && !collected.contains(cell))
+            return cell;
+    }
+    return collected.isEmpty() ? memory_.firstFreeCell(*product_) : 1;
+}
+
+// The collected labels on the sheet picture, and what there is to say of
+// them.
+void StockTab::showCollected()
+{
+    QList<stock::CollectedLabels::Label> labels;
+    if (collected_ && product_)
+        labels = collected_->collected(*product_);
+    if (collected_)
+        collectedNotes_ += collected_->takeNotes();
+    sheet_->setCollected(labels, choice());
+    QStringList text = collectedNotes_;
+    if (!labels.isEmpty()) {
+        QList<int> free;
+        for (int cell = 1; cell <= product_->cellCount(); ++cell)
+            free.append(cell);
+        free.removeIf([&](int cell) {
+            return shownUsed_.contains(cell) ||
+                   std::any_of(labels.begin(), labels.end(), [cell](const auto& l) { return l.cell == cell; });
+        });
+        text.append(free.isEmpty()
+                        ? QStringLiteral("The collected sheet is full: %1 labels. Choose Print collected sheet to "
+                                         "print it.")
+                              .arg(labels.size())
+                        : QStringLiteral("%1 %2 collected on this sheet, %3 free.")
+                              .arg(labels.size())
+                              .arg(labels.size() == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
+                              .arg(free.size()));
+    }
+    collectedNote_->setText(text.join(QLatin1Char(' ')));
+    collectedNote_->setVisible(!text.isEmpty());
+    const bool any = !labels.isEmpty();
+    collect_->setVisible(collected_ != nullptr);
+    printCollectedButton_->setVisible(collected_ != nullptr);
+    removeCollected_->setVisible(collected_ != nullptr);
+    printCollectedButton_->setEnabled(any);
+    removeCollected_->setEnabled(any);
 }
 
 void StockTab::showFit()
@@ -679,6 +798,8 @@ stock::Choice StockTab::choice() const
     c.fit = stock::Fit(fit_->currentData().toInt());
     c.outline = outline_->isChecked();
     c.usedWhenChosen = shownUsed_;
+    c.collect = collect_->isChecked() && collected_;
+    c.printCollected = printCollected_;
     return c;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "stock/Choice.h"
+#include "stock/CollectedLabels.h"
 #include "stock/ProductDatabase.h"
 
 #include <memory>
@@ -59,6 +60,9 @@ public:
     // The printer, by its queue name, whose calibration the tab shows and
     // hands out. An empty name is no printer: the calibration is the identity.
     void setPrinter(const QString& queue);
+    // The labels collected for each product's sheet; none: the tab offers no
+    // collecting.
+    void setCollected(stock::CollectedLabels* collected);
 
     // Reads the label products and brings back the product chosen last; the
     // second call does nothing.
@@ -94,6 +98,9 @@ private:
     void calibrationRefused(const QString& why);
     void showCalibration();
     void showSettingsProblem();
+    void showCollected();
+    int firstFree() const;
+    QList<int> collectedCells() const;
 
     platform::Settings& settings_;
     stock::SheetMemory memory_;
@@ -137,6 +144,14 @@ private:
     DecimalBox* across_ = nullptr;
     DecimalBox* downScale_ = nullptr;
     QLabel* calibrationStatus_ = nullptr;
+
+    stock::CollectedLabels* collected_ = nullptr;
+    bool printCollected_ = false;  // "Print collected sheet" closed the dialog
+    QStringList collectedNotes_;   // what the collections said, until the tab closes
+    QCheckBox* collect_ = nullptr;
+    QPushButton* printCollectedButton_ = nullptr;
+    QPushButton* removeCollected_ = nullptr;
+    QLabel* collectedNote_ = nullptr;
     QPushButton* calibrationPage_ = nullptr;
 };
 

@@ -277,6 +277,45 @@ private Q_SLOTS:
         QCOMPARE(stock::SheetMemory(settings).usedCells(*product), (QList<int>{1, 2}));
     }
 
+    // Labels collected run by run print later as one sheet, each in the
+    // cells it was given; the sheet is then empty.
+    void labelsCollectedRunByRunPrintAsOneSheet()
+    {
+        QTemporaryDir dir;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const QString stock = QStringLiteral("--stock 'Avery 5196' ");
+        const Outcome one = tessera(dir.path(), QStringLiteral("--floppy --name Onefold --collect ") + stock);
+        QCOMPARE(one.status, 0);
+        QCOMPARE(one.errors, QStringLiteral("tessera: Label 1 of 9 collected on Avery 5196; the sheet prints with "
+                                            "--print-collected.\n"));
+        const Outcome two =
+            tessera(dir.path(), QStringLiteral("--floppy --name Twofold --collect --copies 2 ") + stock);
+        QVERIFY2(two.status == 0 && two.errors.contains(u"Labels 2 to 3 of 9 collected"), qPrintable(two.errors));
+        QCOMPARE(tessera(dir.path(), QStringLiteral("--floppy --name X --collect --pdf x.pdf ") + stock).status, 2);
+
+        const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+        const Outcome printed = tessera(dir.path(), QStringLiteral("--print-collected --pdf sheet.pdf ") + stock);
+        QVERIFY2(printed.status == 0 && printed.errors.isEmpty(), qPrintable(printed.errors));
+        QCOMPARE(pdfprobe::pageCount(pdf), 1);
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(product);
+        const QList<stock::Cell> cells = stock::cells(*product);
+        QList<int> where;
+        for (const pdfprobe::Word& word : pdfprobe::words(pdf)) {
+            for (const stock::Cell& cell : cells) {
+                if ((word.text == u"Onefold" || word.text == u"Twofold") && cell.rect.contains(word.box))
+                    where.append(word.text == u"Onefold" ? cell.number : -cell.number);
+            }
+        }
+        QCOMPARE(where, (QList<int>{1, -2, -3}));
+        const Outcome again = tessera(dir.path(), QStringLiteral("--print-collected --pdf again.pdf ") + stock);
+        QCOMPARE(again.status, 1);
+        QVERIFY2(again.errors.contains(u"No labels are collected for Avery 5196."), qPrintable(again.errors));
+    }
+
     // A product that the database leaves out is named with its reason, not
     // taken for one that is not there.
     void aProductLeftOutSaysWhy()

@@ -5,6 +5,7 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "collection/Collections.h"
 #include "document/CardDocument.h"
 #include "platform/Dialogs.h"
 #include "output/Pipeline.h"
@@ -205,6 +206,61 @@ private Q_SLOTS:
                  QSize(17 * pdfprobe::kDpi / 2, 11 * pdfprobe::kDpi));
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*choice.product), 6);
+    }
+
+    // "Print collected sheet" prints the current label with the collected
+    // ones, each in its cells; a clash or a failed print keeps everything,
+    // a print that went through empties the collection and ends the job.
+    void theCollectedSheetPrintsWithTheCurrentLabel()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        Harness h;
+        const auto label = [&](const QString& name, int first, bool collect, bool printCollected) {
+            finishDiskLabel(h, LabelKind::Floppy);
+            h.forms->templateOfJob()->text().setDiskName(1, name);
+            stock::Choice choice;
+            choice.product = diskettes();
+            choice.firstCell = first;
+            choice.fit = stock::Fit::ShrinkToFit;
+            choice.collect = collect;
+            choice.printCollected = printCollected;
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+            h.dialogs->stockAnswers.push_back(choice);
+            h.forms->readytoprint.Command1_Click();
+        };
+        const stock::Product product = diskettes();
+        QVERIFY(stock::SheetMemory(h.context->settings()).newSheet(product));
+        label(QStringLiteral("Kept1"), 1, true, false);
+        QCOMPARE(h.messages->calls.size(), 1);
+        label(QStringLiteral("Current9"), 1, false, true);
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(h.messages->calls[1].text, QStringLiteral("Label 1 of Test 5196 holds a collected label: choose "
+                                                           "another first label for this one."));
+        h.printer->failWith = ui::Error::of(ui::Error::PrinterError);
+        label(QStringLiteral("Current9"), 2, false, true);
+        QCOMPARE(h.messages->calls.size(), 3);
+        QVERIFY(h.forms->readytoprint.exists());
+        QCOMPARE(h.forms->readytoprint.collections().of(product).cells(), QList<int>{1});
+        h.printer->failWith.reset();
+        label(QStringLiteral("Current9"), 2, false, true);
+        QCOMPARE(h.messages->calls.size(), 3);
+        QCOMPARE(h.printer->jobs.size(), 1);
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
+        const QList<stock::Cell> cells = stock::cells(product);
+        QStringList where;
+        for (const pdfprobe::Word& word : pdfprobe::words(pdfprobe::saved(h.printer->jobs[0].pdf))) {
+            for (const stock::Cell& cell : cells) {
+                if (word.text == u"Kept1" || word.text == u"Current9") {
+                    if (cell.rect.contains(word.box))
+                        where << QStringLiteral("%1 %2").arg(word.text).arg(cell.number);
+                }
+            }
+        }
+        QCOMPARE(where, (QStringList{"Kept1 1", "Current9 2"}));
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(product), (QList<int>{1, 2}));
+        QVERIFY(h.forms->readytoprint.collections().of(product).isEmpty());
     }
 
     // Settings that cannot be used (a named pipe in the file's place once

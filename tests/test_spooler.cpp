@@ -5,7 +5,9 @@
 #include "support/Harness.h"
 #include "support/PdfProbe.h"
 
+#include "collection/Collections.h"
 #include "document/DiscFace.h"
+#include "platform/ScriptedBusy.h"
 #include "stock/Calibration.h"
 #include "stock/ProductDatabase.h"
 #include "stock/SheetMemory.h"
@@ -548,6 +550,113 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("%1 to %2").arg(glyphs.firstAngle).arg(glyphs.lastAngle)));
         }
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*product), QList<int>());
+    }
+
+    // Three floppy labels and a card collected for one sheet, the program
+    // started afresh between them, print as one job of one page: each label
+    // in its own cell with its own words; a cancelled print keeps them all,
+    // a print that went through empties the collection and uses the cells.
+    void aCollectedSheetPrintsEachLabelInItsCell()
+    {
+        QTemporaryDir folder;
+        const stock::ProductDatabase database = productsIn(folder, "test-templates.xml", kProducts);
+        const stock::Product* product = database.find(QStringLiteral("Test"), QStringLiteral("5196"));
+        QVERIFY(product);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+        const auto restoreData = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const auto choice = [&](int first, bool collect, bool printCollected) {
+            stock::Choice c;
+            c.product = *product;
+            c.firstCell = first;
+            c.fit = stock::Fit::ShrinkToFit;
+            c.collect = collect;
+            c.printCollected = printCollected;
+            return c;
+        };
+        const QStringList words{"Alpha7", "Bravo7", "Charlie7", "Delta7"};
+        const auto collectFloppy = [&](Harness& h, int cell) {
+            h.forms->Tessera.disktype = LabelKind::Floppy;
+            h.forms->diskop.Command1_Click();
+            h.forms->opncontents.Command2_Click();
+            h.forms->templateOfJob()->text().setDiskName(1, words[cell - 1]);
+            h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+            h.dialogs->stockAnswers.push_back(choice(cell, true, false));
+            h.forms->readytoprint.Command1_Click();
+        };
+        const QStringList before = jobFiles();
+        {
+            Harness h(Harness::PrinterKind::System);
+            QVERIFY(stock::SheetMemory(h.context->settings()).newSheet(*product));
+            h.forms->start();
+            collectFloppy(h, 1);
+            collectFloppy(h, 2);
+            QCOMPARE(h.messages->calls.size(), 2);
+            QCOMPARE(h.messages->calls[1].text, QStringLiteral("Label 2 of 9 collected on Test 5196; the sheet prints "
+                                                               "when you choose Print collected sheet."));
+            QCOMPARE(h.visible(), QStringList{"Tessera"});
+        }
+        // A fresh program finds them, and adds two more.
+        Harness h(Harness::PrinterKind::System);
+        h.forms->start();
+        QCOMPARE(h.forms->readytoprint.collections().of(*product).cells(), (QList<int>{1, 2}));
+        collectFloppy(h, 3);
+        h.forms->Tessera.Command7_Click();
+        h.forms->CustomPre.card().setBackColor(ui::rgb(255, 255, 255));
+        h.forms->CustomOp.Command9_Click();
+        h.forms->CustomPre.card().setCaption(0, words[3]);
+        h.forms->CustomOp.Command1_Click();
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->stockAnswers.push_back(choice(4, true, false));
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.messages->calls.size(), 2);
+        QCOMPARE(jobFiles(), before);
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*product), QList<int>());
+
+        // Cancelled while it prints: nothing printed, all four kept.
+        h.forms->Tessera.disktype = LabelKind::Floppy;
+        h.forms->diskop.Command1_Click();
+        h.forms->opncontents.Command2_Click();
+        h.busy->cancelWhen = [] { return true; };
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->stockAnswers.push_back(choice(5, true, true));
+        h.forms->readytoprint.Command1_Click();
+        QCOMPARE(h.forms->readytoprint.collections().of(*product).cells(), (QList<int>{1, 2, 3, 4}));
+        h.busy->cancelWhen = nullptr;
+
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::chooseQueue(QStringLiteral("TesseraPDF")));
+        h.dialogs->stockAnswers.push_back(choice(5, true, true));
+        h.forms->readytoprint.Command1_Click();
+        QVERIFY2(h.messages->calls.size() == 2, qPrintable(h.messages->calls.last().text));
+        QString trouble;
+        const QString job = waitForNewJob(before, trouble);
+        QVERIFY2(!job.isEmpty(), qPrintable(trouble));
+        QTest::qWait(500);
+        QCOMPARE(jobFiles().size(), before.size() + 1);
+        QCOMPARE(pdfprobe::pageCount(job), 1);
+        const QImage image = pdfprobe::firstPage(job);
+        const QList<stock::Cell> cells = stock::cells(*product);
+        QRectF used;
+        for (const stock::Cell& cell : cells) {
+            const QRectF area(cell.rect.topLeft() / ui::kPointsPerMm, cell.rect.size() / ui::kPointsPerMm);
+            const QRectF ink = pdfprobe::inkBoxMm(image, area);
+            QCOMPARE(ink.isNull(), cell.number > 4);
+            if (cell.number <= 4)
+                used |= area;
+        }
+        const QRectF ink = pdfprobe::inkBoxMm(image);
+        QVERIFY2(
+            used.adjusted(-0.1, -0.1, 0.1, 0.1).contains(ink),
+            qPrintable(QStringLiteral("%1 %2 %3 %4").arg(ink.x()).arg(ink.y()).arg(ink.right()).arg(ink.bottom())));
+        const QList<pdfprobe::Word> printedWords = pdfprobe::words(job);
+        for (int i = 0; i < 4; ++i) {
+            const auto word = std::find_if(printedWords.begin(), printedWords.end(),
+                                           [&](const pdfprobe::Word& w) { return w.text == words[i]; });
+            QVERIFY2(word != printedWords.end(), qPrintable(words[i]));
+            QVERIFY2(cells[i].rect.contains(word->box), qPrintable(words[i]));
+        }
+        QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*product), (QList<int>{1, 2, 3, 4}));
+        QVERIFY(h.forms->readytoprint.collections().of(*product).isEmpty());
+        QVERIFY(!QFile::exists(h.forms->readytoprint.collections().fileOf(*product)));
     }
 
     void aStoppedQueueIsReportedAndNothingIsUnloaded()

@@ -7,8 +7,11 @@
 
 #include "support/PdfProbe.h"
 
+#include "collection/Collections.h"
 #include "document/DiscFace.h"
 #include "document/TemplateDocument.h"
+#include "platform/ScriptedPictures.h"
+#include "platform/ScriptedPrinter.h"
 #include "output/Pipeline.h"
 #include "platform/Printer.h"
 #include "platform/Settings.h"
@@ -637,6 +640,118 @@ private Q_SLOTS:
               QStringLiteral("\u201cCross right of centre\u201d (a cross left of the centre: negative)"),
               QStringLiteral("\u201cRuler across measures\u201d")})
             QVERIFY2(text.contains(said), qPrintable(text));
+    }
+
+    // Labels collected for a sheet show on the tab in their cells, named for
+    // assistive technology, and Delete takes one off, in the stored file
+    // too. A stored collection with a bad byte is set aside and said, and
+    // the tab goes on working.
+    void collectedLabelsOnTheSheet()
+    {
+        platform::Settings settings(settingsFile("collected.conf"));
+        platform::ScriptedPictures pictures;
+        const QString folder = dir_.filePath(QStringLiteral("collected"));
+        const ProductDatabase database = ProductDatabase::load(sources_);
+        const Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        QVERIFY(product);
+        {
+            collection::Collections collections(pictures, folder);
+            for (int cell : {1, 2}) {
+                document::TemplateDocument label(LabelKind::Floppy);
+                label.setDiskName(1, QStringLiteral("DISK %1").arg(cell + 6));
+                QVERIFY(collections.add(*product, label, {cell}));
+            }
+            QCOMPARE(collections.cellsFor(*product, 2, 1, {}).error(),
+                     QStringLiteral("Label 2 of Avery 5196 is taken already: the label was not collected. Choose a "
+                                    "free first label."));
+        }
+        collection::Collections collections(pictures, folder);
+        StockTab tab(settings, sources_);
+        tab.setDesign(kFloppyMm, false);
+        tab.setCollected(&collections);
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+        QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("5196"));
+        QTest::keyClick(find<QListWidget>(tab, "products"), Qt::Key_Down);
+        QVERIFY(tab.choice().product);
+        QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
+        QCOMPARE(tab.choice().firstCell, 3);
+        auto* sheet = find<stockui::SheetView>(tab, "sheet");
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(sheet);
+        QCOMPARE(name(view->child(1)), QStringLiteral("Row 1, column 2, collected: DISK 8"));
+        QVERIFY(find<QPushButton>(tab, "printCollected")->isEnabled());
+
+        // The picture draws the collected label where it prints: its ink
+        // lies at the same place in its cell, within one picture pixel.
+        tab.resize(1000, 700);
+        QTest::qWait(20);
+        const QImage picture = sheet->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+        const QRect shown = sheet->itemRect(0);
+        QRect pictureInk;
+        for (int y = shown.top() + 2; y < shown.bottom() - 1; ++y) {
+            for (int x = shown.left() + 2; x < shown.right() - 1; ++x) {
+                if (qGray(picture.pixel(x, y)) < 200)
+                    pictureInk |= QRect(x, y, 1, 1);
+            }
+        }
+        platform::ScriptedPrinter printer;
+        platform::Settings elsewhere(settingsFile("collectedprint.conf"));
+        stock::Choice printed = tab.choice();
+        printed.copies = 1;
+        printed.cells = collections.of(*product).cells();
+        output::print(collections.of(*product).labels(), printed,
+                      platform::Destination{{}, printer.defaultQueue(), QPageLayout()}, QStringLiteral("sheet"),
+                      {printer, elsewhere});
+        const QRectF cell = stock::cells(*product)[0].rect;
+        const QRectF cellMm(cell.topLeft() / kMm, cell.size() / kMm);
+        const QRectF ink = pdfprobe::inkBoxMm(pdfprobe::firstPage(pdfprobe::saved(printer.jobs[0].pdf)),
+                                              cellMm.adjusted(0.6, 0.6, -0.6, -0.6));
+        const double pixelsPerMm = shown.width() / cellMm.width();
+        const QPointF expected = shown.topLeft() + (ink.topLeft() - cellMm.topLeft()) * pixelsPerMm;
+        const QPointF expectedEnd = shown.topLeft() + (ink.bottomRight() - cellMm.topLeft()) * pixelsPerMm;
+        qInfo("picture ink %d,%d-%d,%d; printed ink at %.1f,%.1f-%.1f,%.1f px", pictureInk.left(), pictureInk.top(),
+              pictureInk.right() + 1, pictureInk.bottom() + 1, expected.x(), expected.y(), expectedEnd.x(),
+              expectedEnd.y());
+        QVERIFY(qAbs(pictureInk.left() - expected.x()) <= 1.5 && qAbs(pictureInk.top() - expected.y()) <= 1.5);
+        QVERIFY(qAbs(pictureInk.right() + 1 - expectedEnd.x()) <= 1.5 &&
+                qAbs(pictureInk.bottom() + 1 - expectedEnd.y()) <= 1.5);
+        find<QCheckBox>(tab, "collect")->setChecked(true);
+        QVERIFY(tab.choice().collect);
+        sheet->setFocus();
+        QTest::keyClick(sheet, Qt::Key_Home);
+        QTest::keyClick(sheet, Qt::Key_Right);
+        QTest::keyClick(sheet, Qt::Key_Delete);
+        QCOMPARE(name(view->child(1)), QStringLiteral("Row 1, column 2, free"));
+        QCOMPARE(collection::Collections(pictures, folder).of(*product).cells(), QList<int>{1});
+
+        // One byte changed in the stored file.
+        const QString path = collections.fileOf(*product);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        bytes[bytes.indexOf("DISK 7") + 5] = '9';
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        file.close();
+        collection::Collections reread(pictures, folder);
+        StockTab again(settings, sources_);
+        again.setDesign(kFloppyMm, false);
+        again.setCollected(&reread);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QTest::keyClicks(find<QLineEdit>(again, "search"), QStringLiteral("5196"));
+        QTest::keyClick(find<QListWidget>(again, "products"), Qt::Key_Down);
+        const QString note = find<QLabel>(again, "collectedNote")->text();
+        QVERIFY2(note.startsWith(u"The labels collected for Avery 5196 could not be read: it is damaged"),
+                 qPrintable(note));
+        const QStringList aside = QDir(folder).entryList({QStringLiteral("*.damaged-*")});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(note.contains(aside.first()));
+        QCOMPARE(QFile(QDir(folder).filePath(aside.first())).size(), bytes.size());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(again.choice().firstCell, 1);
+        QVERIFY(!find<QPushButton>(again, "printCollected")->isEnabled());
+        document::TemplateDocument label(LabelKind::Floppy);
+        QVERIFY(reread.add(*product, label, {1}));
     }
 
     void withoutTheDatabasePlainPaperWorks()

@@ -2,6 +2,8 @@
 
 #include "app/Forms.h"
 #include "document/DiscFace.h"
+#include "collection/Collections.h"
+#include "stock/SheetMemory.h"
 #include "output/Pipeline.h"
 #include "platform/MessageBox.h"
 #include "platform/Printable.h"
@@ -21,6 +23,54 @@ PrintManager::PrintManager(Forms& forms)
                ui::WindowDesign{QStringLiteral("Print Manager"), 2895, 2190, true, 0, 0, ui::Frame::SizableCloseOnly}),
       forms_(forms)
 {
+}
+
+PrintManager::~PrintManager() = default;
+
+collection::Collections& PrintManager::collections()
+{
+    if (!collections_)
+        collections_ = std::make_unique<collection::Collections>(forms_.context.pictures());
+    return *collections_;
+}
+
+void PrintManager::showProblem(const QString& text)
+{
+    forms_.context.messages().show(window(), text, platform::MessageBox::OkOnly);
+}
+
+bool PrintManager::collect(const Printed& page, const stock::Choice& choice)
+{
+    const stock::Product& product = *choice.product;
+    collection::Collections& sheets = collections();
+    const QList<int> used = stock::SheetMemory(forms_.context.settings()).usedCells(product);
+    const ui::Result<QList<int>, QString> cells = sheets.cellsFor(product, choice.firstCell, choice.copies, used);
+    if (!cells) {
+        showProblem(cells.error());
+        return false;
+    }
+    // The job's document itself, not its window's view of it.
+    const document::Document* label = nullptr;
+    if (forms_.Tessera.disktype == LabelKind::Custom)
+        label = &forms_.card();
+    else if (const templates::LabelTemplate* shown = forms_.templateOfJob())
+        label = &shown->text();
+    if (!label || !page.label)
+        return false;
+    if (const ui::Result<void, QString> added = sheets.add(product, *label, *cells); !added) {
+        showProblem(QStringLiteral("The label was not collected: %1.").arg(added.error()));
+        return false;
+    }
+    const QString which = cells->size() == 1 ? QStringLiteral("Label %1").arg(cells->first())
+                                             : QStringLiteral("Labels %1 to %2").arg(cells->first()).arg(cells->last());
+    QString text = QStringLiteral("%1 of %2 collected on %3; the sheet prints when you choose Print collected sheet.")
+                       .arg(which)
+                       .arg(product.cellCount())
+                       .arg(product.name());
+    if (sheets.of(product).fills(used))
+        text += QStringLiteral(" The sheet is full now.");
+    forms_.context.messages().show(window(), text, platform::MessageBox::Information);
+    return true;
 }
 
 void PrintManager::build(QWidget* client)
@@ -80,13 +130,35 @@ void PrintManager::Command1_Click()
             });
         };
         stock.attachTab = stockui::attachStockTab;
+        stock.collected = &collections();
         dialog.Flags = ui::CommonDialog::PrintSetup;
         dialog.CancelError = true;
         dialog.ShowPrinter(&stock);
         if (templates::LabelTemplate* label = forms_.templateOfJob())
             label->show();
         QString missing;
-        if (const Printed page = printed(); page.label) {
+        const stock::Choice& choice = stock.choice;
+        const bool onProduct = choice.product.has_value();
+        if (const Printed page = printed(); page.label && onProduct && choice.collect && !choice.printCollected) {
+            // Nothing is printed: the label waits on its sheet.
+            if (!collect(page, choice))
+                return;
+        } else if (onProduct && choice.printCollected) {
+            // The collected sheet, with this label unless it is collected.
+            const platform::Printable* current = choice.collect ? nullptr : page.label;
+            const platform::Destination destination = services.printer.chosen();
+            const auto done =
+                forms_.context.busy().run<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
+                    return collection::printCollected(collections(), *choice.product, current, choice, destination,
+                                                      page.jobName, services, stop);
+                });
+            if (!done || !current) {
+                if (const QString problem = services.settings.takeProblem(); done && !problem.isEmpty())
+                    showProblem(problem);
+                return;
+            }
+            missing = done->missingCharacters;
+        } else if (page.label) {
             if (!manySheetsWanted(stock.choice))
                 return;
             // The spooler may take long to answer: the print runs on a worker

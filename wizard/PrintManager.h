@@ -3,9 +3,13 @@
 #include "ui/CommonDialog.h"
 #include "ui/FormWith.h"
 
+#include <memory>
 #include <optional>
 
 class Forms;
+namespace collection {
+class Collections;
+}
 class QLabel;
 class QPushButton;
 namespace platform {
@@ -31,6 +35,7 @@ struct PrintManagerControls {
 class PrintManager final : public ui::FormWith<PrintManagerControls> {
 public:
     explicit PrintManager(Forms& forms);
+    ~PrintManager() override;
 
     static inline const QString kPrinterErrorText = QStringLiteral(
         "Tessera has encountered an error while trying to print,please check all cables,paper,ports and "
@@ -51,6 +56,10 @@ public:
     };
     Printed printed();
 
+    // The labels collected for each product's sheet, read from the user's
+    // data folder when first asked for.
+    collection::Collections& collections();
+
 protected:
     void build(QWidget* client) override;
 
@@ -58,7 +67,11 @@ private:
     // Whether the user wants a print of many sheets; a print of a few is
     // not asked about.
     bool manySheetsWanted(const stock::Choice& choice);
+    // Adds the label to its product's collected sheet; whether it was.
+    bool collect(const Printed& page, const stock::Choice& choice);
+    void showProblem(const QString& text);
 
     Forms& forms_;
+    std::unique_ptr<collection::Collections> collections_;
     QString toldMissing_;  // the characters no installed font has that the user was told of
 };
