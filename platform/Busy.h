@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Error.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,8 @@ public:
 
         // The work has ended (its result is there to take).
         bool done() const;
+        // Asks the work to stop; it ends when it sees that.
+        void requestStop();
         // Calls `slot` on `receiver`'s thread once the work has ended, for as
         // long as `receiver` lives. Check done() after connecting.
         void whenDone(QObject* receiver, std::function<void()> slot);
@@ -77,10 +81,47 @@ public:
         return std::move(outcome->value);
     }
 
+    // Runs `work` as run() does, except that a cancel only asks the work to
+    // stop and waits until it has ended: for work that is never left behind
+    // half done, as a print, which is made whole or not at all. Returns
+    // nothing when the work stopped (it raised ui::Stopped); else its
+    // result, which counts however the user answered.
+    template <typename Result>
+    std::optional<Result> runToEnd(QWidget* owner, const QString& text, std::function<Result(std::stop_token)> work)
+    {
+        struct Outcome {
+            std::optional<Result> value;
+            std::exception_ptr error;
+            bool stopped = false;
+        };
+        auto outcome = std::make_shared<Outcome>();
+        Job job([outcome, work = std::move(work)](std::stop_token stop) {
+            try {
+                outcome->value.emplace(work(stop));
+            } catch (const ui::Stopped&) {
+                outcome->stopped = true;
+            } catch (...) {
+                outcome->error = std::current_exception();
+            }
+        });
+        if (!wait(owner, text, job)) {
+            job.requestStop();
+            waitForEnd(job);
+        }
+        if (outcome->stopped)
+            return std::nullopt;
+        if (outcome->error)
+            std::rethrow_exception(outcome->error);
+        return std::move(outcome->value);
+    }
+
 protected:
     // Blocks the user's input until `job` is done (true) or the user
     // cancels (false).
     virtual bool wait(QWidget* owner, const QString& text, Job& job) = 0;
+    // Holds the user's input back, the windows repainting, until `job` has
+    // ended.
+    static void waitForEnd(Job& job);
 };
 
 // The real wait: input held back for half a second, then a dialog with the

@@ -45,6 +45,16 @@ void Busy::Job::whenDone(QObject* receiver, std::function<void()> slot)
 
 void Busy::Job::abandon() { state_->stop.request_stop(); }
 
+void Busy::Job::requestStop() { state_->stop.request_stop(); }
+
+void Busy::waitForEnd(Job& job)
+{
+    QEventLoop loop;
+    job.whenDone(&loop, [&loop] { loop.quit(); });
+    if (!job.done())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 bool BusyDialog::wait(QWidget* owner, const QString& text, Job& job)
 {
     // The first half second: windows repaint, and what the user types or

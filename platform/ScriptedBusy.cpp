@@ -8,6 +8,9 @@ namespace platform {
 bool ScriptedBusy::wait(QWidget*, const QString& text, Job& job)
 {
     texts.append(text);
+    // Asked at once too, as a user who cancels at the first moment.
+    if (cancelWhen && cancelWhen())
+        return false;
     QEventLoop loop;
     bool cancelled = false;
     job.whenDone(&loop, [&loop] { loop.quit(); });

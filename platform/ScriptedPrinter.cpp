@@ -53,6 +53,8 @@ public:
             throw error;
         }
         printer_.jobs.append(job_);
+        if (printer_.whenFinished)
+            printer_.whenFinished();
     }
     void cancel() override {}
 

@@ -4,6 +4,7 @@
 
 #include <QByteArrayList>
 #include <QList>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -26,6 +27,8 @@ public:
     // print goes to unless the dialog chose a PDF file or another queue.
     QByteArrayList queues{"Scripted"};
     std::optional<ui::Error> failWith;  // raised when the next job finishes
+    // Called on the printing thread once a job is finished and kept.
+    std::function<void()> whenFinished;
 
     QPrinter& device() override;
     Destination chosen() override;

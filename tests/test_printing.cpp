@@ -34,7 +34,10 @@
 #include <QTabWidget>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -206,6 +209,24 @@ private Q_SLOTS:
                  QSize(17 * pdfprobe::kDpi / 2, 11 * pdfprobe::kDpi));
         QCOMPARE(stock::SheetMemory(h.context->settings()).usedCells(*choice.product), (QList<int>{1, 2, 3, 4, 5}));
         QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*choice.product), 6);
+
+        // Cancel pressed once the spooler has the job comes too late: the
+        // print counts, its label is used, and the job ends as printed.
+        finishDiskLabel(h, LabelKind::Floppy);
+        std::atomic<bool> handedOver = false;
+        h.printer->whenFinished = [&handedOver] {
+            handedOver = true;
+            QThread::msleep(200);  // the print is still under way when the user cancels
+        };
+        h.busy->cancelWhen = [&handedOver] { return handedOver.load(); };
+        choice.firstCell = 6;
+        h.dialogs->printAnswers.push_back(platform::ScriptedDialogs::confirm());
+        h.dialogs->stockAnswers.push_back(choice);
+        h.forms->readytoprint.Command1_Click();
+        h.busy->cancelWhen = nullptr;
+        QCOMPARE(h.printer->jobs.size(), 2);
+        QCOMPARE(stock::SheetMemory(h.context->settings()).firstFreeCell(*choice.product), 7);
+        QCOMPARE(h.visible(), QStringList{"Tessera"});
     }
 
     // "Print collected sheet" prints the current label with the collected

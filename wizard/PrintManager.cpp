@@ -124,7 +124,7 @@ void PrintManager::Command1_Click()
                 return platform::DiscFacePreview{face, face ? face->fitNote() : QString()};
             };
         stock.printCalibrationPage = [this, services](const stock::Product& product, const QByteArray& queue) {
-            (void)forms_.context.busy().run<bool>(window(), kPrintingText, [=](std::stop_token stop) {
+            (void)forms_.context.busy().runToEnd<bool>(window(), kPrintingText, [=](std::stop_token stop) {
                 output::printCalibrationPage(product, queue, QStringLiteral("Calibration page"), services, stop);
                 return true;
             });
@@ -148,7 +148,7 @@ void PrintManager::Command1_Click()
             const platform::Printable* current = choice.collect ? nullptr : page.label;
             const platform::Destination destination = services.printer.chosen();
             const auto done =
-                forms_.context.busy().run<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
+                forms_.context.busy().runToEnd<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
                     return collection::printCollected(collections(), *choice.product, current, choice, destination,
                                                       page.jobName, services, stop);
                 });
@@ -168,7 +168,7 @@ void PrintManager::Command1_Click()
                 job ? document::discFaceFor(job->text(), stock.choice) : nullptr;
             const platform::Printable* label = face ? face.get() : page.label;
             const auto done =
-                forms_.context.busy().run<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
+                forms_.context.busy().runToEnd<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
                     return output::print({label}, stock.choice, destination, page.jobName, services, stop);
                 });
             if (!done)
