@@ -81,18 +81,29 @@ void SystemPrinter::checkQueue(const QByteArray& name)
 
 namespace {
 
-// A job of the spooler's, its document sent as one request in chunks.
+// A job of the spooler's, its document sent as one request in chunks over a
+// connection of its own. Cancelled, the connection is dropped first, so that
+// a document not finished is never taken as whole (however much of it was
+// sent), and the job is then cancelled over another connection.
 class SpoolerJob final : public PrintJob {
 public:
-    SpoolerJob(const QByteArray& queue, int id) : queue_(queue), id_(id) { open(QIODevice::WriteOnly); }
-    ~SpoolerJob() override { cancel(); }
+    SpoolerJob(const QByteArray& queue, http_t* http, int id) : queue_(queue), http_(http), id_(id)
+    {
+        open(QIODevice::WriteOnly);
+    }
+    ~SpoolerJob() override
+    {
+        cancel();
+        disconnect();
+    }
 
     void finish() override
     {
-        if (problem_.isEmpty() && cupsFinishDocument(CUPS_HTTP_DEFAULT, queue_.constData()) != IPP_STATUS_OK)
+        if (problem_.isEmpty() && cupsFinishDocument(http_, queue_.constData()) != IPP_STATUS_OK)
             problem_ = cupsProblem();
         if (problem_.isEmpty()) {
             done_ = true;
+            disconnect();
             return;
         }
         const QString why = problem_;
@@ -105,8 +116,7 @@ public:
         if (done_)
             return;
         done_ = true;
-        // A document half sent ends with the connection, which libcups
-        // makes anew for the cancel.
+        disconnect();
         cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.constData(), id_, 0);
     }
 
@@ -115,8 +125,8 @@ protected:
     qint64 writeData(const char* data, qint64 size) override
     {
         if (problem_.isEmpty() && size > 0 &&
-            cupsWriteRequestData(CUPS_HTTP_DEFAULT, data, size_t(size)) != HTTP_STATUS_CONTINUE)
-            problem_ = cupsProblem();
+            (!http_ || cupsWriteRequestData(http_, data, size_t(size)) != HTTP_STATUS_CONTINUE))
+            problem_ = http_ ? cupsProblem() : QStringLiteral("the job was cancelled");
         if (!problem_.isEmpty()) {
             setErrorString(problem_);
             return -1;
@@ -125,7 +135,15 @@ protected:
     }
 
 private:
+    void disconnect()
+    {
+        if (http_)
+            httpClose(http_);
+        http_ = nullptr;
+    }
+
     QByteArray queue_;
+    http_t* http_;
     int id_;
     QString problem_;  // why the spooler did not take the document
     bool done_ = false;
@@ -145,13 +163,20 @@ std::unique_ptr<PrintJob> SystemPrinter::startJob(const QByteArray& queue, const
     if (!paper.isEmpty())
         count = cupsAddOption("media", paper.constData(), count, &options);
     const QByteArray name = title.toUtf8();
-    const int id = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), name.constData(), count, options);
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr);
+    if (!http) {
+        cupsFreeOptions(count, options);
+        throw printerError(QStringLiteral("the print spooler cannot be reached (%1)").arg(cupsProblem()));
+    }
+    const int id = cupsCreateJob(http, queue.constData(), name.constData(), count, options);
     cupsFreeOptions(count, options);
-    if (id == 0)
-        throw printerError(cupsProblem());
-    auto job = std::make_unique<SpoolerJob>(queue, id);
-    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), id, name.constData(), CUPS_FORMAT_PDF, 1) !=
-        HTTP_STATUS_CONTINUE) {
+    if (id == 0) {
+        const QString why = cupsProblem();
+        httpClose(http);
+        throw printerError(why);
+    }
+    auto job = std::make_unique<SpoolerJob>(queue, http, id);
+    if (cupsStartDocument(http, queue.constData(), id, name.constData(), CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE) {
         const QString why = cupsProblem();
         job->cancel();
         throw printerError(why);
