@@ -516,7 +516,8 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
                     break;
             }
             if (cells) {
-                if (const ui::Result<void, QString> added = collections->add(product, *label, *cells); !added)
+                if (const ui::Result<void, QString> added = collections->add(product, *label, *cells, choice.discFace);
+                    !added)
                     cells = ui::failed(QStringLiteral("the label was not collected: %1").arg(added.error()));
             }
             if (!cells) {

@@ -137,11 +137,11 @@ ui::Result<void, QString> Collections::store(const SheetCollection& changed)
 }
 
 ui::Result<void, QString> Collections::add(const stock::Product& product, const document::Document& label,
-                                           const QList<int>& cells)
+                                           const QList<int>& cells, bool discFace)
 {
     SheetCollection changed = load(product).copy();
     for (int cell : cells)
-        changed.add(cell, label);
+        changed.add(cell, label, discFace);
     if (ui::Result<void, QString> stored = store(changed); !stored)
         return stored;
     load(product) = std::move(changed);
@@ -161,7 +161,7 @@ QList<stock::CollectedLabels::Label> Collections::collected(const stock::Product
 {
     QList<Label> out;
     for (const SheetCollection::Entry& entry : load(product).entries())
-        out.append(Label{entry.cell, entry.document.get(), labelName(*entry.document)});
+        out.append(Label{entry.cell, &entry.printed(), labelName(*entry.document)});
     return out;
 }
 

@@ -39,11 +39,11 @@ public:
     // cells, each neither collected nor in `used`. Says why they do not fit.
     ui::Result<QList<int>, QString> cellsFor(const stock::Product& product, int firstCell, int copies,
                                              const QList<int>& used);
-    // Adds a copy of `label` to each of `cells` (see cellsFor) and stores
-    // the collection; when it cannot be stored, nothing is added and the
+    // Adds a copy of `label` to each of `cells` (see cellsFor), as its disc
+    // face where `discFace`, and stores the collection; when it cannot be stored, nothing is added and the
     // reason is given.
     ui::Result<void, QString> add(const stock::Product& product, const document::Document& label,
-                                  const QList<int>& cells);
+                                  const QList<int>& cells, bool discFace = false);
     ui::Result<void, QString> clear(const stock::Product& product);
 
     QList<Label> collected(const stock::Product& product) override;

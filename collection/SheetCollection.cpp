@@ -1,6 +1,7 @@
 #include "collection/SheetCollection.h"
 
 #include "document/CardDocument.h"
+#include "document/DiscFace.h"
 #include "document/TemplateDocument.h"
 
 #include <QCryptographicHash>
@@ -98,11 +99,25 @@ bool SheetCollection::fills(const QList<int>& used) const
     return true;
 }
 
-void SheetCollection::add(int cell, const document::Document& label)
+const platform::Printable& SheetCollection::Entry::printed() const
+{
+    if (face)
+        return *face;
+    return *document;
+}
+
+void SheetCollection::add(int cell, const document::Document& label, bool discFace)
 {
     Q_ASSERT(cell >= 1 && cell <= product_.cellCount() && !holds(cell));
     const auto at = std::find_if(entries_.begin(), entries_.end(), [cell](const Entry& e) { return e.cell > cell; });
-    entries_.insert(at, Entry{cell, label.copy()});
+    Entry entry{cell, label.copy(), nullptr};
+    if (discFace) {
+        stock::Choice choice;
+        choice.product = product_;
+        choice.discFace = true;
+        entry.face = document::discFaceFor(*entry.document, choice);
+    }
+    entries_.insert(at, std::move(entry));
 }
 
 bool SheetCollection::remove(int cell)
@@ -118,7 +133,7 @@ SheetCollection SheetCollection::copy() const
 {
     SheetCollection out(product_);
     for (const Entry& entry : entries_)
-        out.entries_.push_back(Entry{entry.cell, entry.document->copy()});
+        out.entries_.push_back(Entry{entry.cell, entry.document->copy(), entry.face});
     return out;
 }
 
@@ -126,7 +141,7 @@ QList<const platform::Printable*> SheetCollection::labels() const
 {
     QList<const platform::Printable*> out;
     for (const Entry& entry : entries_)
-        out.append(entry.document.get());
+        out.append(&entry.printed());
     return out;
 }
 
@@ -136,6 +151,8 @@ QByteArray SheetCollection::serialized() const
     for (const Entry& entry : entries_) {
         QJsonObject label = stored(*entry.document);
         label.insert(QStringLiteral("cell"), entry.cell);
+        if (entry.face)
+            label.insert(QStringLiteral("discFace"), true);
         labels.append(label);
     }
     const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("brand"), product_.brand},
@@ -179,7 +196,7 @@ ui::Result<SheetCollection, QString> SheetCollection::read(const QByteArray& byt
             notes->append(QStringLiteral("The label collected in cell %1 of %2 is without %3.")
                               .arg(cell)
                               .arg(product.name(), note));
-        out.add(cell, *label.value());
+        out.add(cell, *label.value(), object.value(QStringLiteral("discFace")).toBool());
     }
     return out;
 }

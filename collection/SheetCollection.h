@@ -28,6 +28,11 @@ public:
     struct Entry {
         int cell = 0;  // from 1, as stock::cells() numbers them
         std::unique_ptr<document::Document> document;
+        // What it prints as, where that is not the document itself: its
+        // disc face, when it was collected as one.
+        std::shared_ptr<const platform::Printable> face;
+        // What prints in the cell.
+        const platform::Printable& printed() const;
     };
 
     explicit SheetCollection(stock::Product product);
@@ -45,8 +50,9 @@ public:
     // Whether every cell of the sheet is either collected or in `used`.
     bool fills(const QList<int>& used) const;
 
-    // Puts a copy of `label` in `cell`, which must be on the sheet and free.
-    void add(int cell, const document::Document& label);
+    // Puts a copy of `label` in `cell`, which must be on the sheet and free;
+    // as its disc face where `discFace` (and its kind has one).
+    void add(int cell, const document::Document& label, bool discFace = false);
     // Takes the label in `cell` off; whether there was one.
     bool remove(int cell);
     void clear() { entries_.clear(); }

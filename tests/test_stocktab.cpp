@@ -543,6 +543,20 @@ private Q_SLOTS:
             }
         QVERIFY2(inked > 300 && inked < ring / 3, qPrintable(QStringLiteral("%1 of %2").arg(inked).arg(ring)));
 
+        // Collected as a disc face, it prints as one, also once read again.
+        {
+            QTemporaryDir store;
+            platform::ScriptedPictures pictures;
+            const stock::Product cd = *tab.choice().product;
+            QVERIFY(collection::Collections(pictures, store.path()).add(cd, text, {1}, true));
+            QVERIFY(collection::Collections(pictures, store.path()).add(cd, text, {2}, false));
+            collection::Collections reread(pictures, store.path());
+            const QList<const platform::Printable*> printed = reread.of(cd).labels();
+            QCOMPARE(printed.size(), 2);
+            QVERIFY(dynamic_cast<const document::DiscFace*>(printed[0]));
+            QCOMPARE(printed[1], static_cast<const platform::Printable*>(reread.of(cd).entries()[1].document.get()));
+        }
+
         // Round stickers take the sleeve unless the face is chosen.
         list->setCurrentRow(2);
         QCOMPARE(tab.choice().product->name(), QStringLiteral("Acme R-40"));

@@ -57,7 +57,7 @@ bool PrintManager::collect(const Printed& page, const stock::Choice& choice)
         label = &shown->text();
     if (!label || !page.label)
         return false;
-    if (const ui::Result<void, QString> added = sheets.add(product, *label, *cells); !added) {
+    if (const ui::Result<void, QString> added = sheets.add(product, *label, *cells, choice.discFace); !added) {
         showProblem(QStringLiteral("The label was not collected: %1.").arg(added.error()));
         return false;
     }
@@ -139,13 +139,17 @@ void PrintManager::Command1_Click()
         QString missing;
         const stock::Choice& choice = stock.choice;
         const bool onProduct = choice.product.has_value();
-        if (const Printed page = printed(); page.label && onProduct && choice.collect && !choice.printCollected) {
+        // What the label prints as: its disc face where the choice asks for one.
+        const std::unique_ptr<document::DiscFace> face = job ? document::discFaceFor(job->text(), choice) : nullptr;
+        const Printed page = printed();
+        const platform::Printable* label = face ? face.get() : page.label;
+        if (page.label && onProduct && choice.collect && !choice.printCollected) {
             // Nothing is printed: the label waits on its sheet.
             if (!collect(page, choice))
                 return;
         } else if (onProduct && choice.printCollected) {
             // The collected sheet, with this label unless it is collected.
-            const platform::Printable* current = choice.collect ? nullptr : page.label;
+            const platform::Printable* current = choice.collect ? nullptr : label;
             const platform::Destination destination = services.printer.chosen();
             const auto done =
                 forms_.context.busy().runToEnd<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
@@ -164,9 +168,6 @@ void PrintManager::Command1_Click()
             // The spooler may take long to answer: the print runs on a worker
             // while the user waits, and may be cancelled until it is handed over.
             const platform::Destination destination = services.printer.chosen();
-            const std::unique_ptr<document::DiscFace> face =
-                job ? document::discFaceFor(job->text(), stock.choice) : nullptr;
-            const platform::Printable* label = face ? face.get() : page.label;
             const auto done =
                 forms_.context.busy().runToEnd<output::Printed>(window(), kPrintingText, [&](std::stop_token stop) {
                     return output::print({label}, stock.choice, destination, page.jobName, services, stop);
