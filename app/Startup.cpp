@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -137,8 +140,28 @@ QString displayProblem(const QList<QByteArray>& qtOptions)
     return problems.join(QStringLiteral("; "));
 }
 
+namespace {
+
+// Joined by configureApplication, or at exit where start-up ended before.
+std::jthread& fontLoading()
+{
+    static std::jthread thread;
+    return thread;
+}
+
+}  // namespace
+
+void startLoadingFonts()
+{
+    if (!fontLoading().joinable())
+        fontLoading() = std::jthread([] { (void)FcInit(); });
+}
+
 void configureApplication(QApplication& app)
 {
+    // Qt's first font would read the configuration itself, all over again.
+    if (fontLoading().joinable())
+        fontLoading().join();
     Q_INIT_RESOURCE(resources);
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setApplicationName(QStringLiteral("Tessera"));

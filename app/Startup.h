@@ -11,6 +11,11 @@ class QApplication;
 // `qtOptions` are Qt's -platform and -display options with their values.
 QString displayProblem(const QList<QByteArray>& qtOptions);
 
+// Starts reading the system's font configuration on a thread of its own
+// while the application is made and connects to its display, instead of
+// when the first text is laid out; configureApplication waits for it.
+void startLoadingFonts();
+
 // Application-wide settings made once before the first form: names, icon,
 // font substitutes and the default font.
 void configureApplication(QApplication& app);

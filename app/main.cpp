@@ -54,6 +54,7 @@ int main(int argc, char** argv)
     case CommandLine::Action::Run: break;
     }
 
+    startLoadingFonts();
     if (const QString problem = displayProblem(command.qtOptions); !problem.isEmpty()) {
         std::fprintf(stderr, "tessera: %s\n", problem.toLocal8Bit().constData());
         return 1;

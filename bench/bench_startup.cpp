@@ -47,8 +47,10 @@ int bare(int argc, char** argv)
     return app.exec();
 }
 
+// As the program starts its windows.
 int menu(int argc, char** argv)
 {
+    startLoadingFonts();
     QApplication app(argc, argv);
     configureApplication(app);
     ui::Context context(ui::Context::systemServices());
