@@ -499,6 +499,9 @@ int runBatch(const BatchRequest& request, ui::Context& context, std::FILE* out)
     std::optional<collection::Collections> collections;
     if (request.collect || request.printCollected) {
         collections.emplace(context.pictures());
+        // Read now, so that a stored sheet set aside is told first.
+        if (choice.product)
+            (void)collections->of(*choice.product);
         for (const QString& note : collections->takeNotes())
             messages.error(note);
     }

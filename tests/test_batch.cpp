@@ -314,6 +314,18 @@ private Q_SLOTS:
         const Outcome again = tessera(dir.path(), QStringLiteral("--print-collected --pdf again.pdf ") + stock);
         QCOMPARE(again.status, 1);
         QVERIFY2(again.errors.contains(u"No labels are collected for Avery 5196."), qPrintable(again.errors));
+
+        // A stored sheet that is damaged is set aside and said first.
+        QVERIFY(tessera(dir.path(), QStringLiteral("--floppy --name Threefold --collect ") + stock).status == 0);
+        const QString stored = dir.filePath(QStringLiteral("data/Tessera/Tessera/collected/Avery_5196.sheet"));
+        QFile file(stored);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2) && file.write("#") == 1);
+        file.close();
+        const Outcome damaged = tessera(dir.path(), QStringLiteral("--print-collected --pdf damaged.pdf ") + stock);
+        QCOMPARE(damaged.status, 1);
+        QVERIFY2(damaged.errors.startsWith(u"tessera: The labels collected for Avery 5196 could not be read: it is "
+                                           u"damaged"),
+                 qPrintable(damaged.errors));
     }
 
     // A product that the database leaves out is named with its reason, not
