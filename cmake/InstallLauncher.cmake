@@ -11,7 +11,7 @@ cmake_path(ABSOLUTE_PATH exec BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" NORMALIZE
 # A path with a blank or another reserved character is quoted, and within the
 # quotes a quote, backquote, dollar or backslash is escaped with a backslash;
 # then, as in every string value of the file, each backslash is doubled. A
-# "%" is doubled (the Exec rules of the desktop entry specification).
+# "%" is doubled, as launchers read an Exec line.
 string(REPLACE "%" "%%" exec "${exec}")
 if(exec MATCHES "[^-A-Za-z0-9_./+,:@=%]")
   string(REGEX REPLACE "([\\\\\"`$])" "\\\\\\\\\\1" exec "${exec}")
