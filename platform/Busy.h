@@ -35,19 +35,16 @@ public:
 
         // The work has ended (its result is there to take).
         bool done() const;
-        // Asks the work to stop; it ends when it sees that.
+        // Asks the work to stop; it ends when it sees that. Left behind, a
+        // read stuck in the kernel ends on its own, and what it finds is
+        // dropped.
         void requestStop();
         // Calls `slot` on `receiver`'s thread once the work has ended, for as
         // long as `receiver` lives. Check done() after connecting.
         void whenDone(QObject* receiver, std::function<void()> slot);
 
     private:
-        friend class Busy;
         struct State;
-        // Asks the work to stop and leaves it behind: a read stuck in the
-        // kernel ends on its own, and what it finds is dropped.
-        void abandon();
-
         std::shared_ptr<State> state_;
         QPointer<QThread> thread_;
     };
@@ -60,34 +57,32 @@ public:
     template <typename Result>
     std::optional<Result> run(QWidget* owner, const QString& text, std::function<Result(std::stop_token)> work)
     {
-        struct Outcome {
-            std::optional<Result> value;
-            std::exception_ptr error;
-        };
-        auto outcome = std::make_shared<Outcome>();
-        Job job([outcome, work = std::move(work)](std::stop_token stop) {
-            try {
-                outcome->value.emplace(work(stop));
-            } catch (...) {
-                outcome->error = std::current_exception();
-            }
-        });
-        if (!wait(owner, text, job)) {
-            job.abandon();
-            return std::nullopt;
-        }
-        if (outcome->error)
-            std::rethrow_exception(outcome->error);
-        return std::move(outcome->value);
+        return runWork(owner, text, std::move(work), false);
     }
-
-    // Runs `work` as run() does, except that a cancel only asks the work to
-    // stop and waits until it has ended: for work that is never left behind
-    // half done, as a print, which is made whole or not at all. Returns
-    // nothing when the work stopped (it raised ui::Stopped); else its
-    // result, which counts however the user answered.
+    // The same, except that a cancel only asks the work to stop and waits
+    // until it has ended: for work that is never left behind half done, as
+    // a print, which is made whole or not at all. Returns nothing when the
+    // work stopped (it raised ui::Stopped); else its result, which counts
+    // however the user answered.
     template <typename Result>
     std::optional<Result> runToEnd(QWidget* owner, const QString& text, std::function<Result(std::stop_token)> work)
+    {
+        return runWork(owner, text, std::move(work), true);
+    }
+
+protected:
+    // Blocks the user's input until `job` is done (true) or the user
+    // cancels (false).
+    virtual bool wait(QWidget* owner, const QString& text, Job& job) = 0;
+    // Holds the user's input back, the windows repainting, until `job` has
+    // ended.
+    static void waitForEnd(Job& job);
+
+private:
+    // On a cancel the work is left behind, or with `toEnd` waited for.
+    template <typename Result>
+    std::optional<Result> runWork(QWidget* owner, const QString& text, std::function<Result(std::stop_token)> work,
+                                  bool toEnd)
     {
         struct Outcome {
             std::optional<Result> value;
@@ -106,6 +101,8 @@ public:
         });
         if (!wait(owner, text, job)) {
             job.requestStop();
+            if (!toEnd)
+                return std::nullopt;
             waitForEnd(job);
         }
         if (outcome->stopped)
@@ -114,14 +111,6 @@ public:
             std::rethrow_exception(outcome->error);
         return std::move(outcome->value);
     }
-
-protected:
-    // Blocks the user's input until `job` is done (true) or the user
-    // cancels (false).
-    virtual bool wait(QWidget* owner, const QString& text, Job& job) = 0;
-    // Holds the user's input back, the windows repainting, until `job` has
-    // ended.
-    static void waitForEnd(Job& job);
 };
 
 // The real wait: input held back for half a second, then a dialog with the

@@ -43,8 +43,6 @@ void Busy::Job::whenDone(QObject* receiver, std::function<void()> slot)
         QObject::connect(thread_, &QThread::finished, receiver, std::move(slot));
 }
 
-void Busy::Job::abandon() { state_->stop.request_stop(); }
-
 void Busy::Job::requestStop() { state_->stop.request_stop(); }
 
 void Busy::waitForEnd(Job& job)

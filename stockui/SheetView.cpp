@@ -3,7 +3,6 @@
 #include "platform/Printable.h"
 #include "stock/SheetGeometry.h"
 #include "stock/SheetPrinting.h"
-#include "ui/Units.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -150,23 +149,15 @@ void SheetView::paintEvent(QPaintEvent*)
         if (printed)
             fill = state(cell.number) == State::First ? highlight.lighter(170) : highlight.lighter(190);
         painter.setBrush(fill);
-        const QPainterPath shape = transform.map(label_.translated(cell.rect.topLeft()));
-        painter.drawPath(shape);
-        if (const stock::CollectedLabels::Label* collected = collectedIn(cell.number);
-            collected && collected->label && product_) {
-            // A collected label as it will print, at the picture's scale.
+        painter.drawPath(transform.map(label_.translated(cell.rect.topLeft())));
+        // A collected label, or the face the next print puts here, as it
+        // will print, at the picture's scale.
+        const stock::CollectedLabels::Label* collected = collectedIn(cell.number);
+        const platform::Printable* shown = collected ? collected->label : printed ? face_.get() : nullptr;
+        if (shown && product_) {
             painter.save();
             painter.setTransform(transform);
-            stock::paintInCell(painter, *product_, cell, *collected->label, choice_);
-            painter.restore();
-        } else if (printed) {
-            // As it prints: at its size on the label's centre, in millimetres.
-            painter.save();
-            painter.setClipPath(shape);
-            painter.setTransform(QTransform::fromScale(ui::kPointsPerMm, ui::kPointsPerMm) * transform);
-            const QSizeF size = face_->size().toMm();
-            const QPointF centre = cell.rect.center() / ui::kPointsPerMm;
-            face_->paint(painter, QRectF(centre - QPointF(size.width(), size.height()) / 2, size));
+            stock::paintInCell(painter, *product_, cell, *shown, choice_);
             painter.restore();
         }
     }
