@@ -357,7 +357,7 @@ QStringList CardDocument::saveProblems() const { return labelfile::problems(valu
 
 ui::Result<void, QString> CardDocument::save(const QString& path) const
 {
-    return platform::replaceFile(path, labelfile::write(values()));
+    return platform::replaceFile(path, labelFileBytes());
 }
 
 QByteArray CardDocument::labelFileBytes() const { return labelfile::write(values()); }
