@@ -2,12 +2,12 @@
 
 #include "app/Forms.h"
 #include "ui/AppInfo.h"
+#include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
 #include "ui/SystemColors.h"
 #include "ui/Units.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -28,9 +28,8 @@ void AboutBox::build(QWidget* client)
     c.picIcon = new QLabel(client);
     c.picIcon->setObjectName(QStringLiteral("picIcon"));
     c.picIcon->setGeometry(ui::pxRect(240, 240, 540, 540));
-    QIcon icon(QStringLiteral(":/images/tessera.png"));
-    icon.addFile(QStringLiteral(":/images/tessera-64.png"));  // for screens of twice the pixels and more
-    c.picIcon->setPixmap(icon.pixmap(QSize(32, 32), c.picIcon->devicePixelRatio()));
+    // The 64-pixel icon on screens of twice the pixels and more.
+    c.picIcon->setPixmap(ui::programIcon().pixmap(QSize(32, 32), c.picIcon->devicePixelRatio()));
 
     const auto black = [](QLabel* label) {
         QPalette palette = label->palette();

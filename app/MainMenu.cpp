@@ -2,12 +2,11 @@
 
 #include "app/Forms.h"
 #include "app/Help.h"
+#include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Units.h"
 
-#include <QImageReader>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 MainMenu::MainMenu(Forms& forms)
@@ -27,13 +26,7 @@ void MainMenu::build(QWidget* client)
     c.Image1->setObjectName(QStringLiteral("Image1"));
     c.Image1->setGeometry(ui::pxRect(120, 120, 2280, 1740));
     c.Image1->setScaledContents(true);
-    // Stretched to fill its box while it is decoded, in the screen's pixels.
-    const qreal ratio = c.Image1->devicePixelRatio();
-    QImageReader title(QStringLiteral(":/images/title.jpg"));
-    title.setScaledSize(c.Image1->size() * ratio);
-    QPixmap picture = QPixmap::fromImage(title.read());
-    picture.setDevicePixelRatio(ratio);
-    c.Image1->setPixmap(picture);
+    c.Image1->setPixmap(ui::titlePicture(c.Image1->size(), c.Image1->devicePixelRatio()));
     c.Label1 = ui::makeLabel(client, QStringLiteral("Select a type of label to create."), 120, 1920, 2295, 255);
 
     // All buttons share the left edge and size.

@@ -1,13 +1,13 @@
 #include "app/Startup.h"
 
 #include "ui/AppInfo.h"
+#include "ui/Artwork.h"
 #include "ui/Fonts.h"
 #include "ui/PaintedItems.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QIcon>
 
 #include <algorithm>
 #include <cstring>
@@ -171,10 +171,7 @@ void configureApplication(QApplication& app)
     // link the windows to it (on X11 the window class "Tessera" does that).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Tessera"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/images/tessera.png"));
-    icon.addFile(QStringLiteral(":/images/tessera-64.png"));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(ui::programIcon());
     ui::installFontSubstitutes();
     ui::installPaintedItemsAccessibility();
     app.setFont(ui::defaultFont());

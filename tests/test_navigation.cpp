@@ -99,7 +99,8 @@ private Q_SLOTS:
         QCOMPARE(c.Command8->geometry(), QRect(8, 312, 153, 17));
         QCOMPARE(c.Image1->geometry(), QRect(8, 8, 152, 116));
         QVERIFY(c.Image1->hasScaledContents());
-        QCOMPARE(QImageReader(QStringLiteral(":/images/title.jpg")).size(), QSize(400, 300));
+        QCOMPARE(QImageReader(QStringLiteral(":/images/title.png")).size(), QSize(152, 116));
+        QCOMPARE(QImageReader(QStringLiteral(":/images/title@2x.png")).size(), QSize(304, 232));
         QCOMPARE(c.Image1->pixmap().size(), c.Image1->size());  // stretched into the box
         // Exit has the focus first and leads the tab chain.
         QCOMPARE(h.forms->Tessera.window()->focusWidget(), c.Command1_6);

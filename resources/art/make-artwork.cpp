@@ -34,7 +34,8 @@ void drawDisc(QPainter& p, QPointF centre, double radius)
     p.drawEllipse(centre, radius * 0.08, radius * 0.08);
 }
 
-QImage title()
+// Drawn at 400 x 300, then scaled to the pixels it is shown in.
+QImage title(QSize size)
 {
     QImage image(400, 300, QImage::Format_RGB32);
     QPainter p(&image);
@@ -83,7 +84,8 @@ QImage title()
     glint.lineTo(caseRect.left() + 40, caseRect.bottom());
     glint.lineTo(caseRect.left() + 20, caseRect.bottom());
     p.fillPath(glint, QColor(255, 255, 255, 45));
-    return image;
+    p.end();
+    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QImage zipStrip()
@@ -127,7 +129,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
-    const bool ok = title().save(out + QStringLiteral("/title.jpg"), "JPEG", 92) &&
+    // The main menu's title box is 152 x 116 pixels; the larger picture is
+    // for screens of twice the pixels.
+    const bool ok = title(QSize(152, 116)).save(out + QStringLiteral("/title.png")) &&
+                    title(QSize(304, 232)).save(out + QStringLiteral("/title@2x.png")) &&
                     zipStrip().save(out + QStringLiteral("/zipstrip.jpg"), "JPEG", 95) &&
                     icon(32).save(out + QStringLiteral("/tessera.png")) &&
                     icon(64).save(out + QStringLiteral("/tessera-64.png"));
