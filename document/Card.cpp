@@ -26,17 +26,32 @@ float bounded(float twips, int least, int most) { return twips >= least ? std::m
 Card::Card() : backColor_(ui::syscolor::ButtonFace)
 {
     for (int i = 0; i < kLineCount; ++i)
-        lines_[size_t(i)] = designLine(i);
+        lines_[size_t(i)] = designLine(i, false);
 }
 
-TextLine Card::designLine(int index)
+TextLine Card::designLine(int index, bool fitted)
 {
     TextLine line;
     line.Caption = QStringLiteral("Line %1 Text").arg(index + 1);
     line.FontName = ui::fontname::SansSerif;
     line.FontSize = 8;
-    fit(line);
+    if (fitted)
+        fit(line);
     return line;
+}
+
+void Card::fitNewLines() const
+{
+    std::call_once(newLinesFitted_, [this] {
+        for (TextLine& line : lines_)
+            fit(line);
+    });
+}
+
+const TextLine& Card::line(int index) const
+{
+    fitNewLines();
+    return lines_.at(size_t(index));
 }
 
 void Card::reset()
@@ -141,7 +156,7 @@ int Card::lineAt(const QPointF& px, int except) const
         // Edges included, with half a pixel to spare: a line dragged to the
         // pointer has its corner exactly there, give or take rounding.
         const QRectF box = boxPx(i).adjusted(-0.5, -0.5, 0.5, 0.5);
-        if (lines_[size_t(i)].Visible && px.x() >= box.left() && px.x() <= box.right() && px.y() >= box.top() &&
+        if (line(i).Visible && px.x() >= box.left() && px.x() <= box.right() && px.y() >= box.top() &&
             px.y() <= box.bottom())
             return i;
     }
@@ -153,6 +168,7 @@ void Card::setField(int index, T TextLine::*field, T value, bool refit)
 {
     if (index < 0 || index >= kLineCount)
         return;
+    fitNewLines();
     TextLine& l = lines_[size_t(index)];
     if (l.*field == value)
         return;

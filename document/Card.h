@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QSize>
 #include <array>
+#include <mutex>
 
 namespace document {
 
@@ -48,7 +49,7 @@ public:
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
 
-    const TextLine& line(int index) const { return lines_.at(size_t(index)); }
+    const TextLine& line(int index) const;
     void setTop(int index, float mm);
     void setLeft(int index, float mm);
     void setCaption(int index, const QString& text);
@@ -94,14 +95,19 @@ private:
     void setField(int index, T TextLine::*field, T value, bool fit);
     static void fit(TextLine& line);
     static QFont fontOf(const TextLine& line);
-    // Line `index` as designed: "Line 1 Text" and so on, fitted.
-    static TextLine designLine(int index);
+    // Line `index` as designed: "Line 1 Text" and so on, fitted or not.
+    static TextLine designLine(int index, bool fitted = true);
+    // A new card's lines are fitted when first used, not when it is made:
+    // measuring text loads a font, which the main menu, made with the card,
+    // would otherwise wait for before its first paint.
+    void fitNewLines() const;
 
     float height_ = kDesignHeight;
     float width_ = kDesignWidth;
     quint32 backColor_;
     QImage picture_;
-    std::array<TextLine, kLineCount> lines_;
+    mutable std::array<TextLine, kLineCount> lines_;
+    mutable std::once_flag newLinesFitted_;
 };
 
 }  // namespace document
