@@ -25,8 +25,10 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int w
 
 void fitText(QLabel* label)
 {
+    // Measured in its font as inherited, not narrowed: the one the other
+    // controls are drawn in, so that no second font is loaded for it.
     QFont font = label->font();
-    font.setStretch(QFont::Unstretched);
+    font.setStretch(QFont::AnyStretch);
     const int needed = QFontMetrics(font).horizontalAdvance(label->text());
     const int room = label->width();
     if (needed > room && needed > 0)
