@@ -8,12 +8,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <cstring>
 #include <thread>
 
 #include <fontconfig/fontconfig.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -142,26 +147,76 @@ QString displayProblem(const QList<QByteArray>& qtOptions)
 
 namespace {
 
-// Joined by configureApplication, or at exit where start-up ended before.
-std::jthread& fontLoading()
+// Start-up's font work, off the main thread, in two steps.
+//
+// The system's font configuration (a few milliseconds of XML) is read from
+// the program's start on a thread that runs only on processor time nothing
+// else wants, so that it slows neither the connection to the display that
+// the main thread makes meanwhile nor the display server.
+//
+// Once the application exists, Qt's font database is filled on a second
+// thread, which first gives the first a little time to finish; on a machine
+// too busy for that, fontconfig reads the configuration for it as well and
+// keeps one of the two. The first window's first text waits on Qt's own
+// lock for what is left. The second thread is joined before the application
+// tears its fonts down.
+struct FontLoading {
+    std::thread configuration;
+    std::promise<void> configurationRead;
+    std::shared_future<void> configured = configurationRead.get_future().share();
+    std::thread database;
+
+    bool isConfigured(std::chrono::milliseconds wait = {}) const
+    {
+        return configured.valid() && configured.wait_for(wait) == std::future_status::ready;
+    }
+
+    ~FontLoading()
+    {
+        // Joined with the application, unless it ended without tearing down.
+        if (database.joinable())
+            database.join();
+        // A thread still reading the configuration on a busy machine is
+        // left to the end of the process, which it does not hold up.
+        if (configuration.joinable()) {
+            if (isConfigured())
+                configuration.join();
+            else
+                configuration.detach();
+        }
+    }
+};
+
+FontLoading& fontLoading()
 {
-    static std::jthread thread;
-    return thread;
+    static FontLoading loading;
+    return loading;
+}
+
+void joinFontDatabaseThread()
+{
+    if (fontLoading().database.joinable())
+        fontLoading().database.join();
 }
 
 }  // namespace
 
 void startLoadingFonts()
 {
-    if (!fontLoading().joinable())
-        fontLoading() = std::jthread([] { (void)FcInit(); });
+    FontLoading& loading = fontLoading();
+    if (loading.configuration.joinable())
+        return;
+    loading.configuration = std::thread([&loading] {
+        // Where the system refuses, the thread competes as any other.
+        sched_param lowest{};
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &lowest);
+        (void)FcInit();
+        loading.configurationRead.set_value();
+    });
 }
 
 void configureApplication(QApplication& app)
 {
-    // Qt's first font would read the configuration itself, all over again.
-    if (fontLoading().joinable())
-        fontLoading().join();
     Q_INIT_RESOURCE(resources);
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setApplicationName(QStringLiteral("Tessera"));
@@ -171,8 +226,17 @@ void configureApplication(QApplication& app)
     // link the windows to it (on X11 the window class "Tessera" does that).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Tessera"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(ui::programIcon());
+    // Before the font database: Qt reads the substitutes without a lock.
     ui::installFontSubstitutes();
+    if (!fontLoading().database.joinable()) {
+        fontLoading().database = std::thread([] {
+            if (fontLoading().configuration.joinable())
+                (void)fontLoading().isConfigured(std::chrono::milliseconds(25));
+            (void)QFontDatabase::families();
+        });
+        qAddPostRoutine(joinFontDatabaseThread);
+    }
+    QApplication::setWindowIcon(ui::programIcon());
     ui::installPaintedItemsAccessibility();
     app.setFont(ui::defaultFont());
 }
