@@ -1,6 +1,8 @@
 // Process start to the main menu painted, against a bare Qt Widgets program
 // showing one empty window. Both run as child processes of this driver,
-// which times each from its start to the child's "painted" line.
+// which times each from its start to the child's "painted" line. For
+// reference it also times the bare window with one line of text in it: what
+// loading fonts alone costs any window that shows text.
 
 #include "BenchUtil.h"
 
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QProcess>
 #include <QWidget>
 
@@ -36,11 +39,13 @@ private:
     bool done_ = false;
 };
 
-int bare(int argc, char** argv)
+int bare(int argc, char** argv, bool withText)
 {
     QApplication app(argc, argv);
     QWidget window;
     window.resize(169, 402);
+    if (withText)
+        (new QLabel(QStringLiteral("Select a type of label to create."), &window))->move(8, 128);
     PaintWatch watch;
     window.installEventFilter(&watch);
     window.show();
@@ -80,12 +85,17 @@ double runChild(const char* program, const char* role)
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "bare") == 0)
-        return bare(argc, argv);
+        return bare(argc, argv, false);
+    if (argc > 1 && std::strcmp(argv[1], "text") == 0)
+        return bare(argc, argv, true);
     if (argc > 1 && std::strcmp(argv[1], "menu") == 0)
         return menu(argc, argv);
     QCoreApplication app(argc, argv);
     const auto result = bench::alternate(
         41, [&] { return runChild(argv[0], "bare"); }, [&] { return runChild(argv[0], "menu"); });
     bench::report("startup", result, 1.2);
+    const auto text = bench::alternate(
+        41, [&] { return runChild(argv[0], "bare"); }, [&] { return runChild(argv[0], "text"); });
+    std::printf("startup: for reference, the bare window with one line of text: ratio %.2f\n", text.ratio());
     return 0;
 }
