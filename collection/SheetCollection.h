@@ -44,7 +44,6 @@ public:
     // In the order of their cells.
     const std::vector<Entry>& entries() const { return entries_; }
     bool isEmpty() const { return entries_.empty(); }
-    qsizetype size() const { return qsizetype(entries_.size()); }
     QList<int> cells() const;
     bool holds(int cell) const;
     // Whether every cell of the sheet is either collected or in `used`.
@@ -55,7 +54,6 @@ public:
     void add(int cell, const document::Document& label, bool discFace = false);
     // Takes the label in `cell` off; whether there was one.
     bool remove(int cell);
-    void clear() { entries_.clear(); }
     SheetCollection copy() const;
 
     // The documents as printing takes them, and their cells, in order.

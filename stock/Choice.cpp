@@ -2,13 +2,15 @@
 
 namespace stock {
 
-std::optional<PrintRun> Choice::run() const
+std::optional<PrintRun> Choice::run() const { return runOf(cells ? cells->size() : copies); }
+
+std::optional<PrintRun> Choice::runOf(qsizetype labels) const
 {
     if (!product)
         return std::nullopt;
     if (cells)
-        return cellRun(product->cellCount(), *cells);
-    return planPrint(product->cellCount(), firstCell, copies);
+        return cellRun(product->cellCount(), cells->mid(0, labels));
+    return planPrint(product->cellCount(), firstCell, int(labels));
 }
 
 }  // namespace stock

@@ -42,6 +42,9 @@ struct Choice {
     bool plainPaper() const { return !product; }
     // The cells this choice fills; nothing on plain paper.
     std::optional<PrintRun> run() const;
+    // The cells its first `labels` labels fill (copies counted): the first
+    // of `cells`, else consecutive cells from firstCell.
+    std::optional<PrintRun> runOf(qsizetype labels) const;
 };
 
 // Whether a disc face may go on `product`: plain paper (nothing) or a round

@@ -167,8 +167,7 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, c
     const Product& product = *choice.product;
     if (choice.cells && (choice.copies != 1 || choice.cells->size() != labels.most))
         throw printerError(QStringLiteral("%1 labels cannot go in %2 cells").arg(most).arg(choice.cells->size()));
-    const std::optional<PrintRun> run = choice.cells ? cellRun(product.cellCount(), *choice.cells)
-                                                     : planPrint(product.cellCount(), choice.firstCell, int(most));
+    const std::optional<PrintRun> run = choice.runOf(most);
     if (!run)
         throw printerError(QStringLiteral("%1 labels from label %2 cannot be printed on %3")
                                .arg(most)
@@ -199,9 +198,7 @@ PrintedCells paintSheets(QPagedPaintDevice& device, const LabelStream& labels, c
     }
     finish(painter);
     printed.product = product;
-    printed.run = painted == most ? run
-                  : choice.cells  ? cellRun(product.cellCount(), choice.cells->mid(0, painted))
-                                  : planPrint(product.cellCount(), choice.firstCell, painted);
+    printed.run = painted == most ? run : choice.runOf(painted);
     return printed;
 }
 

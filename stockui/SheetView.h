@@ -9,12 +9,11 @@
 #include <QTransform>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace platform {
 class Printable;
 }
-
-#include <optional>
 
 namespace stockui {
 

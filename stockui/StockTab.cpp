@@ -23,7 +23,6 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
 #include <cmath>
 
 namespace stockui {
@@ -293,9 +292,9 @@ void StockTab::buildControls()
     columns->addLayout(sheetColumn, 3);
     columns->addLayout(printing, 3);
     // Keys go through the tab as it reads, column by column.
-    QWidget* order[] = {search_,  list_,     details_, sheet_,  collect_, printCollectedButton_, removeCollected_,
-                        copies_,  fit_,      outline_, layout_, plainFace_, newSheet_, right_, down_, across_,
-                        downScale_, calibrationPage_};
+    QWidget* order[] = {search_,          list_,   details_, sheet_,   collect_,   printCollectedButton_,
+                        removeCollected_, copies_, fit_,     outline_, layout_,    plainFace_,
+                        newSheet_,        right_,  down_,    across_,  downScale_, calibrationPage_};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -613,8 +612,6 @@ void StockTab::showSheet()
 void StockTab::setCollected(stock::CollectedLabels* collected)
 {
     collected_ = collected;
-    if (product_)
-        first_ = firstFree();
     choose(product_, false);
 }
 
@@ -652,21 +649,20 @@ void StockTab::showCollected()
     sheet_->setCollected(labels, choice());
     QStringList text = collectedNotes_;
     if (!labels.isEmpty()) {
-        QList<int> free;
+        QList<int> taken = shownUsed_;
+        for (const stock::CollectedLabels::Label& label : labels)
+            taken.append(label.cell);
+        int free = 0;
         for (int cell = 1; cell <= product_->cellCount(); ++cell)
-            free.append(cell);
-        free.removeIf([&](int cell) {
-            return shownUsed_.contains(cell) ||
-                   std::any_of(labels.begin(), labels.end(), [cell](const auto& l) { return l.cell == cell; });
-        });
-        text.append(free.isEmpty()
+            free += taken.contains(cell) ? 0 : 1;
+        text.append(free == 0
                         ? QStringLiteral("The collected sheet is full: %1 labels. Choose Print collected sheet to "
                                          "print it.")
                               .arg(labels.size())
                         : QStringLiteral("%1 %2 collected on this sheet, %3 free.")
                               .arg(labels.size())
                               .arg(labels.size() == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
-                              .arg(free.size()));
+                              .arg(free));
     }
     collectedNote_->setText(text.join(QLatin1Char(' ')));
     collectedNote_->setVisible(!text.isEmpty());

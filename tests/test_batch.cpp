@@ -179,14 +179,21 @@ QStringList padded(QStringList entries, int count)
 class BatchTest : public QObject {
     Q_OBJECT
 
+    // A product of the installed label database, or none.
+    static std::optional<stock::Product> standardProduct(const QString& brand, const QString& part)
+    {
+        const stock::ProductDatabase database =
+            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
+        const stock::Product* product = database.find(brand, part);
+        return product ? std::optional<stock::Product>(*product) : std::nullopt;
+    }
+
     // The collection's 33 labels in the cells of Avery 5196 sheets (3 x 3 on
     // Letter paper), each shrunk to its cell.
     static void checkSheets(const QString& pdf)
     {
         QCOMPARE(pdfprobe::pageCount(pdf), 4);
-        const stock::ProductDatabase database =
-            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
-        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        const std::optional<stock::Product> product = standardProduct(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(product);
         const QList<stock::Cell> cells = stock::cells(*product);
         QCOMPARE(cells.size(), 9);
@@ -261,9 +268,7 @@ private Q_SLOTS:
 
         // Cell 2's outline, moved against what the printer was measured to do
         // (2 mm right and 1.5 mm up): the PDF queue does nothing of the kind.
-        const stock::ProductDatabase database =
-            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
-        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        const std::optional<stock::Product> product = standardProduct(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(product);
         const QRectF cell = stock::cells(*product)[1].rect;
         const QRectF expected(cell.topLeft() / ui::kPointsPerMm + QPointF(-2, 1.5), cell.size() / ui::kPointsPerMm);
@@ -298,9 +303,7 @@ private Q_SLOTS:
         const Outcome printed = tessera(dir.path(), QStringLiteral("--print-collected --pdf sheet.pdf ") + stock);
         QVERIFY2(printed.status == 0 && printed.errors.isEmpty(), qPrintable(printed.errors));
         QCOMPARE(pdfprobe::pageCount(pdf), 1);
-        const stock::ProductDatabase database =
-            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
-        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5196"));
+        const std::optional<stock::Product> product = standardProduct(QStringLiteral("Avery"), QStringLiteral("5196"));
         QVERIFY(product);
         const QList<stock::Cell> cells = stock::cells(*product);
         QList<int> where;
@@ -467,9 +470,8 @@ private Q_SLOTS:
         QVERIFY2(run.status == 0, qPrintable(run.errors));
         const QString pdf = dir.filePath(QStringLiteral("discs.pdf"));
         QCOMPARE(pdfprobe::pageCount(pdf), 2);
-        const stock::ProductDatabase database =
-            stock::ProductDatabase::load(stock::ProductDatabase::Sources::standard());
-        const stock::Product* product = database.find(QStringLiteral("Avery"), QStringLiteral("5931-Disc"));
+        const std::optional<stock::Product> product =
+            standardProduct(QStringLiteral("Avery"), QStringLiteral("5931-Disc"));
         QVERIFY(product);
         const QList<stock::Cell> cells = stock::cells(*product);
         const double outer = (product->shape.radius - *product->shape.margin).toMm();

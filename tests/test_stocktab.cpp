@@ -679,14 +679,20 @@ private Q_SLOTS:
                      QStringLiteral("Label 2 of Avery 5196 is taken already: the label was not collected. Choose a "
                                     "free first label."));
         }
+        // A floppy label's tab, shown with the collections, on Avery 5196.
+        const auto openOnTheSheet = [](StockTab& tab, collection::Collections& collections) {
+            tab.setDesign(kFloppyMm, false);
+            tab.setCollected(&collections);
+            tab.show();
+            if (!QTest::qWaitForWindowExposed(&tab))
+                return false;
+            QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("5196"));
+            QTest::keyClick(find<QListWidget>(tab, "products"), Qt::Key_Down);
+            return true;
+        };
         collection::Collections collections(pictures, folder);
         StockTab tab(settings, sources_);
-        tab.setDesign(kFloppyMm, false);
-        tab.setCollected(&collections);
-        tab.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tab));
-        QTest::keyClicks(find<QLineEdit>(tab, "search"), QStringLiteral("5196"));
-        QTest::keyClick(find<QListWidget>(tab, "products"), Qt::Key_Down);
+        QVERIFY(openOnTheSheet(tab, collections));
         QVERIFY(tab.choice().product);
         QCOMPARE(tab.choice().product->name(), QStringLiteral("Avery 5196"));
         QCOMPARE(tab.choice().firstCell, 3);
@@ -748,12 +754,7 @@ private Q_SLOTS:
         file.close();
         collection::Collections reread(pictures, folder);
         StockTab again(settings, sources_);
-        again.setDesign(kFloppyMm, false);
-        again.setCollected(&reread);
-        again.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&again));
-        QTest::keyClicks(find<QLineEdit>(again, "search"), QStringLiteral("5196"));
-        QTest::keyClick(find<QListWidget>(again, "products"), Qt::Key_Down);
+        QVERIFY(openOnTheSheet(again, reread));
         const QString note = find<QLabel>(again, "collectedNote")->text();
         QVERIFY2(note.startsWith(u"The labels collected for Avery 5196 could not be read: it is damaged"),
                  qPrintable(note));

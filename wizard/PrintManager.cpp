@@ -1,14 +1,14 @@
 #include "wizard/PrintManager.h"
 
 #include "app/Forms.h"
-#include "document/DiscFace.h"
 #include "collection/Collections.h"
-#include "stock/SheetMemory.h"
+#include "document/DiscFace.h"
 #include "output/Pipeline.h"
 #include "platform/MessageBox.h"
 #include "platform/Printable.h"
 #include "platform/Settings.h"
 #include "stock/ProductCatalog.h"
+#include "stock/SheetMemory.h"
 #include "stockui/PrintSetupTab.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
@@ -49,15 +49,11 @@ bool PrintManager::collect(const Printed& page, const stock::Choice& choice)
         showProblem(cells.error());
         return false;
     }
-    // The job's document itself, not its window's view of it.
-    const document::Document* label = nullptr;
-    if (forms_.Tessera.disktype == LabelKind::Custom)
-        label = &forms_.card();
-    else if (const templates::LabelTemplate* shown = forms_.templateOfJob())
-        label = &shown->text();
-    if (!label || !page.label)
+    if (!page.label || forms_.Tessera.disktype == LabelKind::None)
         return false;
-    if (const ui::Result<void, QString> added = sheets.add(product, *label, *cells, choice.discFace); !added) {
+    // The job's document itself, not its window's view of it.
+    const document::Document& label = forms_.job(forms_.Tessera.disktype).document();
+    if (const ui::Result<void, QString> added = sheets.add(product, label, *cells, choice.discFace); !added) {
         showProblem(QStringLiteral("The label was not collected: %1.").arg(added.error()));
         return false;
     }
