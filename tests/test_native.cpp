@@ -148,6 +148,19 @@ private Q_SLOTS:
             x11Tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                 .contains(QStringLiteral("window id")),
             "openbox did not take the screen", 10000);
+        // Openbox names itself on the screen before it has started: a
+        // window mapped meanwhile may never be mapped at all. A window of
+        // the test's own is shown again until one maps.
+        QWidget probe;
+        probe.resize(10, 10);
+        bool mapped = false;
+        for (int attempt = 0; attempt < 15 && !mapped; ++attempt) {
+            probe.show();
+            mapped = QTest::qWaitForWindowExposed(&probe, 2000);
+            if (!mapped)
+                probe.hide();
+        }
+        QVERIFY2(mapped, "openbox never mapped a window");
     }
 
     void cleanupTestCase()
